@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Builds and runs every test of the project, once per build configuration.
+# Usage: ./test.sh            (JOBS=n to change build parallelism)
+set -euo pipefail
+cd "$(dirname "$0")"
+jobs=${JOBS:-2}
+
+# One configuration: configure, build warning-free, run the CTest suite.
+run_config() {
+    local name=$1
+    shift
+    echo "=== $name"
+    cmake -S . -B "build/$name" -DKELULIB_WERROR=ON "$@" >/dev/null
+    cmake --build "build/$name" -j"$jobs"
+    ctest --test-dir "build/$name" --output-on-failure
+}
+
+run_config gcc -DCMAKE_CXX_COMPILER=g++
+run_config clang-asan-ubsan -DCMAKE_CXX_COMPILER=clang++ -DKELULIB_SANITIZE=address,undefined
+
+if [ -x tests/windows/run.sh ]; then
+    echo "=== windows"
+    tests/windows/run.sh build/windows
+fi
+echo "=== all tests passed"

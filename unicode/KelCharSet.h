@@ -1,0 +1,110 @@
+#ifndef KELCHARSET_H
+#define KELCHARSET_H
+
+#include "KelTypes.h"
+
+// Character-set identifiers: the code-page numbers of the sets, plus the
+// pseudo-identifier for the operating-system default.
+enum KelCharSet : std::int32_t {
+    KELCS_ISO_8859_1 = 28591,
+    KELCS_ISO_8859_2 = 28592,
+    KELCS_ISO_8859_3 = 28593,
+    KELCS_ISO_8859_4 = 28594,
+    KELCS_ISO_8859_5 = 28595,
+    KELCS_ISO_8859_6 = 28596,
+    KELCS_ISO_8859_7 = 28597,
+    KELCS_ISO_8859_8 = 28598,
+    KELCS_ISO_8859_9 = 28599,
+    KELCS_ISO_8859_10 = 28600,
+    KELCS_ISO_8859_11 = 28601,
+    KELCS_ISO_8859_13 = 28603,
+    KELCS_ISO_8859_14 = 28604,
+    KELCS_ISO_8859_15 = 28605,
+    KELCS_ISO_8859_16 = 28606,
+    KELCS_ISO_2022JP = 50220,
+    KELCS_ISO_2022JP_1 = 50221,
+    KELCS_ISO_2022JP_2 = 50222,
+    KELCS_ISO_2022JP_3 = 50223,
+    KELCS_ISO_2022JP_2004 = 50224,
+    KELCS_ISO_2022KR = 50225,
+    KELCS_ISO_2022CN = 50227,
+    KELCS_ISO_2022CN_EXT = 50228,
+    KELCS_ISO_2022TW = 50229,
+    KELCS_WCP1250 = 1250,
+    KELCS_WCP1251 = 1251,
+    KELCS_WCP1252 = 1252,
+    KELCS_WCP1253 = 1253,
+    KELCS_WCP1254 = 1254,
+    KELCS_WCP1255 = 1255,
+    KELCS_WCP1256 = 1256,
+    KELCS_WCP1257 = 1257,
+    KELCS_WCP1258 = 1258,
+    KELCS_WCP874 = 874,
+    KELCS_WCP932 = 932,
+    KELCS_WCP936 = 936,
+    KELCS_WCP949 = 949,
+    KELCS_WCP950 = 950,
+    KELCS_KOI8R = 20866,
+    KELCS_GB18030 = 54936,
+    KELCS_BIG5 = 30950,
+    KELCS_SHIFTJIS = 30932,
+    KELCS_SJIS0213 = 30933,
+    KELCS_EUC_JP = 51932,
+    KELCS_EUC_CN = 51936,
+    KELCS_EUC_KR = 51949,
+    KELCS_EUC_TW = 51950,
+    KELCS_UTF8 = 65001,
+    KELCS_UTF16 = 1200,
+    KELCS_UTF16BE = 1201,
+    KELCS_UTF16ESC = 1202,
+    KELCS_UTF32 = 12000,
+    KELCS_UTF32BE = 12001,
+    KELCS_OS_DEFAULT = -2
+};
+
+// What a conversion does with a character that is malformed or has no
+// mapping in the target set.
+enum ILLCHAR_OPTYPE { ILLCHAR_STOP = 0, ILLCHAR_REPLACE = 1, ILLCHAR_ESCAPE = 2 };
+
+// A converter between one character set and UTF-16. Converter objects are
+// static, shared by all threads and owned by the library.
+//
+// Destination capacities exclude the terminator, which is always written
+// behind the text. A source length of KEL_NPOS means "up to the NUL
+// character"; a srcLimit of -1 means no limit.
+class KelCharSetConverter {
+public:
+    explicit KelCharSetConverter(KelCharSet cs) : m_charSet(cs) {}
+    KelCharSetConverter(const KelCharSetConverter&) = delete;
+    KelCharSetConverter& operator=(const KelCharSetConverter&) = delete;
+    virtual ~KelCharSetConverter();
+
+    virtual KelLength getNumUnits(const void* src, KelLength srcLen) = 0;
+    virtual KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
+                              ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) = 0;
+    virtual KelLength getNumBytes(const unsigned short* src, KelLength srcLen) = 0;
+    virtual KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
+                                ILLCHAR_OPTYPE opType, bool* pIllegal) = 0;
+    // Direct paths between UTF-8 and the local text; 0 means "none, go through UTF-16".
+    virtual KelLength fromUTF8(void* dst, const unsigned char* src, KelLength dstLen,
+                               ILLCHAR_OPTYPE opType, bool* pIllegal);
+    virtual KelLength toUTF8(unsigned char* dst, const void* src, KelLength dstLen,
+                             ILLCHAR_OPTYPE opType, bool* pIllegal);
+    virtual KelLength getMinUnitSize() const = 0;
+    virtual KelLength getMaxUnitSize() const = 0;
+    virtual KelLength getNullCharSize() const = 0;
+
+    KelCharSet getCharSet() const { return m_charSet; }
+
+    // The converter for an identifier; never null, owned by the library.
+    static KelCharSetConverter* getConverter(KelCharSet cs);
+
+protected:
+    KelCharSet m_charSet;
+};
+
+// Zero-terminated UTF-16 text.
+KelLength KelCharSetWStrlen(const unsigned short* s);
+bool KelCharSetWStrEqual(const unsigned short* a, const unsigned short* b);
+
+#endif
