@@ -30,3 +30,13 @@ bool KelCharSetWStrEqual(const unsigned short* a, const unsigned short* b) {
     }
     return *b == 0;
 }
+
+#include "KelCharSetConverterUTF8.h"
+
+namespace {
+KelCharSetConverterUTF8 g_oConverterUTF8;
+}
+
+// Until the registry exists every identifier converts as UTF-8, which is
+// also what the registry answers for an identifier without a converter.
+KelCharSetConverter* KelCharSetConverter::getConverter(KelCharSet) { return &g_oConverterUTF8; }
