@@ -1,5 +1,6 @@
 /* Machine-dependent JNI types for the Windows targets; the JDK on the build
-   host only ships the one for its own platform. */
+   host only ships the one for its own platform. A build that names its
+   exports in a .def file defines JNIEXPORT as empty. */
 #ifndef _JAVASOFT_JNI_MD_H_
 #define _JAVASOFT_JNI_MD_H_
 
