@@ -13,16 +13,14 @@ static_assert(sizeof(wchar_t) == sizeof(jchar), "Windows text must be UTF-16");
 
 namespace {
 
-jstring newJavaString(JNIEnv* env, const wchar_t* text)
-{
+jstring newJavaString(JNIEnv* env, const wchar_t* text) {
     return env->NewString(reinterpret_cast<const jchar*>(text),
                           static_cast<jsize>(std::wcslen(text)));
 }
 
 // Returns null as soon as a JNI call fails: a Java exception is then pending
 // and no further JNI call is allowed but a few that this code does not need.
-jobjectArray newStringArray(JNIEnv* env, const wchar_t* const* args, int count)
-{
+jobjectArray newStringArray(JNIEnv* env, const wchar_t* const* args, int count) {
     jstring empty = env->NewStringUTF("");
     if (!empty)
         return nullptr;
@@ -45,9 +43,8 @@ jobjectArray newStringArray(JNIEnv* env, const wchar_t* const* args, int count)
 
 } // namespace
 
-extern "C" JNIEXPORT jobjectArray JNICALL
-Java_kelxfer_KelXfer_getUnicodeArgs(JNIEnv* env, jobject)
-{
+extern "C" JNIEXPORT jobjectArray JNICALL Java_kelxfer_KelXfer_getUnicodeArgs(JNIEnv* env,
+                                                                              jobject) {
     int count = 0;
     LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
     if (!args)

@@ -18,10 +18,13 @@
 // The JNI function table is an ABI: the method must find these functions at
 // the slots a JVM puts them in.
 static_assert(offsetof(JNINativeInterface_, FindClass) == 6 * sizeof(void*), "FindClass slot");
-static_assert(offsetof(JNINativeInterface_, DeleteLocalRef) == 23 * sizeof(void*), "DeleteLocalRef slot");
+static_assert(offsetof(JNINativeInterface_, DeleteLocalRef) == 23 * sizeof(void*),
+              "DeleteLocalRef slot");
 static_assert(offsetof(JNINativeInterface_, NewString) == 163 * sizeof(void*), "NewString slot");
-static_assert(offsetof(JNINativeInterface_, NewStringUTF) == 167 * sizeof(void*), "NewStringUTF slot");
-static_assert(offsetof(JNINativeInterface_, NewObjectArray) == 172 * sizeof(void*), "NewObjectArray slot");
+static_assert(offsetof(JNINativeInterface_, NewStringUTF) == 167 * sizeof(void*),
+              "NewStringUTF slot");
+static_assert(offsetof(JNINativeInterface_, NewObjectArray) == 172 * sizeof(void*),
+              "NewObjectArray slot");
 static_assert(offsetof(JNINativeInterface_, SetObjectArrayElement) == 174 * sizeof(void*),
               "SetObjectArrayElement slot");
 
@@ -35,8 +38,7 @@ struct Argument {
     std::wstring parsed;
 };
 
-std::vector<Argument> childArguments()
-{
+std::vector<Argument> childArguments() {
     std::vector<Argument> args = {
         {kChildFlag, kChildFlag},
         {L"\"three words here\"", L"three words here"},
@@ -53,8 +55,7 @@ std::vector<Argument> childArguments()
     return args;
 }
 
-std::wstring modulePath()
-{
+std::wstring modulePath() {
     std::wstring path(MAX_PATH, L'\0');
     DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
     path.resize(length);
@@ -63,17 +64,29 @@ std::wstring modulePath()
 
 // ---- Recording JNI environment -------------------------------------------
 
-enum class Fn { FindClass, DeleteLocalRef, NewString, NewStringUTF, NewObjectArray, SetObjectArrayElement };
+enum class Fn {
+    FindClass,
+    DeleteLocalRef,
+    NewString,
+    NewStringUTF,
+    NewObjectArray,
+    SetObjectArrayElement
+};
 
-const char* fnName(Fn fn)
-{
+const char* fnName(Fn fn) {
     switch (fn) {
-    case Fn::FindClass: return "FindClass";
-    case Fn::DeleteLocalRef: return "DeleteLocalRef";
-    case Fn::NewString: return "NewString";
-    case Fn::NewStringUTF: return "NewStringUTF";
-    case Fn::NewObjectArray: return "NewObjectArray";
-    case Fn::SetObjectArrayElement: return "SetObjectArrayElement";
+    case Fn::FindClass:
+        return "FindClass";
+    case Fn::DeleteLocalRef:
+        return "DeleteLocalRef";
+    case Fn::NewString:
+        return "NewString";
+    case Fn::NewStringUTF:
+        return "NewStringUTF";
+    case Fn::NewObjectArray:
+        return "NewObjectArray";
+    case Fn::SetObjectArrayElement:
+        return "SetObjectArrayElement";
     }
     return "?";
 }
@@ -86,15 +99,15 @@ struct FakeObject {
 
 struct Record {
     Fn fn;
-    jobject result = nullptr;  // object returned by the call
-    jobject target = nullptr;  // array stored into, or reference deleted
+    jobject result = nullptr; // object returned by the call
+    jobject target = nullptr; // array stored into, or reference deleted
     jsize index = 0;
-    jobject value = nullptr;   // element stored, or array fill value
+    jobject value = nullptr; // element stored, or array fill value
 };
 
 struct Failure {
     Fn fn;
-    int occurrence;  // 0 for the first call of fn
+    int occurrence; // 0 for the first call of fn
 };
 
 class Recorder {
@@ -102,12 +115,13 @@ public:
     explicit Recorder(const Failure* failure = nullptr) : failure_(failure) {}
 
     const std::vector<Record>& log() const { return log_; }
-    const FakeObject& object(jobject handle) const { return *reinterpret_cast<const FakeObject*>(handle); }
+    const FakeObject& object(jobject handle) const {
+        return *reinterpret_cast<const FakeObject*>(handle);
+    }
     std::size_t peakLiveRefs() const { return peakLive_; }
     bool badDelete() const { return badDelete_; }
 
-    jobject create(Record record, FakeObject object)
-    {
+    jobject create(Record record, FakeObject object) {
         if (!shouldFail(record.fn)) {
             objects_.push_back(std::move(object));
             record.result = reinterpret_cast<jobject>(&objects_.back());
@@ -118,8 +132,7 @@ public:
         return record.result;
     }
 
-    void store(jobjectArray array, jsize index, jobject value)
-    {
+    void store(jobjectArray array, jsize index, jobject value) {
         Record record{Fn::SetObjectArrayElement};
         record.target = array;
         record.index = index;
@@ -128,8 +141,7 @@ public:
         reinterpret_cast<FakeObject*>(array)->elements.at(static_cast<std::size_t>(index)) = value;
     }
 
-    void deleteRef(jobject ref)
-    {
+    void deleteRef(jobject ref) {
         Record record{Fn::DeleteLocalRef};
         record.target = ref;
         log_.push_back(record);
@@ -138,10 +150,9 @@ public:
     }
 
 private:
-    bool shouldFail(Fn fn)
-    {
-        int occurrence = static_cast<int>(std::count_if(log_.begin(), log_.end(),
-                                                        [fn](const Record& r) { return r.fn == fn; }));
+    bool shouldFail(Fn fn) {
+        int occurrence = static_cast<int>(
+            std::count_if(log_.begin(), log_.end(), [fn](const Record& r) { return r.fn == fn; }));
         return failure_ && failure_->fn == fn && failure_->occurrence == occurrence;
     }
 
@@ -160,44 +171,37 @@ struct RecordingEnv {
     Recorder* recorder;
 };
 
-Recorder& recorderOf(JNIEnv* env)
-{
+Recorder& recorderOf(JNIEnv* env) {
     return *reinterpret_cast<RecordingEnv*>(env)->recorder;
 }
 
-std::u16string widenAscii(const char* text)
-{
+std::u16string widenAscii(const char* text) {
     return std::u16string(text, text + std::char_traits<char>::length(text));
 }
 
-jclass JNICALL findClass(JNIEnv* env, const char* name)
-{
+jclass JNICALL findClass(JNIEnv* env, const char* name) {
     FakeObject cls;
     cls.text = widenAscii(name);
     return static_cast<jclass>(recorderOf(env).create({Fn::FindClass}, cls));
 }
 
-void JNICALL deleteLocalRef(JNIEnv* env, jobject ref)
-{
+void JNICALL deleteLocalRef(JNIEnv* env, jobject ref) {
     recorderOf(env).deleteRef(ref);
 }
 
-jstring JNICALL newString(JNIEnv* env, const jchar* units, jsize length)
-{
+jstring JNICALL newString(JNIEnv* env, const jchar* units, jsize length) {
     FakeObject str;
     str.text.assign(units, units + length);
     return static_cast<jstring>(recorderOf(env).create({Fn::NewString}, str));
 }
 
-jstring JNICALL newStringUTF(JNIEnv* env, const char* text)
-{
+jstring JNICALL newStringUTF(JNIEnv* env, const char* text) {
     FakeObject str;
     str.text = widenAscii(text);
     return static_cast<jstring>(recorderOf(env).create({Fn::NewStringUTF}, str));
 }
 
-jobjectArray JNICALL newObjectArray(JNIEnv* env, jsize length, jclass elementClass, jobject init)
-{
+jobjectArray JNICALL newObjectArray(JNIEnv* env, jsize length, jclass elementClass, jobject init) {
     FakeObject array;
     array.elements.assign(static_cast<std::size_t>(length), init);
     array.elementClass = elementClass;
@@ -206,8 +210,7 @@ jobjectArray JNICALL newObjectArray(JNIEnv* env, jsize length, jclass elementCla
     return static_cast<jobjectArray>(recorderOf(env).create(record, array));
 }
 
-void JNICALL setObjectArrayElement(JNIEnv* env, jobjectArray array, jsize index, jobject value)
-{
+void JNICALL setObjectArrayElement(JNIEnv* env, jobjectArray array, jsize index, jobject value) {
     recorderOf(env).store(array, index, value);
 }
 
@@ -215,8 +218,7 @@ using GetUnicodeArgs = jobjectArray(JNICALL*)(JNIEnv*, jobject);
 
 // Calls the method with a table that has nothing but the recording functions:
 // any other slot it used would crash the program.
-jobjectArray callWith(GetUnicodeArgs method, Recorder& recorder)
-{
+jobjectArray callWith(GetUnicodeArgs method, Recorder& recorder) {
     JNINativeInterface_ table{};
     table.FindClass = findClass;
     table.DeleteLocalRef = deleteLocalRef;
@@ -242,8 +244,7 @@ public:
     TestCase(const TestCase&) = delete;
     TestCase& operator=(const TestCase&) = delete;
 
-    bool check(bool condition, const char* what)
-    {
+    bool check(bool condition, const char* what) {
         if (!condition) {
             std::printf("FAIL %s: %s\n", name_, what);
             ok_ = false;
@@ -257,8 +258,7 @@ private:
     bool ok_ = true;
 };
 
-std::vector<std::u16string> expectedArguments()
-{
+std::vector<std::u16string> expectedArguments() {
     std::vector<std::u16string> expected;
     std::wstring path = modulePath();
     expected.emplace_back(path.begin(), path.end());
@@ -267,8 +267,7 @@ std::vector<std::u16string> expectedArguments()
     return expected;
 }
 
-void testReturnsWholeCommandLine(GetUnicodeArgs method, Tally& tally)
-{
+void testReturnsWholeCommandLine(GetUnicodeArgs method, Tally& tally) {
     TestCase test(tally, "returns every argument as UTF-16");
     Recorder recorder;
     jobjectArray array = callWith(method, recorder);
@@ -277,16 +276,20 @@ void testReturnsWholeCommandLine(GetUnicodeArgs method, Tally& tally)
     const FakeObject& result = recorder.object(array);
     const Record& first = recorder.log().front();
     std::vector<std::u16string> expected = expectedArguments();
-    test.check(result.elements.size() == expected.size(), "array length differs from argument count");
+    test.check(result.elements.size() == expected.size(),
+               "array length differs from argument count");
     for (std::size_t i = 0; i < std::min(expected.size(), result.elements.size()); ++i) {
-        if (!test.check(result.elements[i] && recorder.object(result.elements[i]).text == expected[i],
+        if (!test.check(result.elements[i] &&
+                            recorder.object(result.elements[i]).text == expected[i],
                         "element differs from its argument"))
             std::printf("  at index %u\n", static_cast<unsigned>(i));
     }
-    test.check(result.elementClass && recorder.object(result.elementClass).text == u"java/lang/String",
+    test.check(result.elementClass &&
+                   recorder.object(result.elementClass).text == u"java/lang/String",
                "array element class is not java/lang/String");
-    const Record& creation = *std::find_if(recorder.log().begin(), recorder.log().end(),
-                                           [](const Record& r) { return r.fn == Fn::NewObjectArray; });
+    const Record& creation =
+        *std::find_if(recorder.log().begin(), recorder.log().end(),
+                      [](const Record& r) { return r.fn == Fn::NewObjectArray; });
     test.check(first.fn == Fn::NewStringUTF && creation.value == first.result &&
                    recorder.object(first.result).text.empty(),
                "array is not filled with an empty string");
@@ -295,13 +298,13 @@ void testReturnsWholeCommandLine(GetUnicodeArgs method, Tally& tally)
 
 // Every element string must be stored and then released before the next one
 // is made, or a long command line overflows the JVM's local reference frame.
-void testReleasesEachElement(GetUnicodeArgs method, Tally& tally)
-{
+void testReleasesEachElement(GetUnicodeArgs method, Tally& tally) {
     TestCase test(tally, "releases each element once stored");
     Recorder recorder;
     jobjectArray array = callWith(method, recorder);
     const std::vector<Record>& log = recorder.log();
-    auto next = std::find_if(log.begin(), log.end(), [](const Record& r) { return r.fn == Fn::NewString; });
+    auto next =
+        std::find_if(log.begin(), log.end(), [](const Record& r) { return r.fn == Fn::NewString; });
     jsize index = 0;
     for (; next != log.end(); ++index) {
         bool inOrder = log.end() - next >= 3 && next[0].fn == Fn::NewString &&
@@ -321,8 +324,7 @@ void testReleasesEachElement(GetUnicodeArgs method, Tally& tally)
 
 // A null result means a Java exception is pending; any further JNI call
 // other than the few exception functions is then undefined.
-void testStopsAtFailure(GetUnicodeArgs method, Tally& tally, Failure failure)
-{
+void testStopsAtFailure(GetUnicodeArgs method, Tally& tally, Failure failure) {
     std::string name = std::string("stops when ") + fnName(failure.fn) + " call " +
                        std::to_string(failure.occurrence) + " fails";
     TestCase test(tally, name.c_str());
@@ -330,11 +332,11 @@ void testStopsAtFailure(GetUnicodeArgs method, Tally& tally, Failure failure)
     jobjectArray array = callWith(method, recorder);
     test.check(array == nullptr, "result is not null");
     const Record& last = recorder.log().back();
-    test.check(last.fn == failure.fn && last.result == nullptr, "JNI calls went on after the failure");
+    test.check(last.fn == failure.fn && last.result == nullptr,
+               "JNI calls went on after the failure");
 }
 
-int runChild()
-{
+int runChild() {
     HMODULE library = LoadLibraryW(L"kelxfer.dll");
     auto method = library ? reinterpret_cast<GetUnicodeArgs>(reinterpret_cast<void*>(
                                 GetProcAddress(library, "Java_kelxfer_KelXfer_getUnicodeArgs")))
@@ -353,8 +355,7 @@ int runChild()
     return tally.failed == 0 ? 0 : 1;
 }
 
-int runParent()
-{
+int runParent() {
     std::wstring program = modulePath();
     std::wstring commandLine = L"\"" + program + L"\"";
     for (const Argument& arg : childArguments())
@@ -368,8 +369,8 @@ int runParent()
     startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
     PROCESS_INFORMATION child{};
     std::fflush(stdout);
-    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                        &startup, &child)) {
+    if (!CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                        nullptr, &startup, &child)) {
         std::printf("FAIL cannot start the test child (error %lu)\n", GetLastError());
         return 1;
     }
@@ -385,7 +386,6 @@ int runParent()
 
 } // namespace
 
-int wmain(int argc, wchar_t** argv)
-{
+int wmain(int argc, wchar_t** argv) {
     return argc > 1 && std::wstring(argv[1]) == kChildFlag ? runChild() : runParent();
 }
