@@ -17,6 +17,9 @@ run_config() {
 
 run_config gcc -DCMAKE_CXX_COMPILER=g++
 run_config clang-asan-ubsan -DCMAKE_CXX_COMPILER=clang++ -DKELULIB_SANITIZE=address,undefined
+run_config clang-tsan -DCMAKE_CXX_COMPILER=clang++ -DKELULIB_SANITIZE=thread
+# 32-bit x86, where every length is 32 bits wide and the library is named kelxfer.
+run_config gcc-m32 -DCMAKE_CXX_COMPILER=g++ -DKELULIB_M32=ON
 
 if [ -x tests/windows/run.sh ]; then
     echo "=== windows"
