@@ -52,6 +52,22 @@ inline KelLength writeSubstitute(Unit* dst, KelLength room, unsigned short unit,
     }
 }
 
+constexpr unsigned short kReplacementUnit = 0xFFFD;
+
+// What a conversion to UTF-16 writes for a source character without a
+// mapping: U+FFFD, or 0 when the conversion ends in front of it.
+inline unsigned short decodeSubstitute(ILLCHAR_OPTYPE opType) {
+    return opType == ILLCHAR_STOP ? 0 : kReplacementUnit;
+}
+
+// Number of units before the first 0 unit, reading at most `limit` units.
+template <class Unit> inline KelLength terminatedLength(const Unit* s, KelLength limit) {
+    KelLength n = 0;
+    while (n < limit && s[n] != 0)
+        ++n;
+    return n;
+}
+
 } // namespace kel
 
 #endif

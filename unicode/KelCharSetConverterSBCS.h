@@ -1,0 +1,46 @@
+#ifndef KELCHARSETCONVERTERSBCS_H
+#define KELCHARSETCONVERTERSBCS_H
+
+#include "KelCharSet.h"
+#include "KelLazyTables.h"
+#include "LookupTable.h"
+
+// A character set in which every character is one byte, converted through
+// two tables built from a compiled-in pair list (code, Unicode unit, ...,
+// ending with 0, 0) on the first conversion: a 256-entry array from byte to
+// unit and a LookupTable from unit to byte. An entry of 0 means no mapping.
+class KelCharSetConverterSBCS : public KelCharSetConverter {
+public:
+    // The pair list is not copied; it must outlive the converter.
+    KelCharSetConverterSBCS(const unsigned short* map, KelCharSet cs);
+    // A converter without a pair list: no byte and no unit has a mapping.
+    KelCharSetConverterSBCS(const char* name, KelCharSet cs);
+
+    // Builds both tables, once; later calls return at once.
+    void load();
+
+    KelLength getNumUnits(const void* src, KelLength srcLen) override;
+    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
+                      ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) override;
+    KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
+    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
+                        ILLCHAR_OPTYPE opType, bool* pIllegal) override;
+    KelLength getMinUnitSize() const override { return 1; }
+    KelLength getMaxUnitSize() const override { return 1; }
+    KelLength getNullCharSize() const override { return 1; }
+
+    const char* getName() const { return m_pName; }
+
+private:
+    void buildTables();
+    const unsigned short* toUnicodeTable();
+    const LookupTable<unsigned char>* fromUnicodeTable();
+
+    const char* m_pName;
+    KelPublishedPtr<unsigned short[]> m_pToUnicode;
+    KelPublishedPtr<LookupTable<unsigned char>> m_pFromUnicode;
+    const unsigned short* m_pMap;
+    ObjLock m_oLock;
+};
+
+#endif
