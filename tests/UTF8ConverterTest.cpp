@@ -70,7 +70,7 @@ TEST(UTF8Decode, WorkedExamples) {
 TEST(UTF8Decode, OverlongAndOutOfRangeFormsAreMalformed) {
     for (const char* bad : {"\xC0\xAF", "\xC0\xAE", "\xC1\xBF", "\xE0\x80\xAF", "\xE0\x9F\xBF",
                             "\xF0\x80\x80\xAF", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80",
-                            "\xF5\x80\x80\x80", "\xF8\x88\x80\x80", "\xFF\xBF\xBF\xBF"}) {
+                            "\xF5\x80\x80\x80", "\xF8\x88\x80\x80", "\xF8\x90\x80\x80", "\xFF\xBF\xBF\xBF"}) {
         const Decoded d = decode(bad);
         EXPECT_EQ(d.units, (Units{0xFFFD})) << bad;
         EXPECT_TRUE(d.illegal) << bad;

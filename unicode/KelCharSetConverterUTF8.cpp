@@ -1,6 +1,7 @@
 #include "KelCharSetConverterUTF8.h"
 
 #include "KelConverterHelpers.h"
+#include "KelUTF8Codec.h"
 #include "KelUChar.h"
 
 #include <cstring>
@@ -18,38 +19,12 @@ struct Sequence {
     KelLength length; // bytes consumed
 };
 
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// True when the `count` bytes after the lead are continuation bytes that lie
-// within `avail` (bytes beyond it read as NUL). Stops at the first failure so
-// that nothing past a NUL is read.
-bool continuationsFollow(const unsigned char* p, KelLength avail, unsigned count) {
-    for (unsigned i = 1; i <= count; ++i) {
-        if (i >= avail || !isContinuation(p[i]))
-            return false;
-    }
-    return true;
-}
-
-std::uint32_t payload(const unsigned char* p, unsigned length) {
-    static const unsigned char leadMask[5] = {0, 0x7F, 0x1F, 0x0F, 0x0F};
-    std::uint32_t v = p[0] & leadMask[length];
-    for (unsigned i = 1; i < length; ++i)
-        v = (v << 6) | (p[i] & 0x3Fu);
-    return v;
-}
-
-// Smallest value each length may carry. C0 80 (U+0000) stays legal: the JVM
-// writes NUL that way.
+// Overlong forms would let "/" or "." into a file name as C0 AF or C0 AE.
+// C0 80 (U+0000) stays legal: the JVM writes NUL that way.
 bool isOverlongOrOutOfRange(std::uint32_t v, unsigned length) {
-    switch (length) {
-    case 2:
-        return v != 0 && v < 0x80;
-    case 3:
-        return v < 0x800;
-    default:
-        return v < 0x10000 || v > KelUChar::UTF32_MAX;
-    }
+    if (length == 2 && v == 0)
+        return false;
+    return v < kel::utf8::minValueForLength(length) || v > KelUChar::UTF32_MAX;
 }
 
 // Decodes the sequence at p, of which `avail` bytes may be read. A sequence
@@ -60,10 +35,11 @@ Sequence decodeSequence(const unsigned char* p, KelLength avail) {
         return {SeqKind::Misplaced, 0, 1};
     if (length == 1)
         return {SeqKind::Unit, p[0], 1};
-    if (!continuationsFollow(p, avail, length - 1))
+    if (!kel::utf8::continuationsFollow(p, avail, length - 1))
         return {SeqKind::Malformed, 0xFFFD, 1};
-    const std::uint32_t v = payload(p, length);
-    if (isOverlongOrOutOfRange(v, length))
+    const std::uint32_t v = kel::utf8::payload(p, length);
+    // F8 to FF lead the five- and six-byte forms, all beyond Unicode.
+    if (p[0] >= 0xF8 || isOverlongOrOutOfRange(v, length))
         return {SeqKind::Malformed, 0xFFFD, 1};
     return {length == 4 ? SeqKind::Pair : SeqKind::Unit, v, length};
 }
@@ -77,39 +53,6 @@ KelLength unitsOf(const Sequence& seq) {
     default:
         return 1;
     }
-}
-
-KelLength encodeBmpUnit(unsigned char* d, KelLength room, unsigned short u) {
-    if (u <= 0x7F) {
-        d[0] = static_cast<unsigned char>(u);
-        return 1;
-    }
-    if (u <= 0x7FF) {
-        if (room < 2)
-            return 0;
-        d[0] = static_cast<unsigned char>(0xC0 | ((u >> 6) & 0x1F));
-        d[1] = static_cast<unsigned char>(0x80 | (u & 0x3F));
-        return 2;
-    }
-    if (room < 3)
-        return 0;
-    d[0] = static_cast<unsigned char>(0xE0 | ((u >> 12) & 0x0F));
-    d[1] = static_cast<unsigned char>(0x80 | ((u >> 6) & 0x3F));
-    d[2] = static_cast<unsigned char>(0x80 | (u & 0x3F));
-    return 3;
-}
-
-void encodeSupplementary(unsigned char* d, std::uint32_t v) {
-    d[0] = static_cast<unsigned char>(0xF0 | ((v >> 18) & 0x07));
-    d[1] = static_cast<unsigned char>(0x80 | ((v >> 12) & 0x3F));
-    d[2] = static_cast<unsigned char>(0x80 | ((v >> 6) & 0x3F));
-    d[3] = static_cast<unsigned char>(0x80 | (v & 0x3F));
-}
-
-KelLength bmpUnitBytes(unsigned short u) {
-    if (u <= 0x7F)
-        return 1;
-    return u <= 0x7FF ? 2 : 3;
 }
 
 } // namespace
@@ -180,7 +123,7 @@ KelLength KelCharSetConverterUTF8::getNumBytes(const unsigned short* src, KelLen
     while (carried || fetch(u)) {
         carried = false;
         if (!KelUChar::isSurrogateHigh(u)) {
-            count += bmpUnitBytes(u);
+            count += kel::utf8::encodedLength(u);
             continue;
         }
         unsigned short w = 0;
@@ -206,33 +149,17 @@ KelLength KelCharSetConverterUTF8::fromUTF16(void* dst, const unsigned short* sr
         return 0;
     kel::clearFlag(pIllegal);
     unsigned char* d = static_cast<unsigned char*>(dst);
+    kel::UTF16Reader reader(src);
+    kel::UTF16Reader::Char c;
     KelLength out = 0;
-    KelLength i = 0;
-    unsigned short u = 0;
-    bool carried = false;
-    while (out < dstLen) {
-        if (!carried)
-            u = src[i++];
-        carried = false;
-        if (u == 0)
-            break;
+    while (out < dstLen && reader.next(c)) {
         KelLength n;
-        if (KelUChar::isSurrogateHigh(u)) {
-            const unsigned short w = src[i++];
-            if (KelUChar::isSurrogateLow(w)) {
-                if (dstLen - out < 4)
-                    break;
-                encodeSupplementary(d + out, KelUChar::toUTF32(u, w));
-                n = 4;
-            } else {
-                // The unit after an unpaired high surrogate is converted in its own right.
-                kel::raiseFlag(pIllegal);
-                n = kel::writeSubstitute(d + out, dstLen - out, u, opType);
-                u = w;
-                carried = true;
-            }
+        if (c.unpaired) {
+            kel::raiseFlag(pIllegal);
+            n = kel::writeSubstitute(d + out, dstLen - out, static_cast<unsigned short>(c.value),
+                                     opType);
         } else {
-            n = encodeBmpUnit(d + out, dstLen - out, u);
+            n = kel::utf8::encode(d + out, dstLen - out, c.value);
         }
         if (n == 0)
             break;

@@ -5,8 +5,10 @@
 // substitute written for a character without a mapping.
 
 #include "KelCharSet.h"
+#include "KelUChar.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace kel {
 
@@ -18,6 +20,19 @@ inline void clearFlag(bool* pIllegal) {
 inline void raiseFlag(bool* pIllegal) {
     if (pIllegal != nullptr)
         *pIllegal = true;
+}
+
+// Local text of 16- or 32-bit units arrives in caller buffers of any
+// alignment (char buffers of the entry points), so it is read and written
+// through memcpy.
+template <class Unit> inline Unit loadUnit(const void* base, KelLength index) {
+    Unit u;
+    std::memcpy(&u, static_cast<const unsigned char*>(base) + index * sizeof(Unit), sizeof u);
+    return u;
+}
+
+template <class Unit> inline void storeUnit(void* base, KelLength index, Unit u) {
+    std::memcpy(static_cast<unsigned char*>(base) + index * sizeof(Unit), &u, sizeof u);
 }
 
 constexpr KelLength kEscapeLength = 6;
@@ -51,6 +66,46 @@ inline KelLength writeSubstitute(Unit* dst, KelLength room, unsigned short unit,
         return 1;
     }
 }
+
+// Reads NUL-terminated UTF-16 text one character at a time for a
+// conversion from UTF-16. A well-formed surrogate pair comes as one code
+// point; an unpaired high surrogate comes alone, flagged, and the unit after
+// it is then read in its own right.
+class UTF16Reader {
+public:
+    struct Char {
+        std::uint32_t value;
+        bool unpaired;
+    };
+
+    explicit UTF16Reader(const unsigned short* src) : m_src(src) {}
+
+    // False at the terminator.
+    bool next(Char& c) {
+        const unsigned short u = m_carried ? m_carry : m_src[m_pos++];
+        m_carried = false;
+        if (u == 0)
+            return false;
+        c = {u, false};
+        if (!KelUChar::isSurrogateHigh(u))
+            return true;
+        const unsigned short w = m_src[m_pos++];
+        if (KelUChar::isSurrogateLow(w)) {
+            c.value = KelUChar::toUTF32(u, w);
+        } else {
+            c.unpaired = true;
+            m_carry = w;
+            m_carried = true;
+        }
+        return true;
+    }
+
+private:
+    const unsigned short* m_src;
+    KelLength m_pos = 0;
+    unsigned short m_carry = 0;
+    bool m_carried = false;
+};
 
 constexpr unsigned short kReplacementUnit = 0xFFFD;
 
