@@ -45,26 +45,58 @@ template <class Unit> inline void writeEscape(Unit* dst, unsigned short unit) {
         dst[i] = static_cast<Unit>(static_cast<unsigned char>(text[i]));
 }
 
-// What a conversion from UTF-16 writes for a unit without a mapping: the
-// number of target units written, or 0 when the conversion ends in front of
-// it (ILLCHAR_STOP, or no room for the whole substitute).
+// Escapes a character: "U+XXXX" for a unit, the escapes of both surrogates
+// (twelve characters) for a code point beyond U+FFFF. 0 when it does not fit.
+template <class Unit> inline KelLength writeCharEscape(Unit* dst, KelLength room, std::uint32_t ch) {
+    if (!KelUChar::isSurrogate(ch)) {
+        if (room < kEscapeLength)
+            return 0;
+        writeEscape(dst, static_cast<unsigned short>(ch));
+        return kEscapeLength;
+    }
+    if (room < 2 * kEscapeLength)
+        return 0;
+    unsigned short hi, lo;
+    KelUChar::toSurrogatePair(ch, hi, lo);
+    writeEscape(dst, hi);
+    writeEscape(dst + kEscapeLength, lo);
+    return 2 * kEscapeLength;
+}
+
+// What a conversion from UTF-16 writes for a character without a mapping
+// (a unit, or a code point beyond U+FFFF where the converter reads pairs):
+// the number of target units written, or 0 when the conversion ends in front
+// of it (ILLCHAR_STOP, or no room for the whole substitute).
 template <class Unit>
-inline KelLength writeSubstitute(Unit* dst, KelLength room, unsigned short unit,
+inline KelLength writeSubstitute(Unit* dst, KelLength room, std::uint32_t ch,
                                  ILLCHAR_OPTYPE opType) {
     switch (opType) {
     case ILLCHAR_STOP:
         return 0;
     case ILLCHAR_ESCAPE:
-        if (room < kEscapeLength)
-            return 0;
-        writeEscape(dst, unit);
-        return kEscapeLength;
+        return writeCharEscape(dst, room, ch);
     default:
         if (room < 1)
             return 0;
         dst[0] = static_cast<Unit>('?');
         return 1;
     }
+}
+
+// One character of UTF-16 text: a well-formed surrogate pair as its code
+// point, anything else (an unpaired surrogate included) as the unit itself.
+struct CodePoint {
+    std::uint32_t value;
+    KelLength units;
+};
+
+// The character at p, of which `avail` units may be read. The unit after p[0]
+// is read only when p[0] is a high surrogate, so NUL-terminated text
+// (avail = KEL_NPOS) is never read past its terminator.
+inline CodePoint codePointAt(const unsigned short* p, KelLength avail) {
+    if (KelUChar::isSurrogateHigh(p[0]) && avail > 1 && KelUChar::isSurrogateLow(p[1]))
+        return {KelUChar::toUTF32(p[0], p[1]), 2};
+    return {p[0], 1};
 }
 
 // Reads NUL-terminated UTF-16 text one character at a time for a
@@ -82,29 +114,17 @@ public:
 
     // False at the terminator.
     bool next(Char& c) {
-        const unsigned short u = m_carried ? m_carry : m_src[m_pos++];
-        m_carried = false;
-        if (u == 0)
+        if (m_src[m_pos] == 0)
             return false;
-        c = {u, false};
-        if (!KelUChar::isSurrogateHigh(u))
-            return true;
-        const unsigned short w = m_src[m_pos++];
-        if (KelUChar::isSurrogateLow(w)) {
-            c.value = KelUChar::toUTF32(u, w);
-        } else {
-            c.unpaired = true;
-            m_carry = w;
-            m_carried = true;
-        }
+        const CodePoint cp = codePointAt(m_src + m_pos, KEL_NPOS);
+        m_pos += cp.units;
+        c = {cp.value, cp.units == 1 && KelUChar::isSurrogateHigh(m_src[m_pos - 1])};
         return true;
     }
 
 private:
     const unsigned short* m_src;
     KelLength m_pos = 0;
-    unsigned short m_carry = 0;
-    bool m_carried = false;
 };
 
 constexpr unsigned short kReplacementUnit = 0xFFFD;

@@ -1,0 +1,163 @@
+#ifndef KELMBCSCODEC_H
+#define KELMBCSCODEC_H
+
+// The conversion and counting loops of the table-driven multibyte
+// converters. A converter describes its encoding one character at a time
+// through a codec, an object with two members:
+//
+//   LocalChar decode(const unsigned char* p, KelLength avail) const;
+//   EncodedChar encode(const unsigned short* p, KelLength avail) const;
+//
+// where p points at a character that is not the terminator and `avail` is
+// how many units from p may be read (KEL_NPOS for NUL-terminated text). A
+// codec reads a following unit only while the units before it are not 0, so
+// it never reads past a terminator. The loops here do the rest: room, the
+// source limit, substitutes, the flag and the terminator. Counting goes
+// through the same codec as converting, so getNumUnits and getNumBytes
+// always equal what toUTF16 and fromUTF16 write.
+
+#include "KelConverterHelpers.h"
+#include "KelUChar.h"
+
+namespace kel {
+namespace mbcs {
+
+// One character of local text: the bytes it spans and its Unicode scalar
+// value, 0 when it has none (it then decodes to one U+FFFD).
+struct LocalChar {
+    KelLength length;
+    std::uint32_t value;
+};
+
+// One character of UTF-16 text: the units it spans, the character (what an
+// escape shows) and its local bytes, packed high byte first; size 0 when it
+// has no local code.
+struct EncodedChar {
+    KelLength units;
+    std::uint32_t value;
+    std::uint32_t bytes;
+    KelLength size;
+};
+
+// Byte i of a character, 0 at or beyond `avail`: text past the counted range
+// reads as if it ended there.
+inline unsigned char byteAt(const unsigned char* p, KelLength avail, KelLength i) {
+    return i < avail ? p[i] : 0;
+}
+
+// The 7-bit form under which the 94 x 94 sets store a two-byte code.
+inline unsigned short sevenBitKey(unsigned char b1, unsigned char b2) {
+    return static_cast<unsigned short>(((b1 & 0x7Fu) << 8) | (b2 & 0x7Fu));
+}
+
+// A packed local code: one byte up to 0xFF, two above; none for code 0.
+inline EncodedChar packedCode(const CodePoint& ch, std::uint32_t code) {
+    return {ch.units, ch.value, code, code == 0 ? 0u : code > 0xFFu ? 2u : 1u};
+}
+
+inline KelLength unitsOf(std::uint32_t value) { return KelUChar::isSurrogate(value) ? 2 : 1; }
+
+template <class Codec>
+KelLength decodeText(const Codec& codec, unsigned short* dst, const void* src, KelLength dstLen,
+                     ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
+    if (dst == nullptr || src == nullptr)
+        return 0;
+    clearFlag(pIllegal);
+    const unsigned char* s = static_cast<const unsigned char*>(src);
+    // A character that starts before the limit is read whole.
+    const KelLength limit = srcLimit > 0 ? static_cast<KelLength>(srcLimit) : KEL_NPOS;
+    KelLength written = 0;
+    KelLength consumed = 0;
+    while (written < dstLen && s[consumed] != 0) {
+        const LocalChar c = codec.decode(s + consumed, KEL_NPOS);
+        std::uint32_t value = c.value;
+        if (value == 0) {
+            raiseFlag(pIllegal);
+            value = decodeSubstitute(opType);
+            if (value == 0)
+                break;
+        }
+        if (dstLen - written < unitsOf(value))
+            break;
+        if (KelUChar::isSurrogate(value)) {
+            KelUChar::toSurrogatePair(value, dst[written], dst[written + 1]);
+            written += 2;
+        } else {
+            dst[written++] = static_cast<unsigned short>(value);
+        }
+        consumed += c.length;
+        if (consumed >= limit)
+            break;
+    }
+    dst[written] = 0;
+    return written;
+}
+
+template <class Codec>
+KelLength countUnits(const Codec& codec, const void* src, KelLength srcLen) {
+    if (src == nullptr)
+        return 0;
+    const unsigned char* s = static_cast<const unsigned char*>(src);
+    KelLength units = 0;
+    for (KelLength pos = 0; pos < srcLen && s[pos] != 0;) {
+        const LocalChar c = codec.decode(s + pos, srcLen - pos);
+        units += unitsOf(c.value);
+        pos += c.length;
+    }
+    return units;
+}
+
+// Writes the bytes of a code that fits in `room`; 0 when it does not.
+inline KelLength writeCode(unsigned char* dst, KelLength room, const EncodedChar& c) {
+    if (c.size > room)
+        return 0;
+    for (KelLength i = 0; i < c.size; ++i)
+        dst[i] = static_cast<unsigned char>(c.bytes >> (8 * (c.size - 1 - i)));
+    return c.size;
+}
+
+template <class Codec>
+KelLength encodeText(const Codec& codec, void* dst, const unsigned short* src, KelLength dstLen,
+                     ILLCHAR_OPTYPE opType, bool* pIllegal) {
+    if (dst == nullptr || src == nullptr)
+        return 0;
+    clearFlag(pIllegal);
+    unsigned char* d = static_cast<unsigned char*>(dst);
+    KelLength written = 0;
+    for (KelLength pos = 0; written < dstLen && src[pos] != 0;) {
+        const EncodedChar c = codec.encode(src + pos, KEL_NPOS);
+        KelLength n;
+        if (c.size != 0) {
+            n = writeCode(d + written, dstLen - written, c);
+        } else {
+            raiseFlag(pIllegal);
+            n = writeSubstitute(d + written, dstLen - written, c.value, opType);
+        }
+        if (n == 0)
+            break;
+        written += n;
+        pos += c.units;
+    }
+    d[written] = 0;
+    return written;
+}
+
+// Counts as encodeText writes with ILLCHAR_REPLACE: one byte for the '?' of
+// a character without a code.
+template <class Codec>
+KelLength countBytes(const Codec& codec, const unsigned short* src, KelLength srcLen) {
+    if (src == nullptr)
+        return 0;
+    KelLength bytes = 0;
+    for (KelLength pos = 0; pos < srcLen && src[pos] != 0;) {
+        const EncodedChar c = codec.encode(src + pos, srcLen - pos);
+        bytes += c.size != 0 ? c.size : 1;
+        pos += c.units;
+    }
+    return bytes;
+}
+
+} // namespace mbcs
+} // namespace kel
+
+#endif
