@@ -1,0 +1,650 @@
+#include "KelUString.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <stdexcept>
+
+namespace {
+
+constexpr unsigned short kReplacementUnit = 0xFFFD;
+constexpr KelLength kBSTRMaxUnits = 0xFFFF;
+constexpr KelLength kPascalMaxBytes = 0xFF;
+// Room behind a converted copy for the terminator of any unit size.
+constexpr KelLength kSecTextSlack = 8;
+// Reads as an empty text whatever the unit size of the character set.
+constexpr char kEmptyText[kSecTextSlack] = {};
+constexpr KelCharSet kNoCharSet = static_cast<KelCharSet>(-1);
+
+[[noreturn]] void throwLengthError() { throw std::length_error("exceed maximum string length"); }
+
+KelCharSetConverter* converterFor(KelCharSet cs) { return KelCharSetConverter::getConverter(cs); }
+
+bool isNullChar(const char* p, KelLength nullSize) {
+    return std::all_of(p, p + nullSize, [](char b) { return b == 0; });
+}
+
+// Bytes of local text in front of its NUL character, at most len. A partial
+// unit at the end of the range is kept: the converter decides what it means.
+KelLength localTextLength(const char* src, KelLength len, KelLength nullSize) {
+    KelLength n = 0;
+    while (len - n >= nullSize && !isNullChar(src + n, nullSize))
+        n += nullSize;
+    return len - n < nullSize ? len : n;
+}
+
+KelLength unitsBeforeNul(const unsigned short* p, KelLength max) {
+    KelLength n = 0;
+    while (n < max && p[n] != 0)
+        ++n;
+    return n;
+}
+
+void copyUnits(unsigned short* dst, const unsigned short* src, KelLength n) {
+    std::memmove(dst, src, n * sizeof(unsigned short));
+}
+
+// The converted copy is allocated as 32-bit units, so that at_utf32 can hand
+// out references into it.
+char* allocSecText(KelLength bytes) {
+    return reinterpret_cast<char*>(new unsigned int[bytes / sizeof(unsigned int) + 1]);
+}
+
+int unitOrder(unsigned short a, unsigned short b) { return a > b ? 1 : -1; }
+
+// Order of two texts of which at least one ends at a.
+int endOrder(unsigned short a, unsigned short b) {
+    if (a != 0)
+        return 1;
+    return b == 0 ? 0 : -1;
+}
+
+int nullOrder(const unsigned short* a, const unsigned short* b) {
+    if (a == nullptr)
+        return b == nullptr ? 0 : -1;
+    return 1;
+}
+
+} // namespace
+
+KelLocalText::KelLocalText(const char* src, KelLength len, KelLength nullSize)
+    : m_pData(nullptr), m_nSize(localTextLength(src, len, std::max<KelLength>(nullSize, 1))) {
+    std::memcpy(reserve(m_nSize), src, m_nSize);
+}
+
+KelLocalText::KelLocalText(char c, KelLength count) : m_pData(nullptr), m_nSize(count) {
+    std::memset(reserve(count), c, count);
+}
+
+char* KelLocalText::reserve(KelLength n) {
+    if (n > KEL_NPOS - kPadding)
+        throwLengthError();
+    if (n <= kStackBytes) {
+        m_pData = m_aStack;
+    } else {
+        m_pHeap.reset(new char[n + kPadding]);
+        m_pData = m_pHeap.get();
+    }
+    std::memset(m_pData + n, 0, kPadding);
+    return m_pData;
+}
+
+// Storage
+
+KelUString::StringSpace* KelUString::SetupSpace() {
+    m_pSpace = &m_oSpace;
+    m_oSpace.m_bHeap = 0;
+    m_oSpace.m_pText = m_oSpace.m_aText;
+    m_oSpace.m_nLength = 0;
+    m_oSpace.m_nCapacity = kEmbeddedCapacity;
+    m_oSpace.m_pSecText = nullptr;
+    m_oSpace.m_nSecTextLength = 0;
+    m_oSpace.m_eSecTextCharSet = kNoCharSet;
+    m_oSpace.m_aText[0] = 0;
+    return m_pSpace;
+}
+
+KelUString::StringSpace* KelUString::SetupSpace(KelLength n) {
+    SetupSpace();
+    AssureSpace(n);
+    return m_pSpace;
+}
+
+unsigned short* KelUString::allocUnits(KelLength n) const {
+    if (n > max_size())
+        length_error();
+    return new unsigned short[n + 1];
+}
+
+// The old buffer goes only once the new one exists, so a failed allocation
+// leaves the string as it was.
+void KelUString::adoptBuffer(unsigned short* buffer, KelLength capacity) {
+    if (m_pSpace->m_bHeap != 0)
+        delete[] m_pSpace->m_pText;
+    m_pSpace->m_bHeap = 1;
+    m_pSpace->m_pText = buffer;
+    m_pSpace->m_nCapacity = capacity;
+}
+
+void KelUString::AssureSpace(KelLength n) {
+    if (m_pSpace->m_nCapacity >= n)
+        return;
+    adoptBuffer(allocUnits(n), n);
+    m_pSpace->m_nLength = 0;
+    m_pSpace->m_pText[0] = 0;
+}
+
+void KelUString::growKeepingText(KelLength n) {
+    if (m_pSpace->m_nCapacity >= n)
+        return;
+    unsigned short* buffer = allocUnits(n);
+    copyUnits(buffer, begin(), size() + 1);
+    adoptBuffer(buffer, n);
+}
+
+void KelUString::freeSecText() {
+    delete[] reinterpret_cast<unsigned int*>(m_pSpace->m_pSecText);
+    m_pSpace->m_pSecText = nullptr;
+    m_pSpace->m_nSecTextLength = 0;
+    m_pSpace->m_eSecTextCharSet = kNoCharSet;
+}
+
+void KelUString::releaseStorage() {
+    freeSecText();
+    if (m_pSpace->m_bHeap != 0)
+        delete[] m_pSpace->m_pText;
+    m_pSpace->m_bHeap = 0;
+}
+
+void KelUString::setLength(KelLength n) {
+    m_pSpace->m_nLength = n;
+    m_pSpace->m_pText[n] = 0;
+    freeSecText();
+}
+
+// Starts again from the embedded buffer when the text fits in it.
+void KelUString::restartWith(const unsigned short* src, KelLength n) {
+    unsigned short* heap = n > kEmbeddedCapacity ? allocUnits(n) : nullptr;
+    releaseStorage();
+    SetupSpace();
+    if (heap != nullptr)
+        adoptBuffer(heap, n);
+    copyUnits(begin(), src, n);
+    setLength(n);
+}
+
+// src may lie inside this string's own text: it then needs no growth.
+void KelUString::storeUnits(const unsigned short* src, KelLength n) {
+    if (n == 0) {
+        erase();
+        return;
+    }
+    AssureSpace(n);
+    copyUnits(begin(), src, n);
+    setLength(n);
+}
+
+void KelUString::storeLocal(const char* s, KelLength len, KelCharSet cs) {
+    if (s == nullptr || len == 0) {
+        erase();
+        return;
+    }
+    KelCharSetConverter* conv = converterFor(cs);
+    storeLocal(KelLocalText(s, len, conv->getNullCharSize()), conv);
+}
+
+void KelUString::storeLocal(const KelPascalString* p, KelCharSet cs) {
+    if (p == nullptr)
+        erase();
+    else
+        storeLocal(p->m_aText, p->m_nCount, cs);
+}
+
+void KelUString::storeLocal(const KelLocalText& text, KelCharSetConverter* conv) {
+    const KelLength n = conv->getNumUnits(text.data(), text.size());
+    if (n == 0) {
+        erase();
+        return;
+    }
+    AssureSpace(n);
+    setLength(conv->toUTF16(begin(), text.data(), n, ILLCHAR_REPLACE, nullptr, -1));
+}
+
+void KelUString::range_error() const { throw std::out_of_range("invalid string index given"); }
+
+void KelUString::length_error() const { throwLengthError(); }
+
+// Construction
+
+KelUString::KelUString() { SetupSpace(); }
+
+KelUString::KelUString(const KelUString& s) {
+    SetupSpace();
+    storeUnits(s.begin(), s.size());
+}
+
+KelUString::KelUString(const KelUString& s, KelLength pos, KelLength count) {
+    SetupSpace();
+    pos = std::min(pos, s.size());
+    storeUnits(s.begin() + pos, std::min(count, s.size() - pos));
+}
+
+KelUString::KelUString(const unsigned short* p) {
+    SetupSpace();
+    if (p != nullptr)
+        storeUnits(p, KelCharSetWStrlen(p));
+}
+
+KelUString::KelUString(const unsigned short* p, KelLength count) {
+    SetupSpace();
+    if (p != nullptr)
+        storeUnits(p, unitsBeforeNul(p, count));
+}
+
+KelUString::KelUString(const unsigned short* first, const unsigned short* last) {
+    SetupSpace();
+    if (first != nullptr && last != nullptr && first < last)
+        storeUnits(first, static_cast<KelLength>(last - first));
+}
+
+KelUString::KelUString(unsigned short c) {
+    SetupSpace();
+    if (c != 0)
+        storeUnits(&c, 1);
+}
+
+KelUString::KelUString(unsigned short c, KelLength count) {
+    SetupSpace();
+    if (c != 0)
+        resize(count, c);
+}
+
+KelUString::KelUString(const KelBSTR* b) {
+    SetupSpace();
+    if (b != nullptr)
+        storeUnits(b->m_aText, b->m_nCount);
+}
+
+KelUString::KelUString(const KelBSTR& b) : KelUString(&b) {}
+
+KelUString::KelUString(int n) {
+    SetupSpace();
+    char digits[16];
+    const int count = std::snprintf(digits, sizeof digits, "%d", n);
+    unsigned short units[sizeof digits];
+    std::copy(digits, digits + count, units);
+    storeUnits(units, static_cast<KelLength>(count));
+}
+
+KelUString::KelUString(const char* s, KelCharSet cs) {
+    SetupSpace();
+    storeLocal(s, KEL_NPOS, cs);
+}
+
+KelUString::KelUString(const char* s, KelLength len, KelCharSet cs) {
+    SetupSpace();
+    storeLocal(s, len, cs);
+}
+
+KelUString::KelUString(char c, KelCharSet cs) {
+    SetupSpace();
+    storeLocal(&c, 1, cs);
+}
+
+KelUString::KelUString(char c, KelLength count, KelCharSet cs) {
+    SetupSpace();
+    if (c != 0 && count != 0)
+        storeLocal(KelLocalText(c, count), converterFor(cs));
+}
+
+KelUString::KelUString(const KelPascalString* p, KelCharSet cs) {
+    SetupSpace();
+    storeLocal(p, cs);
+}
+
+KelUString::KelUString(const KelPascalString& p, KelCharSet cs) : KelUString(&p, cs) {}
+
+KelUString::~KelUString() { releaseStorage(); }
+
+// Assignment
+
+KelUString& KelUString::assign(const KelUString& s) {
+    if (&s != this)
+        restartWith(s.begin(), s.size());
+    return *this;
+}
+
+KelUString& KelUString::operator=(unsigned short c) {
+    storeUnits(&c, c != 0 ? 1 : 0);
+    return *this;
+}
+
+KelUString& KelUString::operator=(const unsigned short* p) {
+    storeUnits(p, KelCharSetWStrlen(p));
+    return *this;
+}
+
+KelUString& KelUString::operator=(const KelBSTR& b) {
+    storeUnits(b.m_aText, b.m_nCount);
+    return *this;
+}
+
+KelUString& KelUString::operator=(const char* s) {
+    storeLocal(s, KEL_NPOS, KELCS_OS_DEFAULT);
+    return *this;
+}
+
+KelUString& KelUString::operator=(char c) {
+    storeLocal(&c, 1, KELCS_OS_DEFAULT);
+    return *this;
+}
+
+KelUString& KelUString::operator=(const KelPascalString* p) {
+    storeLocal(p, KELCS_OS_DEFAULT);
+    return *this;
+}
+
+// Copying out
+
+KelLength KelUString::copy(unsigned short* dst, KelLength max) const {
+    if (dst == nullptr)
+        return 0;
+    const KelLength n = std::min(size(), max);
+    copyUnits(dst, begin(), n);
+    return n;
+}
+
+// A longer string is cut to what the record's count can hold.
+KelLength KelUString::copy(KelBSTR* dst, KelLength max) const {
+    if (dst == nullptr)
+        return 0;
+    const KelLength n = std::min({size(), max, kBSTRMaxUnits});
+    dst->m_nCount = static_cast<unsigned short>(n);
+    copyUnits(dst->m_aText, begin(), n);
+    return n;
+}
+
+KelLength KelUString::copy(char* dst, KelLength max, KelCharSet cs) const {
+    if (dst == nullptr || max == 0 || empty())
+        return 0;
+    return converterFor(cs)->fromUTF16(dst, begin(), max, ILLCHAR_REPLACE, nullptr);
+}
+
+KelLength KelUString::copy(KelPascalString* dst, KelCharSet cs) const {
+    if (dst == nullptr)
+        return 0;
+    char buffer[kPascalMaxBytes + kSecTextSlack];
+    const KelLength n = copy(buffer, kPascalMaxBytes, cs) & 0xFF;
+    dst->m_nCount = static_cast<unsigned char>(n);
+    std::memcpy(dst->m_aText, buffer, n);
+    return n;
+}
+
+KelUString& KelUString::erase() {
+    if (!empty())
+        setLength(0);
+    freeSecText();
+    return *this;
+}
+
+void KelUString::swap(KelUString& other) {
+    if (&other == this)
+        return;
+    KelUString saved(other);
+    other.assign(*this);
+    assign(saved);
+}
+
+// Comparison
+
+int KelUString::canonicalCompare(const unsigned short* a, const unsigned short* b,
+                                 KelLength n) const {
+    if (n == 0)
+        return 0;
+    if (a == nullptr || b == nullptr)
+        return nullOrder(a, b);
+    KelLength i = 0;
+    for (; a[i] != 0 && b[i] != 0; ++i) {
+        if (a[i] != b[i])
+            return unitOrder(a[i], b[i]);
+        if (n != npos && --n == 0)
+            return 0;
+    }
+    return endOrder(a[i], b[i]);
+}
+
+int KelUString::compare(const KelUString& s, KelLength n) const {
+    if (&s == this || n == 0)
+        return 0;
+    return canonicalCompare(begin(), s.begin(), n);
+}
+
+bool operator==(const unsigned short* p, const KelUString& s) { return KelUString(p) == s; }
+bool operator!=(const unsigned short* p, const KelUString& s) { return KelUString(p) != s; }
+bool operator<(const unsigned short* p, const KelUString& s) { return KelUString(p) < s; }
+bool operator<=(const unsigned short* p, const KelUString& s) { return KelUString(p) <= s; }
+bool operator>(const unsigned short* p, const KelUString& s) { return KelUString(p) > s; }
+bool operator>=(const unsigned short* p, const KelUString& s) { return KelUString(p) >= s; }
+bool operator==(const char* p, const KelUString& s) { return KelUString(p) == s; }
+bool operator!=(const char* p, const KelUString& s) { return KelUString(p) != s; }
+bool operator<(const char* p, const KelUString& s) { return KelUString(p) < s; }
+bool operator<=(const char* p, const KelUString& s) { return KelUString(p) <= s; }
+bool operator>(const char* p, const KelUString& s) { return KelUString(p) > s; }
+bool operator>=(const char* p, const KelUString& s) { return KelUString(p) >= s; }
+
+// Searching
+
+KelLength KelUString::find(unsigned short c, KelLength pos) const {
+    if (c == 0 || pos >= size())
+        return npos;
+    const unsigned short* hit = std::find(begin() + pos, end(), c);
+    return hit == end() ? npos : static_cast<KelLength>(hit - begin());
+}
+
+KelLength KelUString::rfind(unsigned short c, KelLength pos) const {
+    if (c == 0 || empty())
+        return npos;
+    for (KelLength i = std::min(pos, size() - 1) + 1; i-- > 0;) {
+        if (begin()[i] == c)
+            return i;
+    }
+    return npos;
+}
+
+bool KelUString::matchesAt(KelLength i, const KelUString& s) const {
+    return begin()[i] == s.begin()[0] &&
+           canonicalCompare(begin() + i + 1, s.begin() + 1, s.size() - 1) == 0;
+}
+
+KelLength KelUString::find(const KelUString& s, KelLength pos) const {
+    if (pos >= size() || s.empty() || s.size() > size())
+        return npos;
+    if (&s == this)
+        return pos == 0 ? 0 : npos;
+    for (KelLength i = pos; i <= size() - s.size(); ++i) {
+        if (matchesAt(i, s))
+            return i;
+    }
+    return npos;
+}
+
+KelLength KelUString::rfind(const KelUString& s, KelLength pos) const {
+    if (empty() || s.empty())
+        return npos;
+    if (&s == this)
+        return 0;
+    if (s.size() > size())
+        return npos;
+    for (KelLength i = std::min(pos, size() - s.size()) + 1; i-- > 0;) {
+        if (matchesAt(i, s))
+            return i;
+    }
+    return npos;
+}
+
+// Element access and substrings
+
+unsigned short& KelUString::at(KelLength i) {
+    if (i >= size())
+        range_error();
+    return begin()[i];
+}
+
+const unsigned short& KelUString::at(KelLength i) const {
+    if (i >= size())
+        range_error();
+    return begin()[i];
+}
+
+// A count that reaches past the end is rejected even where pos + count
+// would wrap around to a small value.
+KelUString KelUString::mid(KelLength pos, KelLength count) const {
+    if (count == npos) {
+        if (pos > size())
+            return KelUString();
+        count = size() - pos;
+    }
+    if (pos > size() || count > size() - pos)
+        range_error();
+    return KelUString(*this, pos, count);
+}
+
+KelUString KelUString::left(KelLength n) const {
+    if (n > size())
+        range_error();
+    return KelUString(*this, 0, n);
+}
+
+// Editing
+
+KelUString& KelUString::replace(KelLength pos, KelLength len, const KelUString& s, KelLength spos,
+                                KelLength slen) {
+    if (pos > size() || spos > s.size())
+        range_error();
+    len = std::min(len, size() - pos);
+    slen = std::min(slen, s.size() - spos);
+    if (max_size() - (size() - len) < slen)
+        length_error();
+    if (&s == this)
+        return replace(pos, len, KelUString(s, spos, slen), 0, slen);
+    const KelLength newLength = size() - len + slen;
+    if (newLength == 0)
+        return erase();
+    growKeepingText(newLength);
+    copyUnits(begin() + pos + slen, begin() + pos + len, size() - pos - len);
+    copyUnits(begin() + pos, s.begin() + spos, slen);
+    setLength(newLength);
+    return *this;
+}
+
+KelUString& KelUString::replace(const unsigned short* first, const unsigned short* last,
+                                const KelUString& s) {
+    const std::less_equal<const unsigned short*> notAfter;
+    const unsigned short* text = begin();
+    if (!notAfter(text, first) || !notAfter(first, last) || !notAfter(last, end()))
+        range_error();
+    return replace(static_cast<KelLength>(first - text), static_cast<KelLength>(last - first), s,
+                   0, s.size());
+}
+
+KelUString& KelUString::append(const KelUString& s) { return replace(size(), 0, s, 0, s.size()); }
+
+KelUString& KelUString::erase(KelLength pos, KelLength count) {
+    if (empty())
+        return *this;
+    if (pos == 0 && (count == size() || count == npos))
+        return erase();
+    return replace(pos, count, KelUString(), 0, 0);
+}
+
+void KelUString::resize(KelLength n, unsigned short c) {
+    if (n == size())
+        return;
+    if (n > max_size())
+        length_error();
+    if (n == 0) {
+        erase();
+        return;
+    }
+    const KelLength old = size();
+    growKeepingText(n);
+    if (n > old)
+        std::fill(begin() + old, begin() + n, c);
+    setLength(n);
+}
+
+// The new units are the conversion of the fill bytes; where the set makes
+// fewer units of them (a lone lead byte), the rest is U+FFFD.
+void KelUString::resize(KelLength n, char c, KelCharSet cs) {
+    if (n <= size() || c == 0) {
+        resize(n, static_cast<unsigned short>(0));
+        return;
+    }
+    if (n > max_size())
+        length_error();
+    const KelLength old = size();
+    const KelLocalText fill(c, n - old);
+    growKeepingText(n);
+    const KelLength written = converterFor(cs)->toUTF16(begin() + old, fill.data(), fill.size(),
+                                                        ILLCHAR_REPLACE, nullptr, -1);
+    std::fill(begin() + old + written, begin() + n, kReplacementUnit);
+    setLength(n);
+}
+
+// Concatenation
+
+KelUString KelUString::operator+(const KelUString& s) const {
+    KelUString result(*this);
+    result.append(s);
+    return result;
+}
+
+KelUString KelUString::operator+(unsigned short c) const { return *this + KelUString(c); }
+KelUString KelUString::operator+(const unsigned short* p) const { return *this + KelUString(p); }
+KelUString KelUString::operator+(const char* s) const { return *this + KelUString(s); }
+KelUString KelUString::operator+(char c) const { return *this + KelUString(c); }
+KelUString operator+(unsigned short c, const KelUString& s) { return KelUString(c) + s; }
+KelUString operator+(const unsigned short* p, const KelUString& s) { return KelUString(p) + s; }
+KelUString operator+(const char* p, const KelUString& s) { return KelUString(p) + s; }
+KelUString operator+(char c, const KelUString& s) { return KelUString(c) + s; }
+
+// Local character sets
+
+const char* KelUString::c_str(KelCharSet cs) {
+    if (empty())
+        return kEmptyText;
+    StringSpace* space = m_pSpace;
+    if (space->m_pSecText != nullptr && space->m_eSecTextCharSet == cs)
+        return space->m_pSecText;
+    KelCharSetConverter* conv = converterFor(cs);
+    const KelLength bytes = conv->getNumBytes(begin(), size());
+    if (bytes > KEL_NPOS - kSecTextSlack)
+        length_error();
+    char* block = allocSecText(bytes + kSecTextSlack);
+    freeSecText();
+    space->m_pSecText = block;
+    space->m_nSecTextLength = conv->fromUTF16(block, begin(), bytes, ILLCHAR_REPLACE, nullptr);
+    space->m_eSecTextCharSet = cs;
+    return block;
+}
+
+KelLength KelUString::length(KelCharSet cs) const {
+    return empty() ? 0 : converterFor(cs)->getNumBytes(begin(), size());
+}
+
+unsigned int& KelUString::at_utf32(KelLength i) {
+    if (empty())
+        range_error();
+    c_str(KELCS_UTF32);
+    if (i >= m_pSpace->m_nSecTextLength / sizeof(unsigned int))
+        range_error();
+    return reinterpret_cast<unsigned int*>(m_pSpace->m_pSecText)[i];
+}
+
+KelLength KelUString::numChars() const {
+    const StringSpace* space = m_pSpace;
+    if (space->m_pSecText != nullptr && space->m_eSecTextCharSet == KELCS_UTF32)
+        return space->m_nSecTextLength / sizeof(unsigned int);
+    return length(KELCS_UTF32) / sizeof(unsigned int);
+}
