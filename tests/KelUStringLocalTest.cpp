@@ -1,0 +1,266 @@
+#include "KelUString.h"
+
+#include "UStringTestHelpers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+using keltest::expectLengthError;
+using keltest::expectRangeError;
+using keltest::lacksConverter;
+using keltest::text;
+using keltest::U;
+
+namespace {
+
+#define SKIP_WITHOUT_CONVERTER(cs)                                                                 \
+    if (lacksConverter(cs))                                                                        \
+    GTEST_SKIP() << "no converter for " << (cs) << " yet"
+
+// Builds from a heap block of exactly the given bytes, so that AddressSanitizer
+// sees any read past them.
+KelUString fromExactBytes(const std::string& bytes, KelCharSet cs) {
+    std::unique_ptr<char[]> block(new char[bytes.size()]);
+    std::memcpy(block.get(), bytes.data(), bytes.size());
+    return KelUString(block.get(), static_cast<KelLength>(bytes.size()), cs);
+}
+
+KelPascalString pascal(const std::string& bytes) {
+    KelPascalString p{};
+    p.m_nCount = static_cast<unsigned char>(bytes.size());
+    std::memcpy(p.m_aText, bytes.data(), bytes.size());
+    return p;
+}
+
+TEST(UStringLocal, BuildsFromUTF8AndConvertsBack) {
+    KelUString s("A\xC3\xA9\xE2\x82\xAC", KELCS_UTF8);
+    EXPECT_EQ(text(s), u"A\u00E9\u20AC");
+    EXPECT_EQ(s.capacity(), KelUString::kEmbeddedCapacity);
+    EXPECT_EQ(s.length(KELCS_UTF8), 6u);
+    EXPECT_STREQ(s.c_str(KELCS_UTF8), "A\xC3\xA9\xE2\x82\xAC");
+    EXPECT_EQ(KelUString().length(KELCS_UTF8), 0u);
+
+    EXPECT_EQ(text(KelUString("A\xC3\xA9", 2, KELCS_UTF8)), u"A\uFFFD") << "cut by the count";
+    EXPECT_EQ(text(KelUString("abc", KelUString::npos, KELCS_UTF8)), u"abc");
+    EXPECT_TRUE(KelUString(static_cast<const char*>(nullptr), KELCS_UTF8).empty());
+    EXPECT_TRUE(KelUString("", KELCS_UTF8).empty());
+    EXPECT_TRUE(KelUString("abc", 0, KELCS_UTF8).empty());
+}
+
+TEST(UStringLocal, Latin1RoundTrip) {
+    SKIP_WITHOUT_CONVERTER(KELCS_ISO_8859_1);
+    KelUString s("\x41\xE9", KELCS_ISO_8859_1);
+    EXPECT_EQ(text(s), u"A\u00E9");
+    EXPECT_EQ(s.length(KELCS_UTF8), 3u);
+    EXPECT_STREQ(s.c_str(KELCS_UTF8), "A\xC3\xA9");
+    EXPECT_STREQ(U(u"x\u3042").c_str(KELCS_ISO_8859_1), "x?");
+}
+
+TEST(UStringLocal, ConvertedCopyIsCachedUntilTheTextChanges) {
+    KelUString s("abc", KELCS_UTF8);
+    const char* first = s.c_str(KELCS_UTF8);
+    EXPECT_EQ(s.c_str(KELCS_UTF8), first);
+
+    s.begin()[0] = 'z';
+    EXPECT_STREQ(s.c_str(KELCS_UTF8), "abc") << "writes through begin() are not seen";
+
+    s.append(U(u"d"));
+    EXPECT_STREQ(s.c_str(KELCS_UTF8), "zbcd");
+    s.resize(2, static_cast<unsigned short>('x'));
+    EXPECT_STREQ(s.c_str(KELCS_UTF8), "zb");
+    s.erase(0, 1);
+    EXPECT_STREQ(s.c_str(KELCS_UTF8), "b");
+    s = 'q';
+    EXPECT_STREQ(s.c_str(KELCS_UTF8), "q");
+
+    const KelUString copy(s);
+    EXPECT_EQ(text(copy), u"q");
+}
+
+TEST(UStringLocal, EmptyStringGivesAStaticEmptyText) {
+    KelUString a;
+    KelUString b;
+    const char* text = a.c_str(KELCS_UTF32);
+    EXPECT_EQ(text, b.c_str(KELCS_UTF8));
+    for (int i = 0; i < 4; ++i)
+        EXPECT_EQ(text[i], 0);
+}
+
+TEST(UStringLocal, AssignmentFromItsOwnConvertedCopy) {
+    KelUString s("copy me", KELCS_OS_DEFAULT);
+    s = s.c_str(KELCS_OS_DEFAULT);
+    EXPECT_EQ(text(s), u"copy me");
+}
+
+TEST(UStringLocal, AssignmentFromLocalText) {
+    KelUString s(static_cast<unsigned short>('x'), KelLength(300));
+    s = "ab";
+    EXPECT_EQ(text(s), u"ab");
+    EXPECT_EQ(s.capacity(), 300u);
+    s = 'c';
+    EXPECT_EQ(text(s), u"c");
+    s = '\0';
+    EXPECT_TRUE(s.empty());
+    s = "ab";
+    s = static_cast<const char*>(nullptr);
+    EXPECT_TRUE(s.empty());
+
+    KelPascalString p = pascal("xyz");
+    s = &p;
+    EXPECT_EQ(text(s), u"xyz");
+    s = static_cast<const KelPascalString*>(nullptr);
+    EXPECT_TRUE(s.empty());
+}
+
+TEST(UStringLocal, CharacterConstructors) {
+    EXPECT_EQ(text(KelUString('x', KELCS_UTF8)), u"x");
+    EXPECT_TRUE(KelUString('\0', KELCS_UTF8).empty());
+    EXPECT_EQ(text(KelUString('\xC3', KELCS_UTF8)), u"\uFFFD");
+    EXPECT_EQ(text(KelUString('x', KelLength(3), KELCS_UTF8)), u"xxx");
+    EXPECT_TRUE(KelUString('x', KelLength(0), KELCS_UTF8).empty());
+    EXPECT_TRUE(KelUString('\0', KelLength(5), KELCS_UTF8).empty());
+    EXPECT_EQ(KelUString('x', KelLength(3000), KELCS_UTF8).size(), 3000u);
+    expectLengthError([] { KelUString('x', KelUString::npos, KELCS_UTF8); });
+}
+
+TEST(UStringLocal, LongLocalTextIsConvertedWhole) {
+    std::string bytes(5000, 'k');
+    bytes[4999] = 'e';
+    const KelUString s = fromExactBytes(bytes, KELCS_UTF8);
+    EXPECT_EQ(s.size(), 5000u);
+    EXPECT_EQ(s.begin()[4999], 'e');
+}
+
+TEST(UStringLocal, PascalStrings) {
+    const KelPascalString p = pascal("hello");
+    EXPECT_EQ(text(KelUString(p, KELCS_UTF8)), u"hello");
+    EXPECT_EQ(text(KelUString(&p, KELCS_UTF8)), u"hello");
+    EXPECT_TRUE(KelUString(static_cast<const KelPascalString*>(nullptr), KELCS_UTF8).empty());
+
+    KelPascalString none = pascal("abc");
+    none.m_nCount = 0;
+    EXPECT_TRUE(KelUString(none, KELCS_UTF8).empty()) << "bytes behind a count of 0";
+
+    KelPascalString out{};
+    std::memset(out.m_aText, '#', sizeof out.m_aText);
+    EXPECT_EQ(U(u"hi").copy(&out, KELCS_UTF8), 2u);
+    EXPECT_EQ(out.m_nCount, 2);
+    EXPECT_EQ(std::string(out.m_aText, 3), "hi#") << "no terminator";
+
+    const KelUString longText('y', KelLength(300), KELCS_UTF8);
+    EXPECT_EQ(longText.copy(&out, KELCS_UTF8), 255u);
+    EXPECT_EQ(out.m_nCount, 255);
+    EXPECT_EQ(out.m_aText[254], 'y');
+    EXPECT_EQ(longText.copy(static_cast<KelPascalString*>(nullptr), KELCS_UTF8), 0u);
+}
+
+TEST(UStringLocal, CopyToBytesWritesTheTerminator) {
+    char out[8];
+    std::memset(out, '#', sizeof out);
+    EXPECT_EQ(U(u"abc").copy(out, 2, KELCS_UTF8), 2u);
+    EXPECT_EQ(std::string(out, 4), std::string("ab\0#", 4));
+
+    std::memset(out, '#', sizeof out);
+    EXPECT_EQ(U(u"abc").copy(out, 0, KELCS_UTF8), 0u);
+    EXPECT_EQ(KelUString().copy(out, 4, KELCS_UTF8), 0u);
+    EXPECT_EQ(out[0], '#');
+    EXPECT_EQ(U(u"abc").copy(static_cast<char*>(nullptr), 4, KELCS_UTF8), 0u);
+}
+
+TEST(UStringLocal, ResizeWithALocalFillCharacter) {
+    KelUString s = U(u"ab");
+    s.resize(5, 'x', KELCS_UTF8);
+    EXPECT_EQ(text(s), u"abxxx");
+    s.resize(1, 'x', KELCS_UTF8);
+    EXPECT_EQ(text(s), u"a");
+    s.resize(1, 'x', KELCS_UTF8);
+    EXPECT_EQ(text(s), u"a");
+
+    s = KelUString(static_cast<unsigned short>('a'), KelUString::kEmbeddedCapacity);
+    s.resize(300, 'z', KELCS_UTF8);
+    EXPECT_EQ(s.size(), 300u);
+    EXPECT_EQ(s.begin()[0], 'a');
+    EXPECT_EQ(s.begin()[256], 'a');
+    EXPECT_EQ(s.begin()[257], 'z');
+    EXPECT_EQ(s.begin()[299], 'z');
+
+    s.resize(0, 'x', KELCS_UTF8);
+    EXPECT_TRUE(s.empty());
+    s = U(u"keep");
+    expectLengthError([&] { s.resize(KelUString::npos, 'x', KELCS_UTF8); });
+    EXPECT_EQ(text(s), u"keep");
+}
+
+// Units the fill bytes do not make are U+FFFD, never left over memory.
+TEST(UStringLocal, ResizeFillsWhatTheConversionLeavesOpen) {
+    SKIP_WITHOUT_CONVERTER(KELCS_UTF16);
+    KelUString s = U(u"ab");
+    s.resize(5, 'x', KELCS_UTF16);
+    ASSERT_EQ(s.size(), 5u);
+    EXPECT_EQ(s.begin()[2], 0x7878);
+    EXPECT_EQ(s.begin()[4], 0xFFFD);
+}
+
+TEST(UStringLocal, DoubleByteCharactersCutByTheCount) {
+    SKIP_WITHOUT_CONVERTER(KELCS_WCP932);
+    EXPECT_EQ(text(fromExactBytes("\x82\xA0", KELCS_WCP932)), u"\u3042");
+    EXPECT_EQ(text(fromExactBytes("\x82", KELCS_WCP932)), u"\uFFFD");
+    EXPECT_EQ(text(KelUString("\x82\xA0", 1, KELCS_WCP932)), u"\uFFFD");
+    EXPECT_EQ(text(KelUString('\x82', KELCS_WCP932)), u"\uFFFD");
+    EXPECT_EQ(text(KelUString(pascal("A\x82"), KELCS_WCP932)), u"A\uFFFD");
+
+    KelUString s = U(u"ab");
+    s.resize(4, '\x82', KELCS_WCP932);
+    EXPECT_EQ(text(s), u"ab\uFF42\uFFFD") << "82 82 is one character, the last lead byte none";
+    s.resize(5, '\x82', KELCS_WCP932);
+    EXPECT_EQ(text(s), u"ab\uFF42\uFFFD\uFFFD");
+}
+
+// Whatever the converter, the string is built from the given bytes only.
+TEST(UStringLocal, ConversionsReadOnlyTheGivenBytes) {
+    const KelCharSet sets[] = {KELCS_UTF8,   KELCS_UTF16,  KELCS_UTF32,  KELCS_UTF16ESC,
+                               KELCS_WCP932, KELCS_WCP936, KELCS_EUC_JP, KELCS_GB18030,
+                               KELCS_WCP1252, KELCS_SJIS0213};
+    const std::string texts[] = {"a",        "\x82",     "\xE2\x82", "\x8F\xA1", "\x81\x30\x81",
+                                 "U+00",     "a\0b",     "\xF0\x9F", "\xFF\xFF\xFF",
+                                 std::string("\x41\x00\x00", 3)};
+    for (KelCharSet cs : sets) {
+        for (const std::string& bytes : texts) {
+            const KelUString s = fromExactBytes(bytes, cs);
+            EXPECT_LE(s.size(), bytes.size()) << cs;
+            EXPECT_EQ(s.begin()[s.size()], 0) << cs;
+        }
+    }
+}
+
+TEST(UStringLocal, CodePoints) {
+    KelUString empty;
+    expectRangeError([&] { empty.at_utf32(0); });
+    EXPECT_EQ(empty.numChars(), 0u);
+
+    SKIP_WITHOUT_CONVERTER(KELCS_UTF32);
+    KelUString s = U(u"\U0001F600x");
+    EXPECT_EQ(s.size(), 3u);
+    EXPECT_EQ(s.numChars(), 2u);
+    EXPECT_EQ(s.at_utf32(0), 0x1F600u);
+    EXPECT_EQ(s.at_utf32(1), static_cast<unsigned int>('x'));
+    EXPECT_EQ(s.numChars(), 2u);
+    expectRangeError([&] { s.at_utf32(2); });
+    s.at_utf32(1) = 'y';
+    EXPECT_EQ(text(s), u"\U0001F600x") << "the code points are a copy";
+}
+
+TEST(UStringLocal, OperandsInTheDefaultCharacterSet) {
+    const KelUString ab = U(u"ab");
+    EXPECT_EQ(text(ab + "cd"), u"abcd");
+    EXPECT_EQ(text(ab + 'c'), u"abc");
+    EXPECT_EQ(text("z" + ab), u"zab");
+    EXPECT_EQ(text('z' + ab), u"zab");
+    EXPECT_EQ(text(static_cast<const char*>(nullptr) + ab), u"ab");
+}
+
+} // namespace
