@@ -55,6 +55,15 @@ inline EncodedChar packedCode(const CodePoint& ch, std::uint32_t code) {
     return {ch.units, ch.value, code, code == 0 ? 0u : code > 0xFFu ? 2u : 1u};
 }
 
+// A unit written as the byte of the same value.
+inline EncodedChar singleByte(unsigned short unit) { return {1, unit, unit, 1}; }
+
+// A unit of an EUC code set written as two bytes from its 7-bit code, each
+// with the high bit set; none for code 0.
+inline EncodedChar eucPair(unsigned short unit, unsigned short sevenBit) {
+    return {1, unit, sevenBit + 0x8080u, sevenBit != 0 ? 2u : 0u};
+}
+
 inline KelLength unitsOf(std::uint32_t value) { return KelUChar::isSurrogate(value) ? 2 : 1; }
 
 template <class Codec>

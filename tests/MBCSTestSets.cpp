@@ -1,0 +1,169 @@
+#include "MBCSTestSets.h"
+
+#include "KelCharSetConverterDBCS.h"
+#include "KelCharSetConverterDBCSEx.h"
+#include "KelCharSetConverterEUC_CN_KR.h"
+#include "KelCharSetConverterEUC_JP.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+// The single-byte data comes along with the include and is not used here.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wunused-variable"
+#include "data/CodePageTables.inc"
+#pragma GCC diagnostic pop
+
+using keltest::MBCSKind;
+using keltest::MBCSSet;
+
+struct Source {
+    KelCharSet cs;
+    MBCSKind kind;
+    const char* iconvName;
+    const unsigned short* pairs;
+    const unsigned char* types;
+};
+
+// In the order of the registry; Shift_JIS-2004 has its own list.
+const Source kSources[] = {
+    {KELCS_WCP932, MBCSKind::DBCS, "CP932", oCP932map, oCP932Type},
+    {KELCS_WCP936, MBCSKind::DBCS, "CP936", oCP936map, oCP936Type},
+    {KELCS_WCP949, MBCSKind::DBCS, "CP949", oCP949map, oCP949Type},
+    {KELCS_WCP950, MBCSKind::DBCS, "CP950", oCP950map, oCP950Type},
+    {KELCS_EUC_KR, MBCSKind::EUC_CN_KR, "EUC-KR", oKSX1001map, nullptr},
+    {KELCS_EUC_CN, MBCSKind::EUC_CN_KR, "EUC-CN", oGB2312map, nullptr},
+    {KELCS_EUC_JP, MBCSKind::EUC_JP, "EUC-JP", oJIS0208map, nullptr},
+    {KELCS_BIG5, MBCSKind::DBCS, "BIG5", oBIG5map, oBig5Type},
+    {KELCS_SHIFTJIS, MBCSKind::DBCS, "SHIFT_JIS", oSHIFTJISmap, oCP932Type},
+    {KELCS_SJIS0213, MBCSKind::DBCSEx, "SHIFT_JISX0213", nullptr, oCP932Type},
+};
+
+void addPairs(MBCSSet& set, const unsigned short* pairs) {
+    for (; pairs[0] != 0 || pairs[1] != 0; pairs += 2) {
+        set.toUnicode[pairs[0]] = pairs[1];
+        set.fromUnicode[pairs[1]] = pairs[0];
+    }
+}
+
+MBCSSet setOf(const Source& source) {
+    MBCSSet set{source.cs, source.kind, source.iconvName, {}, {}, source.types};
+    if (source.kind == MBCSKind::DBCSEx) {
+        for (const sMBCSExTable* e = oSJIS0213_2004map; e->code != 0 || e->unicode != 0; ++e) {
+            set.toUnicode[e->code] = e->unicode;
+            set.fromUnicode[e->unicode] = e->code;
+        }
+        return set;
+    }
+    addPairs(set, source.pairs);
+    if (source.kind == MBCSKind::EUC_JP)
+        addPairs(set, oJIS0201map);
+    return set;
+}
+
+std::unique_ptr<KelCharSetConverter> converterOf(const Source& source) {
+    switch (source.kind) {
+    case MBCSKind::DBCS:
+        return std::make_unique<KelCharSetConverterDBCS>(source.pairs, source.types, source.cs);
+    case MBCSKind::DBCSEx:
+        return std::make_unique<KelCharSetConverterDBCSEx>(oSJIS0213_2004map, source.types,
+                                                           source.cs);
+    case MBCSKind::EUC_CN_KR:
+        return std::make_unique<KelCharSetConverterEUC_CN_KR>(source.pairs, source.cs);
+    case MBCSKind::EUC_JP:
+        return std::make_unique<KelCharSetConverterEUC_JP>(source.pairs, oJIS0201map,
+                                                           oJIS0212map, source.cs);
+    }
+    return nullptr;
+}
+
+const Source& sourceOf(KelCharSet cs) {
+    for (const Source& source : kSources) {
+        if (source.cs == cs)
+            return source;
+    }
+    throw std::invalid_argument("not a multibyte set: " + std::to_string(cs));
+}
+
+} // namespace
+
+namespace keltest {
+
+const std::vector<MBCSSet>& mbcsSets() {
+    static const std::vector<MBCSSet> sets = [] {
+        std::vector<MBCSSet> all;
+        for (const Source& source : kSources)
+            all.push_back(setOf(source));
+        return all;
+    }();
+    return sets;
+}
+
+const MBCSSet& mbcsSet(KelCharSet cs) {
+    for (const MBCSSet& set : mbcsSets()) {
+        if (set.cs == cs)
+            return set;
+    }
+    throw std::invalid_argument("not a multibyte set: " + std::to_string(cs));
+}
+
+KelCharSetConverter& mbcsConverter(KelCharSet cs) {
+    static std::map<KelCharSet, std::unique_ptr<KelCharSetConverter>> converters = [] {
+        std::map<KelCharSet, std::unique_ptr<KelCharSetConverter>> all;
+        for (const Source& source : kSources)
+            all[source.cs] = converterOf(source);
+        return all;
+    }();
+    return *converters.at(cs);
+}
+
+std::unique_ptr<KelCharSetConverter> freshConverter(KelCharSet cs) {
+    return converterOf(sourceOf(cs));
+}
+
+std::unique_ptr<KelCharSetConverter> namedEUCJPConverter() {
+    return std::make_unique<KelCharSetConverterEUC_JP>("JIS0208", "JIS0201", "JIS0212",
+                                                       KELCS_EUC_JP);
+}
+
+std::string bytesOf(std::uint32_t code) {
+    std::string bytes;
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        if ((code >> shift) != 0)
+            bytes += static_cast<char>((code >> shift) & 0xFF);
+    }
+    return bytes;
+}
+
+constexpr unsigned short kGuardUnit = 0xBEEF;
+constexpr char kGuardByte = '#';
+
+Decoded decode(KelCharSetConverter& conv, const std::string& bytes, ILLCHAR_OPTYPE op,
+               KelLength room, int srcLimit) {
+    const std::string src = bytes + '\0';
+    Units out(room + 4, kGuardUnit);
+    bool illegal = false;
+    const KelLength n = conv.toUTF16(out.data(), src.data(), room, op, &illegal, srcLimit);
+    EXPECT_LE(n, room);
+    EXPECT_EQ(out[n], 0) << "terminator";
+    for (KelLength i = n + 1; i < out.size(); ++i)
+        EXPECT_EQ(out[i], kGuardUnit) << "written past the terminator at " << i;
+    return {Units(out.begin(), out.begin() + static_cast<long>(n)), illegal};
+}
+
+Encoded encode(KelCharSetConverter& conv, Units units, ILLCHAR_OPTYPE op, KelLength room) {
+    units.push_back(0);
+    std::vector<char> out(room + 4, kGuardByte);
+    bool illegal = false;
+    const KelLength n = conv.fromUTF16(out.data(), units.data(), room, op, &illegal);
+    EXPECT_LE(n, room);
+    EXPECT_EQ(out[n], '\0') << "terminator";
+    for (KelLength i = n + 1; i < out.size(); ++i)
+        EXPECT_EQ(out[i], kGuardByte) << "written past the terminator at " << i;
+    return {std::string(out.data(), n), illegal};
+}
+
+} // namespace keltest

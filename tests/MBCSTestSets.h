@@ -1,0 +1,72 @@
+#ifndef KELULIB_TESTS_MBCSTESTSETS_H
+#define KELULIB_TESTS_MBCSTESTSETS_H
+
+// The double-byte and EUC character sets with their generated tables, so
+// that the tests can hold every converter against its own data, and guarded
+// calls of the conversions.
+
+#include "KelCharSet.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace keltest {
+
+using Units = std::vector<unsigned short>;
+
+enum class MBCSKind { DBCS, DBCSEx, EUC_CN_KR, EUC_JP };
+
+struct MBCSSet {
+    KelCharSet cs;
+    MBCSKind kind;
+    const char* iconvName; // the nearest set of glibc's iconv
+    // The converter's two tables as the generated data says: codes as the
+    // tables key them (single byte, lead * 256 + trail, or the 7-bit form of
+    // the 94 x 94 sets, with JIS X 0201 merged in for EUC-JP) and Unicode
+    // scalar values.
+    std::map<std::uint32_t, std::uint32_t> toUnicode;
+    std::map<std::uint32_t, std::uint32_t> fromUnicode;
+    const unsigned char* types; // byte types of a lead/trail set, else null
+
+    bool isLead(unsigned char b) const { return (types[b] & 0x40) != 0; }
+    bool isTrail(unsigned char b) const { return (types[b] & 0x80) != 0; }
+};
+
+// In the order of the registry.
+const std::vector<MBCSSet>& mbcsSets();
+const MBCSSet& mbcsSet(KelCharSet cs);
+
+// The registered converter of a set.
+KelCharSetConverter& mbcsConverter(KelCharSet cs);
+// A converter of the set that has not built its tables yet.
+std::unique_ptr<KelCharSetConverter> freshConverter(KelCharSet cs);
+// Converters built with the name constructors, which have no tables.
+std::unique_ptr<KelCharSetConverter> namedEUCJPConverter();
+
+// The bytes of a local code, high byte first.
+std::string bytesOf(std::uint32_t code);
+
+struct Decoded {
+    Units units;
+    bool illegal;
+};
+
+struct Encoded {
+    std::string bytes;
+    bool illegal;
+};
+
+// toUTF16 and fromUTF16 into guarded buffers of `room` units or bytes;
+// each checks that exactly the returned count and the terminator were
+// written. The source is terminated after `bytes` or `units`.
+Decoded decode(KelCharSetConverter& conv, const std::string& bytes,
+               ILLCHAR_OPTYPE op = ILLCHAR_REPLACE, KelLength room = 64, int srcLimit = -1);
+Encoded encode(KelCharSetConverter& conv, Units units, ILLCHAR_OPTYPE op = ILLCHAR_REPLACE,
+               KelLength room = 64);
+
+} // namespace keltest
+
+#endif

@@ -1,0 +1,49 @@
+#include "KelCharSetConverterDBCS.h"
+
+class KelCharSetConverterDBCS::Codec {
+public:
+    Codec(const KelCharSetConverterDBCSBase& types, const LookupTable<unsigned short>& toUnicode,
+          const LookupTable<unsigned short>& fromUnicode)
+        : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode) {}
+
+    kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
+        return m_types.decodeLeadTrail(m_toUnicode, p, avail);
+    }
+
+    kel::mbcs::EncodedChar encode(const unsigned short* p, KelLength) const {
+        return kel::mbcs::packedCode({p[0], 1}, m_fromUnicode.trans(p[0]));
+    }
+
+private:
+    const KelCharSetConverterDBCSBase& m_types;
+    const LookupTable<unsigned short>& m_toUnicode;
+    const LookupTable<unsigned short>& m_fromUnicode;
+};
+
+KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
+                                                 const unsigned char* type, KelCharSet cs)
+    : KelCharSetConverterMBCS(map, cs), KelCharSetConverterDBCSBase(type) {}
+
+KelCharSetConverterDBCS::Codec KelCharSetConverterDBCS::codec() {
+    load();
+    return Codec(*this, toUnicode(), fromUnicode());
+}
+
+KelLength KelCharSetConverterDBCS::getNumUnits(const void* src, KelLength srcLen) {
+    return kel::mbcs::countUnits(codec(), src, srcLen);
+}
+
+KelLength KelCharSetConverterDBCS::toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
+                                           ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
+    return kel::mbcs::decodeText(codec(), dst, src, dstLen, opType, pIllegal, srcLimit);
+}
+
+KelLength KelCharSetConverterDBCS::getNumBytes(const unsigned short* src, KelLength srcLen) {
+    return kel::mbcs::countBytes(codec(), src, srcLen);
+}
+
+KelLength KelCharSetConverterDBCS::fromUTF16(void* dst, const unsigned short* src,
+                                             KelLength dstLen, ILLCHAR_OPTYPE opType,
+                                             bool* pIllegal) {
+    return kel::mbcs::encodeText(codec(), dst, src, dstLen, opType, pIllegal);
+}

@@ -1,0 +1,64 @@
+#ifndef KELCHARSETCONVERTERDBCS_H
+#define KELCHARSETCONVERTERDBCS_H
+
+#include "KelCharSetConverterMBCS.h"
+#include "KelMBCSCodec.h"
+
+// Tells lead bytes and trail bytes of a double-byte character set apart
+// through a 256-entry byte-type table: bit 0x40 marks a lead byte, bit 0x80
+// a trail byte. A byte that is not a lead byte is a character by itself.
+class KelCharSetConverterDBCSBase {
+public:
+    // The table is not copied; it must outlive the converter.
+    explicit KelCharSetConverterDBCSBase(const unsigned char* type) : m_pType(type) {}
+
+    bool isLeadByte(unsigned char b) const { return (m_pType[b] & 0x40) != 0; }
+    bool isTrailByte(unsigned char b) const { return (m_pType[b] & 0x80) != 0; }
+
+    // The character at p through a table from packed code to Unicode: a lead
+    // byte with its trail byte, or a single byte. A lead byte without a
+    // trail byte is a character without a mapping by itself; the byte after
+    // it starts the next character.
+    template <class Table>
+    kel::mbcs::LocalChar decodeLeadTrail(const Table& toUnicode, const unsigned char* p,
+                                         KelLength avail) const {
+        if (!isLeadByte(p[0]))
+            return {1, toUnicode.trans(p[0])};
+        const unsigned char trail = kel::mbcs::byteAt(p, avail, 1);
+        if (trail == 0 || !isTrailByte(trail))
+            return {1, 0};
+        return {2, toUnicode.trans(static_cast<unsigned short>(p[0] << 8 | trail))};
+    }
+
+private:
+    const unsigned char* m_pType;
+};
+
+// The lead/trail double-byte code pages (932, 936, 949, 950, Big5,
+// Shift-JIS). Each UTF-16 unit converts on its own, so a character beyond
+// U+FFFF becomes two substitutes.
+class KelCharSetConverterDBCS : public KelCharSetConverterMBCS,
+                                private KelCharSetConverterDBCSBase {
+public:
+    // The pair list and the byte-type table must outlive the converter.
+    KelCharSetConverterDBCS(const unsigned short* map, const unsigned char* type, KelCharSet cs);
+
+    using KelCharSetConverterDBCSBase::isLeadByte;
+    using KelCharSetConverterDBCSBase::isTrailByte;
+
+    KelLength getNumUnits(const void* src, KelLength srcLen) override;
+    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
+                      ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) override;
+    KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
+    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
+                        ILLCHAR_OPTYPE opType, bool* pIllegal) override;
+    KelLength getMinUnitSize() const override { return 1; }
+    KelLength getMaxUnitSize() const override { return 2; }
+    KelLength getNullCharSize() const override { return 1; }
+
+private:
+    class Codec;
+    Codec codec();
+};
+
+#endif

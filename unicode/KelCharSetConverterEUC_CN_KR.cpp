@@ -1,0 +1,60 @@
+#include "KelCharSetConverterEUC_CN_KR.h"
+
+#include "KelMBCSCodec.h"
+
+class KelCharSetConverterEUC_CN_KR::Codec {
+public:
+    Codec(const LookupTable<unsigned short>& toUnicode,
+          const LookupTable<unsigned short>& fromUnicode)
+        : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode) {}
+
+    // A lead byte without a trail byte is a character without a mapping by
+    // itself; the byte after it starts the next character.
+    kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
+        if (isCS0(p[0]))
+            return {1, p[0]};
+        const unsigned char trail = kel::mbcs::byteAt(p, avail, 1);
+        if (!isLeadCS1(p[0]) || !isTrailCS1(trail))
+            return {1, 0};
+        return {2, m_toUnicode.trans(kel::mbcs::sevenBitKey(p[0], trail))};
+    }
+
+    kel::mbcs::EncodedChar encode(const unsigned short* p, KelLength) const {
+        if (isCS0(p[0]))
+            return kel::mbcs::singleByte(p[0]);
+        return kel::mbcs::eucPair(p[0], m_fromUnicode.trans(p[0]));
+    }
+
+private:
+    const LookupTable<unsigned short>& m_toUnicode;
+    const LookupTable<unsigned short>& m_fromUnicode;
+};
+
+KelCharSetConverterEUC_CN_KR::KelCharSetConverterEUC_CN_KR(const unsigned short* map,
+                                                           KelCharSet cs)
+    : KelCharSetConverterMBCS(map, cs) {}
+
+KelCharSetConverterEUC_CN_KR::Codec KelCharSetConverterEUC_CN_KR::codec() {
+    load();
+    return Codec(toUnicode(), fromUnicode());
+}
+
+KelLength KelCharSetConverterEUC_CN_KR::getNumUnits(const void* src, KelLength srcLen) {
+    return kel::mbcs::countUnits(codec(), src, srcLen);
+}
+
+KelLength KelCharSetConverterEUC_CN_KR::toUTF16(unsigned short* dst, const void* src,
+                                                KelLength dstLen, ILLCHAR_OPTYPE opType,
+                                                bool* pIllegal, int srcLimit) {
+    return kel::mbcs::decodeText(codec(), dst, src, dstLen, opType, pIllegal, srcLimit);
+}
+
+KelLength KelCharSetConverterEUC_CN_KR::getNumBytes(const unsigned short* src, KelLength srcLen) {
+    return kel::mbcs::countBytes(codec(), src, srcLen);
+}
+
+KelLength KelCharSetConverterEUC_CN_KR::fromUTF16(void* dst, const unsigned short* src,
+                                                  KelLength dstLen, ILLCHAR_OPTYPE opType,
+                                                  bool* pIllegal) {
+    return kel::mbcs::encodeText(codec(), dst, src, dstLen, opType, pIllegal);
+}

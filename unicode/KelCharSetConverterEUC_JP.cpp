@@ -1,0 +1,121 @@
+#include "KelCharSetConverterEUC_JP.h"
+
+#include "KelMBCSCodec.h"
+
+class KelCharSetConverterEUC_JP::Codec {
+public:
+    Codec(const LookupTable<unsigned short>& toUnicode,
+          const LookupTable<unsigned short>& fromUnicode,
+          const LookupTable<unsigned short>& toUnicode0212,
+          const LookupTable<unsigned short>& fromUnicode0212)
+        : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode), m_toUnicode0212(toUnicode0212),
+          m_fromUnicode0212(fromUnicode0212) {}
+
+    // A byte that starts no convertible character is one without a mapping
+    // by itself; the bytes after it are read again as new characters. The
+    // byte after a JIS X 0208 lead byte is looked up by its 7-bit key
+    // whatever its high bit, which is how 80 DC reads back as U+00A5.
+    kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
+        const unsigned char b = p[0];
+        if (isCS0(b))
+            return {1, b};
+        const unsigned char c1 = kel::mbcs::byteAt(p, avail, 1);
+        if (c1 == 0)
+            return {1, 0};
+        if (isSS2(b))
+            return oneOrNone(2, isValidSS2(c1) ? m_toUnicode.trans(c1) : 0);
+        if (!isSS3(b))
+            return oneOrNone(2, m_toUnicode.trans(kel::mbcs::sevenBitKey(b, c1)));
+        const unsigned char c2 = kel::mbcs::byteAt(p, avail, 2);
+        if (c2 == 0)
+            return {1, 0};
+        return oneOrNone(3, m_toUnicode0212.trans(kel::mbcs::sevenBitKey(c1, c2)));
+    }
+
+    kel::mbcs::EncodedChar encode(const unsigned short* p, KelLength) const {
+        const unsigned short u = p[0];
+        if (isCS0(u))
+            return kel::mbcs::singleByte(u);
+        const unsigned short code = m_fromUnicode.trans(u);
+        if (isValidSS2(code))
+            return {1, u, m_cSS2 * 0x100u + code, 2};
+        if (code != 0)
+            return kel::mbcs::eucPair(u, code);
+        kel::mbcs::EncodedChar c = kel::mbcs::eucPair(u, m_fromUnicode0212.trans(u));
+        if (c.size != 0) {
+            c.bytes |= m_cSS3 * 0x10000u;
+            c.size = 3;
+        }
+        return c;
+    }
+
+private:
+    // A character of `length` bytes, or its first byte alone when the table
+    // has no mapping for it.
+    static kel::mbcs::LocalChar oneOrNone(KelLength length, unsigned short value) {
+        return {value != 0 ? length : 1, value};
+    }
+
+    const LookupTable<unsigned short>& m_toUnicode;
+    const LookupTable<unsigned short>& m_fromUnicode;
+    const LookupTable<unsigned short>& m_toUnicode0212;
+    const LookupTable<unsigned short>& m_fromUnicode0212;
+};
+
+KelCharSetConverterEUC_JP::KelCharSetConverterEUC_JP(const unsigned short* map0208,
+                                                     const unsigned short* map0201,
+                                                     const unsigned short* map0212, KelCharSet cs)
+    : KelCharSetConverterMBCS(map0208, cs), m_pName0201(nullptr), m_pName0212(nullptr),
+      m_pMap0201(map0201), m_pMap0212(map0212) {}
+
+KelCharSetConverterEUC_JP::KelCharSetConverterEUC_JP(const char* name0208, const char* name0201,
+                                                     const char* name0212, KelCharSet cs)
+    : KelCharSetConverterMBCS(name0208, cs), m_pName0201(name0201), m_pName0212(name0212),
+      m_pMap0201(nullptr), m_pMap0212(nullptr) {}
+
+KelCharSetConverterEUC_JP::~KelCharSetConverterEUC_JP() = default;
+
+void KelCharSetConverterEUC_JP::load() {
+    KelCharSetConverterMBCS::load();
+    m_oEucLoaded.run(m_oEucLock, [this] { buildEucTables(); });
+}
+
+// Runs after the base tables are built and before any conversion of this
+// converter reads them: every conversion goes through load().
+void KelCharSetConverterEUC_JP::buildEucTables() {
+    if (m_pMap0212 == nullptr)
+        return;
+    kelBuildTablePair(m_pToUnicode0212, m_pFromUnicode0212,
+                      [this](LookupTable<unsigned short>& toUnicode,
+                             LookupTable<unsigned short>& fromUnicode) {
+                          putPairs(m_pMap0212, toUnicode, fromUnicode);
+                      });
+    if (m_pMap0201 != nullptr && m_pToUnicode && m_pFromUnicode)
+        putPairs(m_pMap0201, *m_pToUnicode, *m_pFromUnicode);
+}
+
+KelCharSetConverterEUC_JP::Codec KelCharSetConverterEUC_JP::codec() {
+    load();
+    return Codec(toUnicode(), fromUnicode(), kelTableOrEmpty(m_pToUnicode0212),
+                 kelTableOrEmpty(m_pFromUnicode0212));
+}
+
+KelLength KelCharSetConverterEUC_JP::getNumUnits(const void* src, KelLength srcLen) {
+    return kel::mbcs::countUnits(codec(), src, srcLen);
+}
+
+KelLength KelCharSetConverterEUC_JP::toUTF16(unsigned short* dst, const void* src,
+                                             KelLength dstLen, ILLCHAR_OPTYPE opType,
+                                             bool* pIllegal, int srcLimit) {
+    return kel::mbcs::decodeText(codec(), dst, src, dstLen, opType, pIllegal, srcLimit);
+}
+
+KelLength KelCharSetConverterEUC_JP::getNumBytes(const unsigned short* src, KelLength srcLen) {
+    return kel::mbcs::countBytes(codec(), src, srcLen);
+}
+
+KelLength KelCharSetConverterEUC_JP::fromUTF16(void* dst, const unsigned short* src,
+                                               KelLength dstLen, ILLCHAR_OPTYPE opType,
+                                               bool* pIllegal) {
+    return kel::mbcs::encodeText(codec(), dst, src, dstLen, opType, pIllegal);
+}

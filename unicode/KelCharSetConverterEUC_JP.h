@@ -1,0 +1,64 @@
+#ifndef KELCHARSETCONVERTEREUC_JP_H
+#define KELCHARSETCONVERTEREUC_JP_H
+
+#include "KelCharSetConverterMBCS.h"
+
+// EUC-JP: bytes 0x00 to 0x7E as themselves, JIS X 0208 as two bytes with the
+// high bit set, JIS X 0201 katakana after the single shift SS2 (0x8E), and
+// JIS X 0212 after SS3 (0x8F). The base tables hold JIS X 0208 in its 7-bit
+// form and, merged in by load(), JIS X 0201 under its byte values; the two
+// key ranges do not meet.
+class KelCharSetConverterEUC_JP : public KelCharSetConverterMBCS {
+public:
+    // The pair lists (JIS X 0208 in 7-bit form, JIS X 0201, JIS X 0212 in
+    // 7-bit form) must outlive the converter.
+    KelCharSetConverterEUC_JP(const unsigned short* map0208, const unsigned short* map0201,
+                              const unsigned short* map0212, KelCharSet cs);
+    // A converter without pair lists: only code set 0 converts.
+    KelCharSetConverterEUC_JP(const char* name0208, const char* name0201, const char* name0212,
+                              KelCharSet cs);
+    ~KelCharSetConverterEUC_JP() override;
+
+    static constexpr unsigned char m_cSS2 = 0x8E;
+    static constexpr unsigned char m_cSS3 = 0x8F;
+
+    static bool isCS0(unsigned char b) { return b <= 0x7E; }
+    static bool isCS0(unsigned short u) { return u <= 0x7E; }
+    static bool isSS2(unsigned char b) { return b == m_cSS2; }
+    static bool isSS3(unsigned char b) { return b == m_cSS3; }
+    static bool isValidSS2(unsigned char b) { return b >= 0xA1 && b <= 0xDF; }
+    static bool isValidSS2(unsigned short code) { return code >= 0xA1 && code <= 0xDF; }
+
+    // Builds the base tables, then, once, the JIS X 0212 tables and the
+    // JIS X 0201 entries of the base tables.
+    void load() override;
+
+    KelLength getNumUnits(const void* src, KelLength srcLen) override;
+    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
+                      ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) override;
+    KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
+    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
+                        ILLCHAR_OPTYPE opType, bool* pIllegal) override;
+    KelLength getMinUnitSize() const override { return 1; }
+    KelLength getMaxUnitSize() const override { return 3; }
+    KelLength getNullCharSize() const override { return 1; }
+
+    const char* getName0201() const { return m_pName0201; }
+    const char* getName0212() const { return m_pName0212; }
+
+private:
+    class Codec;
+    Codec codec();
+    void buildEucTables();
+
+    const char* m_pName0201;
+    const char* m_pName0212;
+    std::unique_ptr<LookupTable<unsigned short>> m_pToUnicode0212;
+    std::unique_ptr<LookupTable<unsigned short>> m_pFromUnicode0212;
+    const unsigned short* m_pMap0201;
+    const unsigned short* m_pMap0212;
+    ObjLock m_oEucLock;
+    KelLoadFlag m_oEucLoaded;
+};
+
+#endif
