@@ -13,13 +13,17 @@ using keltest::encode;
 using keltest::mbcsConverter;
 using keltest::Units;
 
-KelCharSetConverter& cp932() { return mbcsConverter(KELCS_WCP932); }
-KelCharSetConverter& sjis2004() { return mbcsConverter(KELCS_SJIS0213); }
+KelCharSetConverter& cp932() {
+    return mbcsConverter(KELCS_WCP932);
+}
+KelCharSetConverter& sjis2004() {
+    return mbcsConverter(KELCS_SJIS0213);
+}
 
 TEST(DBCSConverter, ConvertsOneAndTwoByteCharactersBothWays) {
-    EXPECT_EQ(decode(cp932(), "\x82\xA0" "A\xA6").units, (Units{0x3042, 0x41, 0xFF66}));
-    EXPECT_EQ(encode(cp932(), {0x3042, 0x41, 0xFF66}).bytes, "\x82\xA0" "A\xA6");
-    EXPECT_EQ(cp932().getNumUnits("\x82\xA0" "A", KEL_NPOS), 2u);
+    EXPECT_EQ(decode(cp932(), "\x82\xA0\x41\xA6").units, (Units{0x3042, 0x41, 0xFF66}));
+    EXPECT_EQ(encode(cp932(), {0x3042, 0x41, 0xFF66}).bytes, "\x82\xA0\x41\xA6");
+    EXPECT_EQ(cp932().getNumUnits("\x82\xA0\x41", KEL_NPOS), 2u);
     const unsigned short units[] = {0x3042, 0x41, 0};
     EXPECT_EQ(cp932().getNumBytes(units, KEL_NPOS), 3u);
     // The control rotation of the Windows tables.
@@ -47,7 +51,7 @@ TEST(DBCSConverter, LeadByteWithoutTrailByteIsOneSubstituteAndTheNextByteIsKept)
 
 TEST(DBCSConverter, TwoByteCodeWithoutMappingIsOneSubstitute) {
     // 0x85 0x40 has a lead and a trail byte but no character in code page 932.
-    const keltest::Decoded d = decode(cp932(), "\x85\x40" "A");
+    const keltest::Decoded d = decode(cp932(), "\x85\x40\x41");
     EXPECT_EQ(d.units, (Units{0xFFFD, 0x41}));
     EXPECT_TRUE(d.illegal);
     EXPECT_EQ(decode(cp932(), "\x85\x40", ILLCHAR_STOP).units, Units{});
@@ -86,8 +90,8 @@ TEST(DBCSConverter, CharacterThatDoesNotFitEndsTheConversion) {
 }
 
 TEST(DBCSConverter, SourceLimitEndsAfterTheCharacterThatReachesIt) {
-    EXPECT_EQ(decode(cp932(), "\x82\xA0" "A", ILLCHAR_REPLACE, 64, 1).units, Units{0x3042});
-    EXPECT_EQ(decode(cp932(), "A\x82\xA0" "A", ILLCHAR_REPLACE, 64, 2).units,
+    EXPECT_EQ(decode(cp932(), "\x82\xA0\x41", ILLCHAR_REPLACE, 64, 1).units, Units{0x3042});
+    EXPECT_EQ(decode(cp932(), "A\x82\xA0\x41", ILLCHAR_REPLACE, 64, 2).units,
               (Units{0x41, 0x3042}));
     // A lead byte without its trail byte is one byte consumed like any other:
     // the limit holds, and no byte beyond it is converted.
@@ -140,8 +144,7 @@ TEST(DBCSExConverter, UnmappableCharacterBeyondTheBmpIsOneSubstitute) {
     const keltest::Encoded replaced = encode(sjis2004(), {0xD83D, 0xDE00});
     EXPECT_EQ(replaced.bytes, "?");
     EXPECT_TRUE(replaced.illegal);
-    EXPECT_EQ(encode(sjis2004(), {0xD83D, 0xDE00, 0x41}, ILLCHAR_ESCAPE).bytes,
-              "U+D83DU+DE00A");
+    EXPECT_EQ(encode(sjis2004(), {0xD83D, 0xDE00, 0x41}, ILLCHAR_ESCAPE).bytes, "U+D83DU+DE00A");
     EXPECT_EQ(encode(sjis2004(), {0x41, 0xD83D, 0xDE00}, ILLCHAR_ESCAPE, 12).bytes, "A");
     EXPECT_EQ(encode(sjis2004(), {0xD83D, 0xDE00}, ILLCHAR_STOP).bytes, "");
 }

@@ -12,13 +12,19 @@ using keltest::encode;
 using keltest::mbcsConverter;
 using keltest::Units;
 
-KelCharSetConverter& eucKR() { return mbcsConverter(KELCS_EUC_KR); }
-KelCharSetConverter& eucCN() { return mbcsConverter(KELCS_EUC_CN); }
-KelCharSetConverter& eucJP() { return mbcsConverter(KELCS_EUC_JP); }
+KelCharSetConverter& eucKR() {
+    return mbcsConverter(KELCS_EUC_KR);
+}
+KelCharSetConverter& eucCN() {
+    return mbcsConverter(KELCS_EUC_CN);
+}
+KelCharSetConverter& eucJP() {
+    return mbcsConverter(KELCS_EUC_JP);
+}
 
 TEST(EUC_CN_KRConverter, ConvertsCodeSetsZeroAndOneBothWays) {
-    EXPECT_EQ(decode(eucKR(), "\xB0\xA1" "A\xA1\xA1").units, (Units{0xAC00, 0x41, 0x3000}));
-    EXPECT_EQ(encode(eucKR(), {0xAC00, 0x41, 0x3000}).bytes, "\xB0\xA1" "A\xA1\xA1");
+    EXPECT_EQ(decode(eucKR(), "\xB0\xA1\x41\xA1\xA1").units, (Units{0xAC00, 0x41, 0x3000}));
+    EXPECT_EQ(encode(eucKR(), {0xAC00, 0x41, 0x3000}).bytes, "\xB0\xA1\x41\xA1\xA1");
     EXPECT_EQ(decode(eucCN(), "\xB0\xA1\xA1\xA1").units, (Units{0x554A, 0x3000}));
     EXPECT_EQ(encode(eucCN(), {0x554A, 0x3000}).bytes, "\xB0\xA1\xA1\xA1");
     const unsigned short units[] = {0x41, 0xAC00, 0};
@@ -32,9 +38,9 @@ TEST(EUC_CN_KRConverter, BytesOutsideBothCodeSetsAreSubstitutes) {
         EXPECT_EQ(d.units, Units(5, 0xFFFD));
         EXPECT_TRUE(d.illegal);
         // A lead byte before a byte that is no trail byte, or at the end.
-        EXPECT_EQ(decode(*conv, "\xA1" "A\xB0").units, (Units{0xFFFD, 0x41, 0xFFFD}));
-        EXPECT_EQ(decode(*conv, "A\xA1" "A", ILLCHAR_STOP).units, Units{0x41});
-        EXPECT_EQ(conv->getNumUnits("\xA1" "A\xB0", KEL_NPOS), 3u);
+        EXPECT_EQ(decode(*conv, "\xA1\x41\xB0").units, (Units{0xFFFD, 0x41, 0xFFFD}));
+        EXPECT_EQ(decode(*conv, "A\xA1\x41", ILLCHAR_STOP).units, Units{0x41});
+        EXPECT_EQ(conv->getNumUnits("\xA1\x41\xB0", KEL_NPOS), 3u);
         EXPECT_EQ(conv->getNumUnits("\xB0\xA1", 1), 1u);
     }
 }
@@ -54,14 +60,14 @@ TEST(EUC_CN_KRConverter, UnmappableUnitsFollowTheOperation) {
 TEST(EUC_CN_KRConverter, CharacterThatDoesNotFitEndsTheConversion) {
     EXPECT_EQ(encode(eucKR(), {0xAC00}, ILLCHAR_REPLACE, 1).bytes, "");
     EXPECT_EQ(encode(eucKR(), {0x41, 0xAC00}, ILLCHAR_REPLACE, 2).bytes, "A");
-    EXPECT_EQ(decode(eucKR(), "\xB0\xA1" "A", ILLCHAR_REPLACE, 64, 1).units, Units{0xAC00});
+    EXPECT_EQ(decode(eucKR(), "\xB0\xA1\x41", ILLCHAR_REPLACE, 64, 1).units, Units{0xAC00});
 }
 
 TEST(EUC_JPConverter, ConvertsEveryCodeSetThatHasCharacters) {
-    EXPECT_EQ(decode(eucJP(), "\xB0\xA1\x8E\xB1" "A\\~").units,
+    EXPECT_EQ(decode(eucJP(), "\xB0\xA1\x8E\xB1\x41\\~").units,
               (Units{0x4E9C, 0xFF71, 0x41, 0x5C, 0x7E}));
-    EXPECT_EQ(encode(eucJP(), {0x4E9C, 0xFF71, 0x41, 0x5C}).bytes, "\xB0\xA1\x8E\xB1" "A\\");
-    EXPECT_EQ(eucJP().getNumUnits("\xB0\xA1\x8E\xB1" "A", KEL_NPOS), 3u);
+    EXPECT_EQ(encode(eucJP(), {0x4E9C, 0xFF71, 0x41, 0x5C}).bytes, "\xB0\xA1\x8E\xB1\x41\\");
+    EXPECT_EQ(eucJP().getNumUnits("\xB0\xA1\x8E\xB1\x41", KEL_NPOS), 3u);
     const unsigned short units[] = {0x41, 0x4E9C, 0xFF71, 0};
     EXPECT_EQ(eucJP().getNumBytes(units, KEL_NPOS), 5u);
     EXPECT_EQ(eucJP().getMaxUnitSize(), 3u);
@@ -79,9 +85,9 @@ TEST(EUC_JPConverter, SingleShiftsWithoutACharacterAreSubstitutes) {
     EXPECT_TRUE(d.illegal);
     EXPECT_EQ(decode(eucJP(), "\x8F").units, Units{0xFFFD});
     EXPECT_EQ(decode(eucJP(), "\x8F\xB0").units, (Units{0xFFFD, 0xFFFD}));
-    EXPECT_EQ(decode(eucJP(), "A\x8F" "A", ILLCHAR_STOP).units, Units{0x41});
+    EXPECT_EQ(decode(eucJP(), "A\x8F\x41", ILLCHAR_STOP).units, Units{0x41});
     // SS2 before a byte that is no half-width katakana, or at the end.
-    EXPECT_EQ(decode(eucJP(), "\x8E" "A").units, (Units{0xFFFD, 0x41}));
+    EXPECT_EQ(decode(eucJP(), "\x8E\x41").units, (Units{0xFFFD, 0x41}));
     EXPECT_EQ(decode(eucJP(), "\x8E\xE0").units, (Units{0xFFFD, 0xFFFD}));
     EXPECT_EQ(decode(eucJP(), "\x8E").units, Units{0xFFFD});
     EXPECT_EQ(decode(eucJP(), "\x8E\x8E\xB1").units, (Units{0xFFFD, 0xFF71}));
@@ -90,7 +96,7 @@ TEST(EUC_JPConverter, SingleShiftsWithoutACharacterAreSubstitutes) {
 TEST(EUC_JPConverter, ByteThatStartsNoCharacterIsASubstitute) {
     EXPECT_EQ(decode(eucJP(), "\x7F").units, Units{0xFFFD});
     EXPECT_EQ(decode(eucJP(), "\xB0").units, Units{0xFFFD});
-    EXPECT_EQ(decode(eucJP(), "\xFF\xFF" "A").units, (Units{0xFFFD, 0xFFFD, 0x41}));
+    EXPECT_EQ(decode(eucJP(), "\xFF\xFF\x41").units, (Units{0xFFFD, 0xFFFD, 0x41}));
     const keltest::Encoded replaced = encode(eucJP(), {0x7F, 0xE9});
     EXPECT_EQ(replaced.bytes, "??");
     EXPECT_TRUE(replaced.illegal);
@@ -114,7 +120,7 @@ TEST(EUC_JPConverter, CharacterThatDoesNotFitEndsTheConversion) {
     EXPECT_EQ(encode(eucJP(), {0x4E9C}, ILLCHAR_REPLACE, 1).bytes, "");
     EXPECT_EQ(encode(eucJP(), {0x41, 0xFF71}, ILLCHAR_REPLACE, 2).bytes, "A");
     EXPECT_EQ(encode(eucJP(), {0xE9}, ILLCHAR_ESCAPE, 5).bytes, "");
-    EXPECT_EQ(decode(eucJP(), "\x8E\xB1" "A", ILLCHAR_REPLACE, 64, 1).units, Units{0xFF71});
+    EXPECT_EQ(decode(eucJP(), "\x8E\xB1\x41", ILLCHAR_REPLACE, 64, 1).units, Units{0xFF71});
 }
 
 TEST(EUC_JPConverter, ConverterWithoutTablesConvertsOnlyCodeSetZero) {

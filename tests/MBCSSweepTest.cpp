@@ -64,10 +64,9 @@ Step stepAt(const MBCSSet& set, const std::string& bytes, std::size_t pos) {
         return {1, b};
     if (next == 0 || b == 0x8F) // no JIS X 0212 character has a mapping
         return {1, kNone};
-    const std::uint32_t value = b == 0x8E
-                                    ? (next >= 0xA1 && next <= 0xDF ? lookup(set.toUnicode, next)
-                                                                    : kNone)
-                                    : lookup(set.toUnicode, sevenBit(b, next));
+    const std::uint32_t value =
+        b == 0x8E ? (next >= 0xA1 && next <= 0xDF ? lookup(set.toUnicode, next) : kNone)
+                  : lookup(set.toUnicode, sevenBit(b, next));
     return {value != kNone ? 2u : 1u, value};
 }
 

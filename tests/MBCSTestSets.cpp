@@ -74,8 +74,8 @@ std::unique_ptr<KelCharSetConverter> converterOf(const Source& source) {
     case MBCSKind::EUC_CN_KR:
         return std::make_unique<KelCharSetConverterEUC_CN_KR>(source.pairs, source.cs);
     case MBCSKind::EUC_JP:
-        return std::make_unique<KelCharSetConverterEUC_JP>(source.pairs, oJIS0201map,
-                                                           oJIS0212map, source.cs);
+        return std::make_unique<KelCharSetConverterEUC_JP>(source.pairs, oJIS0201map, oJIS0212map,
+                                                           source.cs);
     }
     return nullptr;
 }

@@ -42,8 +42,7 @@ KelLength KelCharSetConverterDBCS::getNumBytes(const unsigned short* src, KelLen
     return kel::mbcs::countBytes(codec(), src, srcLen);
 }
 
-KelLength KelCharSetConverterDBCS::fromUTF16(void* dst, const unsigned short* src,
-                                             KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                             bool* pIllegal) {
+KelLength KelCharSetConverterDBCS::fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
+                                             ILLCHAR_OPTYPE opType, bool* pIllegal) {
     return kel::mbcs::encodeText(codec(), dst, src, dstLen, opType, pIllegal);
 }

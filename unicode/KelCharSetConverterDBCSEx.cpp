@@ -34,9 +34,8 @@ KelLength KelCharSetConverterDBCSEx::getNumUnits(const void* src, KelLength srcL
     return kel::mbcs::countUnits(codec(), src, srcLen);
 }
 
-KelLength KelCharSetConverterDBCSEx::toUTF16(unsigned short* dst, const void* src,
-                                             KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                             bool* pIllegal, int srcLimit) {
+KelLength KelCharSetConverterDBCSEx::toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
+                                             ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
     return kel::mbcs::decodeText(codec(), dst, src, dstLen, opType, pIllegal, srcLimit);
 }
 

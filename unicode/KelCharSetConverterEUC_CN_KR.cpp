@@ -30,8 +30,7 @@ private:
     const LookupTable<unsigned short>& m_fromUnicode;
 };
 
-KelCharSetConverterEUC_CN_KR::KelCharSetConverterEUC_CN_KR(const unsigned short* map,
-                                                           KelCharSet cs)
+KelCharSetConverterEUC_CN_KR::KelCharSetConverterEUC_CN_KR(const unsigned short* map, KelCharSet cs)
     : KelCharSetConverterMBCS(map, cs) {}
 
 KelCharSetConverterEUC_CN_KR::Codec KelCharSetConverterEUC_CN_KR::codec() {

@@ -85,11 +85,11 @@ void KelCharSetConverterEUC_JP::load() {
 void KelCharSetConverterEUC_JP::buildEucTables() {
     if (m_pMap0212 == nullptr)
         return;
-    kelBuildTablePair(m_pToUnicode0212, m_pFromUnicode0212,
-                      [this](LookupTable<unsigned short>& toUnicode,
-                             LookupTable<unsigned short>& fromUnicode) {
-                          putPairs(m_pMap0212, toUnicode, fromUnicode);
-                      });
+    kelBuildTablePair(
+        m_pToUnicode0212, m_pFromUnicode0212,
+        [this](LookupTable<unsigned short>& toUnicode, LookupTable<unsigned short>& fromUnicode) {
+            putPairs(m_pMap0212, toUnicode, fromUnicode);
+        });
     if (m_pMap0201 != nullptr && m_pToUnicode && m_pFromUnicode)
         putPairs(m_pMap0201, *m_pToUnicode, *m_pFromUnicode);
 }
@@ -104,9 +104,8 @@ KelLength KelCharSetConverterEUC_JP::getNumUnits(const void* src, KelLength srcL
     return kel::mbcs::countUnits(codec(), src, srcLen);
 }
 
-KelLength KelCharSetConverterEUC_JP::toUTF16(unsigned short* dst, const void* src,
-                                             KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                             bool* pIllegal, int srcLimit) {
+KelLength KelCharSetConverterEUC_JP::toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
+                                             ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
     return kel::mbcs::decodeText(codec(), dst, src, dstLen, opType, pIllegal, srcLimit);
 }
 

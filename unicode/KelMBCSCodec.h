@@ -56,7 +56,9 @@ inline EncodedChar packedCode(const CodePoint& ch, std::uint32_t code) {
 }
 
 // A unit written as the byte of the same value.
-inline EncodedChar singleByte(unsigned short unit) { return {1, unit, unit, 1}; }
+inline EncodedChar singleByte(unsigned short unit) {
+    return {1, unit, unit, 1};
+}
 
 // A unit of an EUC code set written as two bytes from its 7-bit code, each
 // with the high bit set; none for code 0.
@@ -64,7 +66,9 @@ inline EncodedChar eucPair(unsigned short unit, unsigned short sevenBit) {
     return {1, unit, sevenBit + 0x8080u, sevenBit != 0 ? 2u : 0u};
 }
 
-inline KelLength unitsOf(std::uint32_t value) { return KelUChar::isSurrogate(value) ? 2 : 1; }
+inline KelLength unitsOf(std::uint32_t value) {
+    return KelUChar::isSurrogate(value) ? 2 : 1;
+}
 
 template <class Codec>
 KelLength decodeText(const Codec& codec, unsigned short* dst, const void* src, KelLength dstLen,
@@ -102,8 +106,7 @@ KelLength decodeText(const Codec& codec, unsigned short* dst, const void* src, K
     return written;
 }
 
-template <class Codec>
-KelLength countUnits(const Codec& codec, const void* src, KelLength srcLen) {
+template <class Codec> KelLength countUnits(const Codec& codec, const void* src, KelLength srcLen) {
     if (src == nullptr)
         return 0;
     const unsigned char* s = static_cast<const unsigned char*>(src);

@@ -21,8 +21,7 @@ public:
     // Runs build() under lock unless an earlier call did. A build that
     // cannot finish (memory ran out) leaves what it could and counts as done:
     // the tables are never written again once readers may see them.
-    template <class Build>
-    void run(ObjLock& lock, Build build) {
+    template <class Build> void run(ObjLock& lock, Build build) {
         if (m_bDone.load(std::memory_order_acquire))
             return;
         kelBuildOnce(
@@ -52,8 +51,7 @@ void kelBuildTablePair(std::unique_ptr<To>& to, std::unique_ptr<From>& from, Fil
 
 // A table, or an empty one in its place while it does not exist, so that a
 // converter without tables converts every character as unmappable.
-template <class Table>
-const Table& kelTableOrEmpty(const std::unique_ptr<Table>& table) {
+template <class Table> const Table& kelTableOrEmpty(const std::unique_ptr<Table>& table) {
     static const Table empty;
     return table ? *table : empty;
 }
