@@ -1,6 +1,28 @@
 #ifndef KELUCHAR_H
 #define KELUCHAR_H
 
+class KelUCharTable;
+
+// Character-class bits returned by KelUChar::getCharClass. Class 0 means a
+// code the library does not classify: controls other than TAB, LF and CR,
+// unassigned and private-use codes, and symbols such as '$', '+' and '<'.
+enum KelUCharClass : unsigned short {
+    UCHAR_WHITESPACE = 0x0001,
+    UCHAR_DIGIT = 0x0002,
+    UCHAR_LETTER = 0x0004,
+    UCHAR_MARK = 0x0008,
+    UCHAR_PUNCTUATION = 0x0010,
+    UCHAR_RTL = 0x0020,
+    UCHAR_UPPER = 0x0040,
+    UCHAR_LOWER = 0x0080,
+    UCHAR_TITLE = 0x0100,
+    UCHAR_MODIFIER = 0x0200,
+    UCHAR_CJK = 0x0400,
+    UCHAR_SURROGATE = 0x1000,
+    UCHAR_HALFWIDTH = 0x4000,
+    UCHAR_FULLWIDTH = 0x8000
+};
+
 // Character properties of UTF-16 units and the surrogate arithmetic that the
 // converters share.
 class KelUChar {
@@ -21,6 +43,45 @@ public:
         hi = static_cast<unsigned short>(0xD7C0u + (cp >> 10));
         lo = static_cast<unsigned short>(0xDC00u + (cp & 0x3FFu));
     }
+
+    // Classification of one unit. Surrogate units are UCHAR_SURROGATE;
+    // ideographs and Hangul syllables are UCHAR_LETTER | UCHAR_CJK.
+    static unsigned short getCharClass(unsigned short c);
+    static bool isNonChar(unsigned short c) { return getCharClass(c) == 0; }
+    static bool isWhiteSpace(unsigned short c) { return (getCharClass(c) & UCHAR_WHITESPACE) != 0; }
+    static bool isDigit(unsigned short c) { return (getCharClass(c) & UCHAR_DIGIT) != 0; }
+    static bool isLetter(unsigned short c) { return (getCharClass(c) & UCHAR_LETTER) != 0; }
+    static bool isPunctuation(unsigned short c) { return (getCharClass(c) & UCHAR_PUNCTUATION) != 0; }
+
+    // Simple one-to-one case mapping; a unit without a mapping is returned
+    // unchanged. ASCII never touches a table.
+    static unsigned short toUpperCase(unsigned short c);
+    static unsigned short toLowerCase(unsigned short c);
+
+    // The code point of a surrogate pair, or 0 when hi and lo are not one.
+    KelUChar(unsigned short hi, unsigned short lo)
+        : m_nChar(isSurrogateHigh(hi) && isSurrogateLow(lo) ? toUTF32(hi, lo) : 0) {}
+
+    unsigned int getCodePoint() const { return m_nChar; }
+    bool isSurrogate() const { return isSurrogate(m_nChar); }
+    unsigned short getCharClass() const {
+        return isSurrogate() ? static_cast<unsigned short>(UCHAR_SURROGATE) : getCharClass(lowUnit());
+    }
+    // A character outside the Basic Multilingual Plane is none of these.
+    bool isNonChar() const { return !isSurrogate() && isNonChar(lowUnit()); }
+    bool isWhiteSpace() const { return !isSurrogate() && isWhiteSpace(lowUnit()); }
+    bool isPunctuation() const { return !isSurrogate() && isPunctuation(lowUnit()); }
+    bool isLetter() const { return !isSurrogate() && isLetter(lowUnit()); }
+    bool isDigit() const { return !isSurrogate() && isDigit(lowUnit()); }
+
+private:
+    unsigned short lowUnit() const { return static_cast<unsigned short>(m_nChar); }
+
+    static KelUCharTable m_gUpperCaseTable;
+    static KelUCharTable m_gLowerCaseTable;
+    static KelUCharTable m_gCharClassTable;
+
+    unsigned int m_nChar;
 };
 
 #endif
