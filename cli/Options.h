@@ -1,0 +1,36 @@
+#ifndef KELCONV_OPTIONS_H
+#define KELCONV_OPTIONS_H
+
+#include "Problem.h"
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace kelconv {
+
+// A command line that cannot be carried out; the message says why.
+class UsageError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct Options {
+    std::string from; // empty: the character set of the locale
+    std::string to;
+    std::string output;              // empty: standard output
+    std::vector<std::string> inputs; // empty: standard input; "-" is standard input too
+    Policy policy = Policy::Replace;
+    bool list = false;
+    bool help = false;
+    bool silent = false;
+};
+
+// Throws UsageError.
+Options parseOptions(int argc, char* argv[]);
+
+std::string helpText();
+
+} // namespace kelconv
+
+#endif

@@ -1,0 +1,33 @@
+#ifndef KELCONV_PROBLEM_H
+#define KELCONV_PROBLEM_H
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kelconv {
+
+// What happens to a character that cannot be converted.
+enum class Policy {
+    Replace, // U+FFFD for malformed input, the target's "?" for unmappable characters
+    Escape,  // as Replace, but unmappable characters become "U+XXXX" text
+    Stop,    // end the conversion in front of it
+    Drop     // leave it out
+};
+
+// A character that could not be converted, located by its first byte.
+struct Problem {
+    enum class Kind {
+        Malformed,  // the bytes are not a character of the source set
+        Incomplete, // the input ends inside a code unit
+        Unmappable  // the target set has no code for the character
+    };
+    Kind kind;
+    std::uint64_t offset;
+    std::vector<unsigned char> bytes; // Malformed and Incomplete: the offending bytes
+    std::uint32_t codePoint = 0;      // Unmappable: the character
+};
+
+} // namespace kelconv
+
+#endif

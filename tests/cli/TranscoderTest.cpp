@@ -1,0 +1,183 @@
+#include "ConversionTestHelpers.h"
+#include "FakeConverters.h"
+
+#include <gtest/gtest.h>
+
+using kelconv::Policy;
+using kelconv::Problem;
+using Offsets = std::vector<std::uint64_t>;
+
+namespace {
+
+const std::string kReplacement = "\xEF\xBF\xBD";
+
+kelconv::Converted fromUtf8(Policy policy, const std::string& input) {
+    return kelconv::convertAll(kelconv::utf8(), kelconv::utf8(), policy, input);
+}
+
+TEST(Transcoder, CopiesWellFormedTextWithNulsAndSupplementaryCharacters) {
+    const std::string text("a\0\xC3\xA9\xF0\x9F\x98\x80\nz\0", 11);
+    const kelconv::Converted r = fromUtf8(Policy::Replace, text);
+    EXPECT_EQ(r.text, text);
+    EXPECT_TRUE(r.problems.empty());
+    EXPECT_TRUE(r.finished);
+}
+
+TEST(Transcoder, LocatesEachMalformedSequenceAndAppliesThePolicy) {
+    // A lead without its continuation, a stray continuation byte, and a
+    // sequence cut off by the end of the input.
+    const std::string input = "ab\xC3(x\x80y\xE2\x82";
+    const kelconv::Converted replaced = fromUtf8(Policy::Replace, input);
+    EXPECT_EQ(replaced.text, "ab" + kReplacement + "(x" + kReplacement + "y" + kReplacement);
+    EXPECT_EQ(replaced.offsets(), (Offsets{2, 5, 7}));
+    EXPECT_EQ(bytesOf(replaced.problems[0]), "\xC3");
+    EXPECT_EQ(bytesOf(replaced.problems[2]), "\xE2\x82");
+    EXPECT_EQ(replaced.problems[0].kind, Problem::Kind::Malformed);
+
+    EXPECT_EQ(fromUtf8(Policy::Escape, input).text, replaced.text);
+    EXPECT_EQ(fromUtf8(Policy::Drop, input).text, "ab(xy");
+    EXPECT_EQ(fromUtf8(Policy::Drop, input).offsets(), (Offsets{2, 5, 7}));
+
+    const kelconv::Converted stopped = fromUtf8(Policy::Stop, input);
+    EXPECT_FALSE(stopped.finished);
+    EXPECT_EQ(stopped.text, "ab");
+    EXPECT_EQ(stopped.offsets(), Offsets{2});
+}
+
+TEST(Transcoder, UnpairedSurrogatesInTheSourceAreMalformed) {
+    // Surrogates written as three-byte sequences decode as such; alone
+    // they are no character, in a pair they are one.
+    const kelconv::Converted lone = fromUtf8(Policy::Replace, "a\xED\xA0\x80"
+                                                              "b\xED\xB0\x80");
+    EXPECT_EQ(lone.text, "a" + kReplacement + "b" + kReplacement);
+    EXPECT_EQ(lone.offsets(), (Offsets{1, 5}));
+    EXPECT_EQ(bytesOf(lone.problems[0]), "\xED\xA0\x80");
+
+    const kelconv::Converted pair = fromUtf8(Policy::Replace, "\xED\xA0\xBD\xED\xB8\x80");
+    EXPECT_EQ(pair.text, "\xF0\x9F\x98\x80");
+    EXPECT_TRUE(pair.problems.empty());
+}
+
+TEST(Transcoder, TheTwoByteFormOfNulBecomesANul) {
+    EXPECT_EQ(fromUtf8(Policy::Replace, "a\xC0\x80"
+                                        "b")
+                  .text,
+              std::string("a\0b", 3));
+}
+
+class UnmappableTest : public ::testing::Test {
+protected:
+    kelconv::Converted toAscii(Policy policy, const std::string& input) {
+        return kelconv::convertAll(kelconv::utf8(), m_ascii, policy, input);
+    }
+    FakeAsciiConverter m_ascii;
+};
+
+TEST_F(UnmappableTest, AreLocatedInTheSourceAndReplacedEscapedDroppedOrStoppedAt) {
+    const std::string input = "a\xC3\xA9\xE2\x82\xAC\n\xF0\x9F\x98\x80"
+                              "b";
+    const kelconv::Converted replaced = toAscii(Policy::Replace, input);
+    EXPECT_EQ(replaced.text, "a??\n??b");
+    EXPECT_EQ(replaced.offsets(), (Offsets{1, 3, 7}));
+    EXPECT_EQ(replaced.problems[0].kind, Problem::Kind::Unmappable);
+    EXPECT_EQ(replaced.problems[0].codePoint, 0xE9u);
+    EXPECT_EQ(replaced.problems[2].codePoint, 0x1F600u);
+
+    EXPECT_EQ(toAscii(Policy::Escape, input).text, "aU+00E9U+20AC\nU+D83DU+DE00b");
+    EXPECT_EQ(toAscii(Policy::Drop, input).text, "a\nb");
+
+    const kelconv::Converted stopped = toAscii(Policy::Stop, input);
+    EXPECT_EQ(stopped.text, "a");
+    EXPECT_EQ(stopped.offsets(), Offsets{1});
+    EXPECT_FALSE(stopped.finished);
+}
+
+TEST_F(UnmappableTest, ManyInOneLineKeepTheirOwnOffsets) {
+    std::string input;
+    Offsets expected;
+    for (int i = 0; i < 300; ++i) {
+        input += "x";
+        expected.push_back(input.size());
+        input += "\xE4\xB8\x80";
+    }
+    const kelconv::Converted r = toAscii(Policy::Replace, input);
+    EXPECT_EQ(r.offsets(), expected);
+    EXPECT_EQ(r.text.size(), 600u);
+}
+
+TEST_F(UnmappableTest, TheSubstituteForMalformedInputIsNotReportedAgain) {
+    const kelconv::Converted r = toAscii(Policy::Replace, "a\xFF"
+                                                          "b\xC3\xA9");
+    EXPECT_EQ(r.text, "a?b?");
+    ASSERT_EQ(r.offsets(), (Offsets{1, 3}));
+    EXPECT_EQ(r.problems[0].kind, Problem::Kind::Malformed);
+    EXPECT_EQ(r.problems[1].kind, Problem::Kind::Unmappable);
+}
+
+TEST_F(UnmappableTest, StopsAtTheEarlierOfAnUnmappableAndAMalformedCharacter) {
+    const kelconv::Converted r = toAscii(Policy::Stop, "a\xC3\xA9"
+                                                       "b\xFF");
+    EXPECT_EQ(r.text, "a");
+    ASSERT_EQ(r.offsets(), Offsets{1});
+    EXPECT_EQ(r.problems[0].kind, Problem::Kind::Unmappable);
+}
+
+class DoubleByteSourceTest : public ::testing::Test {
+protected:
+    kelconv::Converted toUtf8(Policy policy, const std::string& input) {
+        return kelconv::convertAll(m_dbcs, kelconv::utf8(), policy, input);
+    }
+    FakeDoubleByteConverter m_dbcs;
+};
+
+TEST_F(DoubleByteSourceTest, ALeadWithoutTrailIsOneByteAndTheNextCharacterSurvives) {
+    const kelconv::Converted r = toUtf8(Policy::Replace, "A\x81 B\x81\x40\x81");
+    EXPECT_EQ(r.text, "A" + kReplacement + " B\xE4\xB9\x80" + kReplacement);
+    EXPECT_EQ(r.offsets(), (Offsets{1, 6}));
+    EXPECT_EQ(bytesOf(r.problems[0]), "\x81");
+    EXPECT_EQ(toUtf8(Policy::Drop, "A\x81 B").text, "A B");
+}
+
+TEST_F(DoubleByteSourceTest, AnUnmappedPairIsOneCharacter) {
+    // Restarting inside the pair would turn its trail byte into a "~".
+    const kelconv::Converted r = toUtf8(Policy::Replace, "\x81\x40\x81~Z");
+    EXPECT_EQ(r.text, "\xE4\xB9\x80" + kReplacement + "Z");
+    EXPECT_EQ(r.offsets(), Offsets{2});
+    EXPECT_EQ(bytesOf(r.problems[0]), "\x81~");
+    EXPECT_EQ(toUtf8(Policy::Drop, "\x81~Z").text, "Z");
+}
+
+class UTF16SourceTest : public ::testing::Test {
+protected:
+    kelconv::Converted toUtf8(Policy policy, const std::vector<unsigned short>& units,
+                              const std::string& tail = "") {
+        return kelconv::convertAll(m_utf16, kelconv::utf8(), policy,
+                                   kelconv::bytesOf(units) + tail);
+    }
+    FakeUTF16Converter m_utf16;
+};
+
+TEST_F(UTF16SourceTest, UnpairedSurrogatesAreMalformedAtTheirByteOffsets) {
+    const kelconv::Converted r =
+        toUtf8(Policy::Replace, {'a', 0xD800, 'b', 0xDC00, 0xD83D, 0xDE00, 0xD83D});
+    EXPECT_EQ(r.text, "a" + kReplacement + "b" + kReplacement + "\xF0\x9F\x98\x80" + kReplacement);
+    EXPECT_EQ(r.offsets(), (Offsets{2, 6, 12}));
+    EXPECT_EQ(bytesOf(r.problems[0]), std::string("\x00\xD8", 2));
+}
+
+TEST_F(UTF16SourceTest, AHalfUnitAtTheEndIsIncomplete) {
+    const kelconv::Converted r = toUtf8(Policy::Replace, {'a', 0, 'b'}, "x");
+    EXPECT_EQ(r.text, std::string("a\0b", 3) + kReplacement);
+    ASSERT_EQ(r.offsets(), Offsets{6});
+    EXPECT_EQ(r.problems[0].kind, Problem::Kind::Incomplete);
+    EXPECT_EQ(toUtf8(Policy::Drop, {'a'}, "x").text, "a");
+}
+
+TEST(Transcoder, NulCharactersTakeTheTargetsSize) {
+    FakeUTF16Converter utf16;
+    const kelconv::Converted r =
+        kelconv::convertAll(kelconv::utf8(), utf16, Policy::Replace, std::string("a\0", 2));
+    EXPECT_EQ(r.text, kelconv::bytesOf({'a', 0}));
+}
+
+} // namespace
