@@ -6,11 +6,6 @@
 
 namespace {
 
-// Escape digits are upper case only, so "U+00e9" stays text.
-bool valid(char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); }
-
-unsigned short value(char c) { return static_cast<unsigned short>(c <= '9' ? c - 0x30 : c - 0x37); }
-
 bool needsEscape(unsigned short u) { return u > 0x7F; }
 
 struct Decoded {
@@ -18,19 +13,12 @@ struct Decoded {
     KelLength length; // bytes consumed
 };
 
-// The unit at s, of which `avail` bytes may be read. The escape tests run
-// left to right and stop at the first failure, so nothing past a NUL is read.
+// The unit at s, of which `avail` bytes may be read.
 Decoded decodeAt(const unsigned char* s, KelLength avail) {
-    const char* c = reinterpret_cast<const char*>(s);
-    if (avail < kel::kEscapeLength || c[0] != 'U' || c[1] != '+')
-        return {s[0], 1};
     unsigned short unit = 0;
-    for (KelLength i = 2; i < kel::kEscapeLength; ++i) {
-        if (!valid(c[i]))
-            return {s[0], 1};
-        unit = static_cast<unsigned short>(unit * 16 + value(c[i]));
-    }
-    return {unit, kel::kEscapeLength};
+    if (kel::readEscape(s, avail, unit))
+        return {unit, kel::kEscapeLength};
+    return {s[0], 1};
 }
 
 } // namespace

@@ -63,6 +63,32 @@ template <class Unit> inline KelLength writeCharEscape(Unit* dst, KelLength room
     return 2 * kEscapeLength;
 }
 
+// Escape digits are "0" to "9" and upper-case "A" to "F" only, so text such
+// as "U+00e9" is never taken for an escape.
+template <class Unit> inline bool valid(Unit c) {
+    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+}
+
+template <class Unit> inline unsigned short value(Unit c) {
+    return static_cast<unsigned short>(c <= '9' ? c - 0x30 : c - 0x37);
+}
+
+// Reads an escape "U+XXXX" at s, of which `avail` units may be read. The
+// tests run left to right and stop at the first failure, so nothing past a
+// NUL is read.
+template <class Unit> inline bool readEscape(const Unit* s, KelLength avail, unsigned short& unit) {
+    if (avail < kEscapeLength || s[0] != 'U' || s[1] != '+')
+        return false;
+    unsigned short v = 0;
+    for (KelLength i = 2; i < kEscapeLength; ++i) {
+        if (!valid(s[i]))
+            return false;
+        v = static_cast<unsigned short>(v * 16 + value(s[i]));
+    }
+    unit = v;
+    return true;
+}
+
 // What a conversion from UTF-16 writes for a character without a mapping
 // (a unit, or a code point beyond U+FFFF where the converter reads pairs):
 // the number of target units written, or 0 when the conversion ends in front
