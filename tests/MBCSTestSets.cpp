@@ -23,23 +23,22 @@ using keltest::MBCSSet;
 struct Source {
     KelCharSet cs;
     MBCSKind kind;
-    const char* iconvName;
     const unsigned short* pairs;
     const unsigned char* types;
 };
 
 // In the order of the registry; Shift_JIS-2004 has its own list.
 const Source kSources[] = {
-    {KELCS_WCP932, MBCSKind::DBCS, "CP932", oCP932map, oCP932Type},
-    {KELCS_WCP936, MBCSKind::DBCS, "CP936", oCP936map, oCP936Type},
-    {KELCS_WCP949, MBCSKind::DBCS, "CP949", oCP949map, oCP949Type},
-    {KELCS_WCP950, MBCSKind::DBCS, "CP950", oCP950map, oCP950Type},
-    {KELCS_EUC_KR, MBCSKind::EUC_CN_KR, "EUC-KR", oKSX1001map, nullptr},
-    {KELCS_EUC_CN, MBCSKind::EUC_CN_KR, "EUC-CN", oGB2312map, nullptr},
-    {KELCS_EUC_JP, MBCSKind::EUC_JP, "EUC-JP", oJIS0208map, nullptr},
-    {KELCS_BIG5, MBCSKind::DBCS, "BIG5", oBIG5map, oBig5Type},
-    {KELCS_SHIFTJIS, MBCSKind::DBCS, "SHIFT_JIS", oSHIFTJISmap, oCP932Type},
-    {KELCS_SJIS0213, MBCSKind::DBCSEx, "SHIFT_JISX0213", nullptr, oCP932Type},
+    {KELCS_WCP932, MBCSKind::DBCS, oCP932map, oCP932Type},
+    {KELCS_WCP936, MBCSKind::DBCS, oCP936map, oCP936Type},
+    {KELCS_WCP949, MBCSKind::DBCS, oCP949map, oCP949Type},
+    {KELCS_WCP950, MBCSKind::DBCS, oCP950map, oCP950Type},
+    {KELCS_EUC_KR, MBCSKind::EUC_CN_KR, oKSX1001map, nullptr},
+    {KELCS_EUC_CN, MBCSKind::EUC_CN_KR, oGB2312map, nullptr},
+    {KELCS_EUC_JP, MBCSKind::EUC_JP, oJIS0208map, nullptr},
+    {KELCS_BIG5, MBCSKind::DBCS, oBIG5map, oBig5Type},
+    {KELCS_SHIFTJIS, MBCSKind::DBCS, oSHIFTJISmap, oCP932Type},
+    {KELCS_SJIS0213, MBCSKind::DBCSEx, nullptr, oCP932Type},
 };
 
 void addPairs(MBCSSet& set, const unsigned short* pairs) {
@@ -50,7 +49,7 @@ void addPairs(MBCSSet& set, const unsigned short* pairs) {
 }
 
 MBCSSet setOf(const Source& source) {
-    MBCSSet set{source.cs, source.kind, source.iconvName, {}, {}, source.types};
+    MBCSSet set{source.cs, source.kind, {}, {}, source.types};
     if (source.kind == MBCSKind::DBCSEx) {
         for (const sMBCSExTable* e = oSJIS0213_2004map; e->code != 0 || e->unicode != 0; ++e) {
             set.toUnicode[e->code] = e->unicode;
@@ -127,6 +126,21 @@ std::unique_ptr<KelCharSetConverter> freshConverter(KelCharSet cs) {
 std::unique_ptr<KelCharSetConverter> namedEUCJPConverter() {
     return std::make_unique<KelCharSetConverterEUC_JP>("JIS0208", "JIS0201", "JIS0212",
                                                        KELCS_EUC_JP);
+}
+
+std::string localBytes(const MBCSSet& set, std::uint32_t key) {
+    switch (set.kind) {
+    case MBCSKind::DBCS:
+    case MBCSKind::DBCSEx:
+        return bytesOf(key);
+    case MBCSKind::EUC_CN_KR:
+        return bytesOf(key + 0x8080);
+    case MBCSKind::EUC_JP:
+        break;
+    }
+    if (key < 0x80)
+        return std::string();
+    return bytesOf(key <= 0xFF ? 0x8E00 | key : key + 0x8080);
 }
 
 std::string bytesOf(std::uint32_t code) {

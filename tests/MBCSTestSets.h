@@ -22,7 +22,6 @@ enum class MBCSKind { DBCS, DBCSEx, EUC_CN_KR, EUC_JP };
 struct MBCSSet {
     KelCharSet cs;
     MBCSKind kind;
-    const char* iconvName; // the nearest set of glibc's iconv
     // The converter's two tables as the generated data says: codes as the
     // tables key them (single byte, lead * 256 + trail, or the 7-bit form of
     // the 94 x 94 sets, with JIS X 0201 merged in for EUC-JP) and Unicode
@@ -48,6 +47,9 @@ std::unique_ptr<KelCharSetConverter> namedEUCJPConverter();
 
 // The bytes of a local code, high byte first.
 std::string bytesOf(std::uint32_t code);
+// The bytes that stand for a code of the set's table; empty for the JIS X
+// 0201 codes below 0x80 of EUC-JP, whose bytes are code set 0.
+std::string localBytes(const MBCSSet& set, std::uint32_t key);
 
 struct Decoded {
     Units units;
