@@ -47,7 +47,8 @@ template <class Unit> inline void writeEscape(Unit* dst, unsigned short unit) {
 
 // Escapes a character: "U+XXXX" for a unit, the escapes of both surrogates
 // (twelve characters) for a code point beyond U+FFFF. 0 when it does not fit.
-template <class Unit> inline KelLength writeCharEscape(Unit* dst, KelLength room, std::uint32_t ch) {
+template <class Unit>
+inline KelLength writeCharEscape(Unit* dst, KelLength room, std::uint32_t ch) {
     if (!KelUChar::isSurrogate(ch)) {
         if (room < kEscapeLength)
             return 0;
