@@ -21,7 +21,8 @@ Units decode(KelCharSetConverter& conv, const std::string& bytes, KelLength room
     src.append(2, '\0');
     Units out(room + 2, 0xBEEF);
     bool illegal = true;
-    const KelLength n = conv.toUTF16(out.data(), src.data(), room, ILLCHAR_REPLACE, &illegal, srcLimit);
+    const KelLength n =
+        conv.toUTF16(out.data(), src.data(), room, ILLCHAR_REPLACE, &illegal, srcLimit);
     EXPECT_FALSE(illegal);
     EXPECT_EQ(out[n], 0) << "terminator";
     EXPECT_EQ(out[room + 1], 0xBEEF) << "written past the room";
@@ -151,8 +152,8 @@ TEST(UTF16EscConverter, CountsMatchConversionsOnRandomText) {
 TEST(UTF16Converters, NullArgumentsWriteNothing) {
     KelCharSetConverterUTF16 utf16;
     KelCharSetConverterUTF16Esc esc;
-    for (KelCharSetConverter* conv : {static_cast<KelCharSetConverter*>(&utf16),
-                                      static_cast<KelCharSetConverter*>(&esc)}) {
+    for (KelCharSetConverter* conv :
+         {static_cast<KelCharSetConverter*>(&utf16), static_cast<KelCharSetConverter*>(&esc)}) {
         unsigned short out[2] = {0xBEEF, 0xBEEF};
         const unsigned short text[] = {0x41, 0};
         EXPECT_EQ(conv->toUTF16(out, nullptr, 1, ILLCHAR_REPLACE, nullptr, -1), 0u);
@@ -164,7 +165,9 @@ TEST(UTF16Converters, NullArgumentsWriteNothing) {
         EXPECT_EQ(conv->getNumUnits(text, 0), 0u);
         EXPECT_EQ(conv->getNumBytes(nullptr, 4), 0u);
         EXPECT_EQ(conv->getNumBytes(text, 0), 0u);
-        EXPECT_EQ(conv->fromUTF8(out, reinterpret_cast<const unsigned char*>("A"), 1, ILLCHAR_REPLACE, nullptr), 0u);
+        EXPECT_EQ(conv->fromUTF8(out, reinterpret_cast<const unsigned char*>("A"), 1,
+                                 ILLCHAR_REPLACE, nullptr),
+                  0u);
         EXPECT_EQ(out[0], 0xBEEF);
     }
     EXPECT_EQ(utf16.getNullCharSize(), 2u);

@@ -76,8 +76,9 @@ Units32 fromUTF8(const std::string& bytes, KelLength room = 32) {
     std::string src = bytes + '\0';
     Units32 out(room + 2, 0xEEEEEEEE);
     bool illegal = true;
-    const KelLength n = conv.fromUTF8(out.data(), reinterpret_cast<const unsigned char*>(src.data()),
-                                      room, ILLCHAR_REPLACE, &illegal);
+    const KelLength n =
+        conv.fromUTF8(out.data(), reinterpret_cast<const unsigned char*>(src.data()), room,
+                      ILLCHAR_REPLACE, &illegal);
     EXPECT_FALSE(illegal);
     EXPECT_EQ(out[n], 0u) << "terminator";
     EXPECT_EQ(out[room + 1], 0xEEEEEEEE) << "written past the room";
@@ -170,10 +171,13 @@ TEST(UTF32Counts, WorkedExamplesAndInvariants) {
 
 TEST(UTF32ToUTF8, WritesOnlyUnicode) {
     EXPECT_EQ(toUTF8({0x1F600}).bytes, "\xF0\x9F\x98\x80");
-    EXPECT_EQ(toUTF8({0x41, 0xE9, 0x20AC, 0x10FFFF}).bytes, "A\xC3\xA9\xE2\x82\xAC\xF4\x8F\xBF\xBF");
+    EXPECT_EQ(toUTF8({0x41, 0xE9, 0x20AC, 0x10FFFF}).bytes,
+              "A\xC3\xA9\xE2\x82\xAC\xF4\x8F\xBF\xBF");
     for (std::uint32_t bad : {0xD800u, 0xDFFFu, 0x110000u, 0x4000000u, 0x80000000u}) {
         const ToUTF8 r = toUTF8({bad, 0x41});
-        EXPECT_EQ(r.bytes, "\xEF\xBF\xBD" "A") << std::hex << bad;
+        EXPECT_EQ(r.bytes, "\xEF\xBF\xBD"
+                           "A")
+            << std::hex << bad;
         EXPECT_TRUE(r.illegal);
     }
     EXPECT_FALSE(toUTF8({0xFFFF}).illegal);
@@ -192,12 +196,14 @@ TEST(UTF32FromUTF8, DecodesOneSequence) {
         {"\xC3\xA9", 0xE9, 2},
         {"\xF0\x9F\x98\x80", 0x1F600, 4},
         {"\xF4\x8F\xBF\xBF", 0x10FFFF, 4},
-        {"\xC0\x80", 0xFFFD, 2},      // overlong, even for NUL
-        {"\xE0\x80\xAF", 0xFFFD, 3},  // overlong "/"
-        {"\xE0" "A", 0xFFFD, 1},      // cut: only the lead is consumed
-        {"\xE2\x82", 0xFFFD, 1},      // cut by the terminator
-        {"\xEF\xBF\xBE", 0xFFFD, 3},  // noncharacter
-        {"\xED\xA0\x80", 0xFFFD, 3},  // surrogate
+        {"\xC0\x80", 0xFFFD, 2},     // overlong, even for NUL
+        {"\xE0\x80\xAF", 0xFFFD, 3}, // overlong "/"
+        {"\xE0"
+         "A",
+         0xFFFD, 1},                     // cut: only the lead is consumed
+        {"\xE2\x82", 0xFFFD, 1},         // cut by the terminator
+        {"\xEF\xBF\xBE", 0xFFFD, 3},     // noncharacter
+        {"\xED\xA0\x80", 0xFFFD, 3},     // surrogate
         {"\xF4\x90\x80\x80", 0xFFFD, 4}, // beyond U+10FFFF
         {"\xF8\x88\x80\x80\x80", 0xFFFD, 5},
         {"\xFC\x84\x80\x80\x80\x80", 0xFFFD, 6},
@@ -216,7 +222,9 @@ TEST(UTF32FromUTF8, DecodesOneSequence) {
 
 TEST(UTF32FromUTF8, RoomAndTerminator) {
     EXPECT_EQ(fromUTF8("AB", 1), (Units32{0x41}));
-    EXPECT_EQ(fromUTF8("A\xF0\x9F\x98\x80\xC3" "B"), (Units32{0x41, 0x1F600, 0xFFFD, 0x42}));
+    EXPECT_EQ(fromUTF8("A\xF0\x9F\x98\x80\xC3"
+                       "B"),
+              (Units32{0x41, 0x1F600, 0xFFFD, 0x42}));
     EXPECT_EQ(fromUTF8(""), Units32{});
     EXPECT_EQ(fromUTF8("AB", 0), Units32{});
 }
@@ -228,7 +236,11 @@ TEST(UTF32Converter, RoundTripsThroughUTF8AndUTF16) {
             continue;
         const std::uint32_t in[2] = {cp, 0};
         unsigned char utf8[8];
-        ASSERT_EQ(conv.toUTF8(utf8, in, 4, ILLCHAR_REPLACE, nullptr), KelLength(cp < 0x80 ? 1 : cp < 0x800 ? 2 : cp < 0x10000 ? 3 : 4));
+        ASSERT_EQ(conv.toUTF8(utf8, in, 4, ILLCHAR_REPLACE, nullptr),
+                  KelLength(cp < 0x80      ? 1
+                            : cp < 0x800   ? 2
+                            : cp < 0x10000 ? 3
+                                           : 4));
         std::uint32_t back[2] = {0, 7};
         ASSERT_EQ(conv.fromUTF8(back, utf8, 1, ILLCHAR_REPLACE, nullptr), 1u);
         ASSERT_EQ(back[0], cp);
@@ -248,7 +260,9 @@ TEST(UTF32Converter, NullArgumentsWriteNothing) {
     const unsigned short text16[] = {0x41, 0};
     bool illegal = true;
     EXPECT_EQ(conv.toUTF16(nullptr, text, 1, ILLCHAR_REPLACE, nullptr, -1), 0u);
-    EXPECT_EQ(conv.toUTF16(reinterpret_cast<unsigned short*>(out), nullptr, 1, ILLCHAR_REPLACE, nullptr, -1), 0u);
+    EXPECT_EQ(conv.toUTF16(reinterpret_cast<unsigned short*>(out), nullptr, 1, ILLCHAR_REPLACE,
+                           nullptr, -1),
+              0u);
     EXPECT_EQ(conv.fromUTF16(out, nullptr, 8, ILLCHAR_REPLACE, nullptr), 0u);
     EXPECT_EQ(conv.fromUTF16(nullptr, text16, 8, ILLCHAR_REPLACE, nullptr), 0u);
     EXPECT_EQ(conv.fromUTF8(out, nullptr, 1, ILLCHAR_REPLACE, &illegal), 0u);

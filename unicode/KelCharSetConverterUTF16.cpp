@@ -17,7 +17,9 @@ KelLength unitsBeforeZero(const void* src, KelLength max) {
     return n;
 }
 
-KelLength unitsIn(KelLength byteLen) { return byteLen == KEL_NPOS ? KEL_NPOS : byteLen / kUnitSize; }
+KelLength unitsIn(KelLength byteLen) {
+    return byteLen == KEL_NPOS ? KEL_NPOS : byteLen / kUnitSize;
+}
 
 } // namespace
 

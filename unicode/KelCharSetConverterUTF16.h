@@ -10,8 +10,8 @@ public:
     KelCharSetConverterUTF16() : KelCharSetConverter(KELCS_UTF16) {}
 
     KelLength getNumUnits(const void* src, KelLength srcLen) override;
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
-                      ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) override;
+    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
+                      bool* pIllegal, int srcLimit) override;
     KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
     KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
                         ILLCHAR_OPTYPE opType, bool* pIllegal) override;

@@ -6,7 +6,9 @@
 
 namespace {
 
-bool needsEscape(unsigned short u) { return u > 0x7F; }
+bool needsEscape(unsigned short u) {
+    return u > 0x7F;
+}
 
 struct Decoded {
     unsigned short unit;
@@ -62,8 +64,7 @@ KelLength KelCharSetConverterUTF16Esc::getNumBytes(const unsigned short* src, Ke
 }
 
 KelLength KelCharSetConverterUTF16Esc::fromUTF16(void* dst, const unsigned short* src,
-                                                 KelLength dstLen, ILLCHAR_OPTYPE,
-                                                 bool* pIllegal) {
+                                                 KelLength dstLen, ILLCHAR_OPTYPE, bool* pIllegal) {
     if (dst == nullptr || src == nullptr)
         return 0;
     kel::clearFlag(pIllegal);

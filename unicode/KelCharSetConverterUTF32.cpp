@@ -10,16 +10,26 @@ using Unit32 = std::uint32_t;
 constexpr Unit32 kReplacement = 0xFFFD;
 constexpr KelLength kUnitSize = sizeof(Unit32);
 
-Unit32 load(const void* src, KelLength i) { return kel::loadUnit<Unit32>(src, i); }
+Unit32 load(const void* src, KelLength i) {
+    return kel::loadUnit<Unit32>(src, i);
+}
 
-void store(void* dst, KelLength i, Unit32 v) { kel::storeUnit<Unit32>(dst, i, v); }
+void store(void* dst, KelLength i, Unit32 v) {
+    kel::storeUnit<Unit32>(dst, i, v);
+}
 
-bool isSurrogateValue(Unit32 v) { return v >= 0xD800 && v <= 0xDFFF; }
+bool isSurrogateValue(Unit32 v) {
+    return v >= 0xD800 && v <= 0xDFFF;
+}
 
-bool isBeyondUnicode(Unit32 v) { return v > KelUChar::UTF32_MAX; }
+bool isBeyondUnicode(Unit32 v) {
+    return v > KelUChar::UTF32_MAX;
+}
 
 // UTF-16 units that toUTF16 writes for a value (with ILLCHAR_REPLACE).
-KelLength utf16Length(Unit32 v) { return KelUChar::isSurrogate(v) ? 2 : 1; }
+KelLength utf16Length(Unit32 v) {
+    return KelUChar::isSurrogate(v) ? 2 : 1;
+}
 
 // Sequence length a lead byte announces (RFC 2279 lengths up to six);
 // 0 for continuation bytes, FE and FF.
@@ -107,7 +117,8 @@ KelLength KelCharSetConverterUTF32::getNumBytes(const unsigned short* src, KelLe
         return 0;
     KelLength count = 0;
     for (KelLength i = 0; i < srcLen && src[i] != 0; ++i) {
-        if (KelUChar::isSurrogateHigh(src[i]) && i + 1 < srcLen && KelUChar::isSurrogateLow(src[i + 1]))
+        if (KelUChar::isSurrogateHigh(src[i]) && i + 1 < srcLen &&
+            KelUChar::isSurrogateLow(src[i + 1]))
             ++i;
         count += kUnitSize;
     }

@@ -13,14 +13,14 @@ public:
     // Counts UTF-16 units, as toUTF16 writes them: two for a supplementary character.
     KelLength getNumUnits(const void* src, KelLength srcLen) override;
     // srcLimit counts 32-bit units; 0 reads nothing.
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
-                      ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) override;
+    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
+                      bool* pIllegal, int srcLimit) override;
     KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
     KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
                         ILLCHAR_OPTYPE opType, bool* pIllegal) override;
     // dstLen counts 32-bit units here.
-    KelLength fromUTF8(void* dst, const unsigned char* src, KelLength dstLen,
-                       ILLCHAR_OPTYPE opType, bool* pIllegal) override;
+    KelLength fromUTF8(void* dst, const unsigned char* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
+                       bool* pIllegal) override;
     KelLength toUTF8(unsigned char* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
                      bool* pIllegal) override;
     KelLength getMinUnitSize() const override { return 4; }

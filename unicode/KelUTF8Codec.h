@@ -12,7 +12,9 @@
 namespace kel {
 namespace utf8 {
 
-inline bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
+inline bool isContinuation(unsigned char c) {
+    return (c & 0xC0) == 0x80;
+}
 
 // True when the `count` bytes after the lead are continuation bytes that lie
 // within `avail` (bytes beyond it read as NUL). Stops at the first failure so
