@@ -154,6 +154,17 @@ std::string joined(const std::vector<std::string>& names) {
     return text;
 }
 
+// What the listing adds to a description: that the set cannot be used, or
+// which set the locale's stands for.
+std::string noteOn(KelCharSet cs) {
+    if (!hasConverter(cs))
+        return " (no converter)";
+    if (cs != KELCS_OS_DEFAULT)
+        return "";
+    return std::string(", here ") +
+           KelCharSetToString(KelCharSetConverter::getConverter(cs)->getCharSet());
+}
+
 } // namespace
 
 const std::vector<CharSetInfo>& charSetTable() {
@@ -183,8 +194,7 @@ std::string charSetListing() {
     char line[160];
     for (const CharSetInfo& info : charSetTable()) {
         std::snprintf(line, sizeof line, "%6d  %-22s %s%s\n", static_cast<int>(info.id),
-                      KelCharSetToString(info.id), info.description,
-                      hasConverter(info.id) ? "" : " (no converter)");
+                      KelCharSetToString(info.id), info.description, noteOn(info.id).c_str());
         text += line;
         if (!info.commonNames.empty())
             text += "        also: " + joined(info.commonNames) + "\n";

@@ -75,8 +75,8 @@ class Run {
 public:
     Run(const Options& options, Console& console, const CharSet& from, const CharSet& to)
         : m_output(options.output), m_transcoder(*from.converter, *to.converter, options.policy),
-          m_reporter(console, to.name, options.silent), m_progress(console, console.isTerminal()),
-          m_console(console) {}
+          m_reporter(console, from.name, to.name, options.silent),
+          m_progress(console, console.isTerminal()), m_console(console) {}
 
     // False when the conversion stopped at a problem.
     bool convert(const std::string& input);

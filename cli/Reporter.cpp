@@ -20,23 +20,25 @@ std::string hexBytes(const std::vector<unsigned char>& bytes) {
 } // namespace
 
 std::string describeProblem(const Problem& problem, std::uint64_t offset,
-                            const std::string& targetName) {
-    std::string text = "byte " + std::to_string(offset) + ": ";
+                            const std::string& sourceName, const std::string& targetName) {
+    const std::string at = "byte " + std::to_string(offset) + ": ";
     switch (problem.kind) {
     case Problem::Kind::Malformed:
-        return text + "malformed input: " + hexBytes(problem.bytes);
+        return at + hexBytes(problem.bytes) + " is not valid " + sourceName;
     case Problem::Kind::Incomplete:
-        return text + "incomplete character at the end of the input: " + hexBytes(problem.bytes);
+        return at + hexBytes(problem.bytes) + " is an incomplete " + sourceName +
+               " character at the end of the input";
     case Problem::Kind::Unmappable:
         break;
     }
     char codePoint[16];
     std::snprintf(codePoint, sizeof codePoint, "U+%04X", static_cast<unsigned>(problem.codePoint));
-    return text + codePoint + " has no mapping in " + targetName;
+    return at + codePoint + " has no mapping in " + targetName;
 }
 
-Reporter::Reporter(Console& console, std::string targetName, bool silent)
-    : m_console(console), m_targetName(std::move(targetName)), m_silent(silent) {}
+Reporter::Reporter(Console& console, std::string sourceName, std::string targetName, bool silent)
+    : m_console(console), m_sourceName(std::move(sourceName)), m_targetName(std::move(targetName)),
+      m_silent(silent) {}
 
 void Reporter::beginInput(const std::string& name) {
     m_input = name;
@@ -49,8 +51,9 @@ void Reporter::report(const Problem& problem, std::uint64_t chunkOffset) {
     if (m_silent)
         return;
     if (m_inInput <= kShownPerInput) {
-        m_console.message("kelconv: " + m_input + ": " +
-                          describeProblem(problem, chunkOffset + problem.offset, m_targetName));
+        m_console.message(
+            "kelconv: " + m_input + ": " +
+            describeProblem(problem, chunkOffset + problem.offset, m_sourceName, m_targetName));
     } else if (m_inInput == kShownPerInput + 1) {
         m_console.message("kelconv: " + m_input + ": further problems are counted, not shown");
     }

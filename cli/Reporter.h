@@ -9,9 +9,9 @@
 
 namespace kelconv {
 
-// "byte 12: malformed input: C3", "byte 40: U+4E00 has no mapping in KELCS_WCP1252"
+// "byte 12: C3 is not valid KELCS_UTF8", "byte 40: U+4E00 has no mapping in KELCS_WCP1252"
 std::string describeProblem(const Problem& problem, std::uint64_t offset,
-                            const std::string& targetName);
+                            const std::string& sourceName, const std::string& targetName);
 
 // Reports the conversion problems of one input after another, the first few
 // of each input in full and the rest as a count, so that a binary file does
@@ -20,7 +20,7 @@ class Reporter {
 public:
     static constexpr unsigned kShownPerInput = 10;
 
-    Reporter(Console& console, std::string targetName, bool silent);
+    Reporter(Console& console, std::string sourceName, std::string targetName, bool silent);
 
     void beginInput(const std::string& name);
     void report(const Problem& problem, std::uint64_t chunkOffset);
@@ -29,6 +29,7 @@ public:
 
 private:
     Console& m_console;
+    std::string m_sourceName;
     std::string m_targetName;
     bool m_silent;
     std::string m_input;

@@ -1,4 +1,5 @@
 #include "Kelconv.h"
+#include "Reporter.h"
 
 #include <gtest/gtest.h>
 
@@ -77,7 +78,7 @@ TEST_F(KelconvRun, ReportsProblemsWithFileAndOffsetAndExitsWithOne) {
     const std::string bad = file("bad", "ok\n\xC3(");
     const std::string out = m_dir + "/out";
     EXPECT_EQ(run({"-f", "UTF-8", "-t", "UTF-8", "-o", out, bad}), kelconv::kExitProblems);
-    EXPECT_EQ(m_errors, "kelconv: " + bad + ": byte 3: malformed input: C3\n");
+    EXPECT_EQ(m_errors, "kelconv: " + bad + ": byte 3: C3 is not valid KELCS_UTF8\n");
     EXPECT_EQ(read(out), "ok\n\xEF\xBF\xBD(");
     EXPECT_EQ(run({"-s", "-f", "UTF-8", "-t", "UTF-8", "-o", out, bad}), kelconv::kExitProblems);
     EXPECT_EQ(m_errors, "");
@@ -87,7 +88,7 @@ TEST_F(KelconvRun, ShowsTheFirstProblemsOfAnInputAndCountsTheRest) {
     const std::string bad = file("bad", std::string(15, '\x80'));
     EXPECT_EQ(run({"-f", "UTF-8", "-t", "UTF-8", "-o", m_dir + "/out", bad}),
               kelconv::kExitProblems);
-    EXPECT_NE(m_errors.find("byte 9: malformed input: 80\nkelconv: " + bad +
+    EXPECT_NE(m_errors.find("byte 9: 80 is not valid KELCS_UTF8\nkelconv: " + bad +
                             ": further problems are counted, not shown\nkelconv: " + bad +
                             ": 15 characters could not be converted\n"),
               std::string::npos);
@@ -124,6 +125,20 @@ TEST_F(KelconvRun, RefusesSetsItCannotConvert) {
     EXPECT_EQ(m_errors, "no converter for KELCS_ISO_2022JP\n");
     EXPECT_EQ(run({"-f", "klingon", "-t", "UTF-8"}), kelconv::kExitFailure);
     EXPECT_EQ(m_errors, "unknown character set 'klingon' (kelconv -l lists them)\n");
+}
+
+} // namespace
+
+namespace {
+
+TEST(Reporter, DescribesEachKindOfProblem) {
+    using kelconv::Problem;
+    EXPECT_EQ(
+        kelconv::describeProblem({Problem::Kind::Incomplete, 0, {0x41}, 0}, 7, "KELCS_UTF16", "T"),
+        "byte 7: 41 is an incomplete KELCS_UTF16 character at the end of the input");
+    EXPECT_EQ(kelconv::describeProblem({Problem::Kind::Unmappable, 0, {}, 0x1F600}, 12, "S",
+                                       "KELCS_WCP1252"),
+              "byte 12: U+1F600 has no mapping in KELCS_WCP1252");
 }
 
 } // namespace
