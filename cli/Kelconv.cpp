@@ -70,13 +70,19 @@ std::uint64_t sizeOf(int fd) {
     return static_cast<std::uint64_t>(info.st_size);
 }
 
+// A progress line helps on a terminal, unless the converted text is being
+// written to that terminal too.
+bool showsProgress(const Options& options, const Console& console) {
+    return console.isTerminal() && !(options.output.empty() && ::isatty(STDOUT_FILENO) == 1);
+}
+
 // The conversion of a run: one output, one set of conversion rules, any number of inputs.
 class Run {
 public:
     Run(const Options& options, Console& console, const CharSet& from, const CharSet& to)
         : m_output(options.output), m_transcoder(*from.converter, *to.converter, options.policy),
           m_reporter(console, from.name, to.name, options.silent),
-          m_progress(console, console.isTerminal()), m_console(console) {}
+          m_progress(console, showsProgress(options, console)), m_console(console) {}
 
     // False when the conversion stopped at a problem.
     bool convert(const std::string& input);
