@@ -5,6 +5,7 @@
 #include "KelTypes.h"
 
 #include <cstdint>
+#include <iosfwd>
 #include <memory>
 
 // Length-prefixed UTF-16 record: the count, then that many units, no terminator.
@@ -49,6 +50,8 @@ private:
     KelLength m_nSize;
     char m_aStack[kStackBytes + kPadding];
 };
+
+class KelUStringList;
 
 class KelUString {
 public:
@@ -162,6 +165,12 @@ public:
     KelUString& trim(TrimCmd cmd = TRIM_BOTH, TrimTarget target = TRIM_WHITESPACE);
     void swap(KelUString& other);
 
+    // Cut at every occurrence of the separator (KelUStringList.h); an empty
+    // separator or the unit 0 gives the whole string as the only element.
+    KelUStringList split(const KelUString& sep) const;
+    KelUStringList split(unsigned short c) const;
+    KelUStringList split(char c, KelCharSet cs = KELCS_OS_DEFAULT) const;
+
     KelUString operator+(const KelUString& s) const;
     KelUString operator+(unsigned short c) const;
     KelUString operator+(const unsigned short* p) const;
@@ -214,5 +223,14 @@ bool operator<(const char* p, const KelUString& s);
 bool operator<=(const char* p, const KelUString& s);
 bool operator>(const char* p, const KelUString& s);
 bool operator>=(const char* p, const KelUString& s);
+
+// Streams carry bytes in the default character set. The readers go straight
+// to the stream buffer without a sentry, so they also read from a stream
+// whose state is not good; they store at most width() - 1 bytes when a width
+// is set. The default line delimiter is the carriage return.
+std::istream& getline(std::istream& is, KelUString& s, char delim);
+std::istream& getline(std::istream& is, KelUString& s);
+std::istream& operator>>(std::istream& is, KelUString& s);
+std::ostream& operator<<(std::ostream& os, const KelUString& s);
 
 #endif
