@@ -1,5 +1,7 @@
 #include "Decoder.h"
 
+#include "PrefixSearch.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -115,24 +117,11 @@ void Decoder::appendRun(std::size_t begin, std::size_t end, DecodedText& out) {
 // left holding the decoded stretch.
 std::optional<std::size_t> Decoder::findMalformed(std::size_t begin, std::size_t end) {
     const std::size_t total = (end - begin) / m_unitSize;
-    // Whether a prefix holds a malformed character only grows with its
-    // length: gallop to a bad prefix, then halve down to the shortest one.
-    std::size_t good = 0;
-    std::size_t bad = 1;
-    for (;;) {
-        bad = std::min(bad, total);
-        if (isBadPrefix(begin, bad, total))
-            break;
-        if (bad == total)
-            return std::nullopt;
-        good = bad;
-        bad *= 2;
-    }
-    while (bad - good > 1) {
-        const std::size_t mid = good + (bad - good) / 2;
-        (isBadPrefix(begin, mid, total) ? bad : good) = mid;
-    }
-    return culprit(begin, bad);
+    const std::optional<std::size_t> bad = shortestBadPrefix(
+        total, [&](std::size_t limit) { return isBadPrefix(begin, limit, total); });
+    if (!bad)
+        return std::nullopt;
+    return culprit(begin, *bad);
 }
 
 bool Decoder::isBadPrefix(std::size_t begin, std::size_t limit, std::size_t total) {
@@ -151,14 +140,12 @@ std::size_t Decoder::culprit(std::size_t begin, std::size_t badLimit) {
     if (!m_probe.endsWithHighSurrogate())
         return revealing;
     const std::size_t target = m_probe.count() - 1;
-    std::size_t below = 0;
-    std::size_t limit = badLimit - 1;
-    while (limit - below > 1) {
-        const std::size_t mid = below + (limit - below) / 2;
-        m_probe.decode(&m_text[begin], mid);
-        (m_probe.count() > target ? limit : below) = mid;
-    }
-    return begin + (limit - 1) * m_unitSize;
+    const std::optional<std::size_t> giving =
+        shortestBadPrefix(badLimit - 1, [&](std::size_t limit) {
+            m_probe.decode(&m_text[begin], limit);
+            return m_probe.count() > target;
+        });
+    return begin + (*giving - 1) * m_unitSize;
 }
 
 // The code units the malformed character at `at` takes. Decoded on its own,
@@ -197,19 +184,9 @@ UnitLocator::Location UnitLocator::locate(std::size_t unit) {
     // with the character that gave it.
     const std::size_t total = (origin.byteEnd - m_byte) / m_probe.unitSize();
     const std::size_t target = unit - m_unit;
-    std::size_t below = 0;
-    std::size_t limit = 1;
-    for (;;) {
-        limit = std::min(limit, total);
-        if (limit == total || unitsBefore(limit) > target)
-            break;
-        below = limit;
-        limit *= 2;
-    }
-    while (limit - below > 1) {
-        const std::size_t mid = below + (limit - below) / 2;
-        (unitsBefore(mid) > target ? limit : below) = mid;
-    }
+    const std::size_t limit = shortestBadPrefix(total, [&](std::size_t n) {
+                                  return unitsBefore(n) > target;
+                              }).value_or(total);
     m_unit += unitsBefore(limit - 1);
     m_byte += (limit - 1) * m_probe.unitSize();
     return {m_byte, false};

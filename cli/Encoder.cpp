@@ -1,6 +1,7 @@
 #include "Encoder.h"
 
 #include "KelUChar.h"
+#include "PrefixSearch.h"
 
 #include <algorithm>
 
@@ -100,37 +101,15 @@ bool Encoder::handleUnmappable(std::vector<unsigned short>& units, std::size_t a
 // When there is none, the converted stretch is left in the buffer.
 std::optional<std::size_t> Encoder::findUnmappable(std::vector<unsigned short>& units,
                                                    std::size_t begin, std::size_t end) {
-    const std::size_t total = end - begin;
-    // Whether a prefix holds an unmappable character only grows with its
-    // length: gallop to a bad prefix, then halve down to the shortest one.
-    // Prefixes never end inside a surrogate pair.
-    std::size_t good = 0;
-    std::size_t bad = 1;
-    for (;;) {
-        bad = std::min(bad, total);
-        if (splitsPair(units, begin + bad))
-            ++bad;
-        if (convert(units, begin, begin + bad, ILLCHAR_REPLACE))
-            break;
-        if (bad == total)
-            return std::nullopt;
-        good = bad;
-        bad *= 2;
-    }
-    while (bad - good > 1) {
-        std::size_t mid = good + (bad - good) / 2;
-        if (splitsPair(units, begin + mid)) {
-            if (mid + 1 < bad)
-                ++mid;
-            else if (mid - 1 > good)
-                --mid;
-            else
-                break;
-        }
-        (convert(units, begin, begin + mid, ILLCHAR_REPLACE) ? bad : good) = mid;
-    }
+    // A prefix that ends inside a surrogate pair is tested with the whole pair.
+    const std::optional<std::size_t> bad = shortestBadPrefix(end - begin, [&](std::size_t length) {
+        const std::size_t stop = begin + length + (splitsPair(units, begin + length) ? 1 : 0);
+        return convert(units, begin, stop, ILLCHAR_REPLACE);
+    });
+    if (!bad)
+        return std::nullopt;
     // The culprit is the last character of the shortest bad prefix.
-    const std::size_t last = begin + bad - 1;
+    const std::size_t last = begin + *bad - 1;
     return splitsPair(units, last) ? last - 1 : last;
 }
 
