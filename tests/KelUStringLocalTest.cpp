@@ -222,12 +222,12 @@ TEST(UStringLocal, DoubleByteCharactersCutByTheCount) {
 
 // Whatever the converter, the string is built from the given bytes only.
 TEST(UStringLocal, ConversionsReadOnlyTheGivenBytes) {
-    const KelCharSet sets[] = {KELCS_UTF8,   KELCS_UTF16,  KELCS_UTF32,  KELCS_UTF16ESC,
-                               KELCS_WCP932, KELCS_WCP936, KELCS_EUC_JP, KELCS_GB18030,
+    const KelCharSet sets[] = {KELCS_UTF8,    KELCS_UTF16,   KELCS_UTF32,  KELCS_UTF16ESC,
+                               KELCS_WCP932,  KELCS_WCP936,  KELCS_EUC_JP, KELCS_GB18030,
                                KELCS_WCP1252, KELCS_SJIS0213};
-    const std::string texts[] = {"a",        "\x82",     "\xE2\x82", "\x8F\xA1", "\x81\x30\x81",
-                                 "U+00",     "a\0b",     "\xF0\x9F", "\xFF\xFF\xFF",
-                                 std::string("\x41\x00\x00", 3)};
+    const std::string texts[] = {
+        "a",    "\x82", "\xE2\x82", "\x8F\xA1",     "\x81\x30\x81",
+        "U+00", "a\0b", "\xF0\x9F", "\xFF\xFF\xFF", std::string("\x41\x00\x00", 3)};
     for (KelCharSet cs : sets) {
         for (const std::string& bytes : texts) {
             const KelUString s = fromExactBytes(bytes, cs);

@@ -260,4 +260,49 @@ TEST(UStringConcatenation, Operators) {
     EXPECT_EQ(text(ab), u"ab");
 }
 
+TEST(UStringCompare, NoCaseFoldsThroughTheFullTable) {
+    EXPECT_EQ(U(u"\u00E9t\u00E9").compareNoCase(U(u"\u00C9T\u00C9")), 0);
+    EXPECT_EQ(U(u"abc").compareNoCase(U(u"ABD")), -1);
+    EXPECT_EQ(U(u"abc").compareNoCase(U(u"AB")), 1);
+    EXPECT_EQ(U(u"ab").compareNoCase(U(u"ABC")), -1);
+    EXPECT_EQ(U(u"abc").compareNoCase(U(u"ABX"), 2), 0);
+    EXPECT_EQ(U(u"a").compareNoCase(U(u"_")), -1) << "a sorts as A, before the underscore";
+    EXPECT_EQ(U(u"a").compare(U(u"_")), 1);
+    const KelUString s;
+    EXPECT_EQ(s.canonicalCompareNoCase(nullptr, nullptr, KelUString::npos), 0);
+}
+
+TEST(UStringEdit, CaseChanges) {
+    KelUString s = U(u"str\u00DF\u00E9");
+    s.toUpper(true);
+    EXPECT_EQ(text(s), u"STR\u00DF\u00E9");
+    s = U(u"str\u00DF\u00E9");
+    s.toUpper(false);
+    EXPECT_EQ(text(s), u"STR\u00DF\u00C9");
+    s.toLower(true);
+    EXPECT_EQ(text(s), u"str\u00DF\u00C9");
+    s.toLower(false);
+    EXPECT_EQ(text(s), u"str\u00DF\u00E9");
+    KelUString empty;
+    empty.toUpper(false);
+    EXPECT_TRUE(empty.empty());
+}
+
+TEST(UStringEdit, Trim) {
+    const KelUString padded = U(u"  \tx ");
+    EXPECT_EQ(text(KelUString(padded).trim(KelUString::TRIM_BOTH, KelUString::TRIM_SPACE)), u"\tx");
+    EXPECT_EQ(text(KelUString(padded).trim(KelUString::TRIM_BOTH, KelUString::TRIM_WHITESPACE)),
+              u"x");
+    EXPECT_EQ(text(KelUString(padded).trim(KelUString::TRIM_LEADING, KelUString::TRIM_WHITESPACE)),
+              u"x ");
+    EXPECT_EQ(text(KelUString(padded).trim(KelUString::TRIM_TRAILING, KelUString::TRIM_WHITESPACE)),
+              u"  \tx");
+    EXPECT_EQ(text(U(u"$5").trim(KelUString::TRIM_LEADING, KelUString::TRIM_WHITESPACE_NONCHAR)),
+              u"5");
+    EXPECT_TRUE(U(u" \u3000 ").trim().empty());
+    EXPECT_TRUE(KelUString().trim().empty());
+    EXPECT_EQ(text(U(u" x ").trim(KelUString::TRIM_BOTH, static_cast<KelUString::TrimTarget>(3))),
+              u" x ");
+}
+
 } // namespace

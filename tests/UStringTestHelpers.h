@@ -17,7 +17,9 @@ inline KelUString U(const std::u16string& s) {
     return KelUString(units.data(), units.data() + units.size());
 }
 
-inline std::u16string text(const KelUString& s) { return std::u16string(s.begin(), s.end()); }
+inline std::u16string text(const KelUString& s) {
+    return std::u16string(s.begin(), s.end());
+}
 
 // True while the registry answers the identifier with the UTF-8 fallback,
 // i.e. the set's own converter does not exist yet.

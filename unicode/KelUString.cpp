@@ -1,9 +1,12 @@
 #include "KelUString.h"
 
+#include "KelUChar.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <iterator>
 #include <stdexcept>
 
 namespace {
@@ -17,9 +20,13 @@ constexpr KelLength kSecTextSlack = 8;
 constexpr char kEmptyText[kSecTextSlack] = {};
 constexpr KelCharSet kNoCharSet = static_cast<KelCharSet>(-1);
 
-[[noreturn]] void throwLengthError() { throw std::length_error("exceed maximum string length"); }
+[[noreturn]] void throwLengthError() {
+    throw std::length_error("exceed maximum string length");
+}
 
-KelCharSetConverter* converterFor(KelCharSet cs) { return KelCharSetConverter::getConverter(cs); }
+KelCharSetConverter* converterFor(KelCharSet cs) {
+    return KelCharSetConverter::getConverter(cs);
+}
 
 bool isNullChar(const char* p, KelLength nullSize) {
     return std::all_of(p, p + nullSize, [](char b) { return b == 0; });
@@ -51,9 +58,11 @@ char* allocSecText(KelLength bytes) {
     return reinterpret_cast<char*>(new unsigned int[bytes / sizeof(unsigned int) + 1]);
 }
 
-int unitOrder(unsigned short a, unsigned short b) { return a > b ? 1 : -1; }
+int unitOrder(unsigned short a, unsigned short b) {
+    return a > b ? 1 : -1;
+}
 
-// Order of two texts of which at least one ends at a.
+// Order of two texts at the first position where one of them has ended.
 int endOrder(unsigned short a, unsigned short b) {
     if (a != 0)
         return 1;
@@ -64,6 +73,28 @@ int nullOrder(const unsigned short* a, const unsigned short* b) {
     if (a == nullptr)
         return b == nullptr ? 0 : -1;
     return 1;
+}
+
+// Case changes limited to ASCII letters.
+unsigned short upper_case(unsigned short c) {
+    return c >= 'a' && c <= 'z' ? static_cast<unsigned short>(c - 0x20) : c;
+}
+
+unsigned short lower_case(unsigned short c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned short>(c + 0x20) : c;
+}
+
+// An unknown target removes nothing.
+bool isTrimmed(unsigned short c, KelUString::TrimTarget target) {
+    switch (target) {
+    case KelUString::TRIM_WHITESPACE:
+        return KelUChar::isWhiteSpace(c);
+    case KelUString::TRIM_SPACE:
+        return c == ' ';
+    case KelUString::TRIM_WHITESPACE_NONCHAR:
+        return KelUChar::isWhiteSpace(c) || KelUChar::isNonChar(c);
+    }
+    return false;
 }
 
 } // namespace
@@ -211,13 +242,19 @@ void KelUString::storeLocal(const KelLocalText& text, KelCharSetConverter* conv)
     setLength(conv->toUTF16(begin(), text.data(), n, ILLCHAR_REPLACE, nullptr, -1));
 }
 
-void KelUString::range_error() const { throw std::out_of_range("invalid string index given"); }
+void KelUString::range_error() const {
+    throw std::out_of_range("invalid string index given");
+}
 
-void KelUString::length_error() const { throwLengthError(); }
+void KelUString::length_error() const {
+    throwLengthError();
+}
 
 // Construction
 
-KelUString::KelUString() { SetupSpace(); }
+KelUString::KelUString() {
+    SetupSpace();
+}
 
 KelUString::KelUString(const KelUString& s) {
     SetupSpace();
@@ -305,7 +342,9 @@ KelUString::KelUString(const KelPascalString* p, KelCharSet cs) {
 
 KelUString::KelUString(const KelPascalString& p, KelCharSet cs) : KelUString(&p, cs) {}
 
-KelUString::~KelUString() { releaseStorage(); }
+KelUString::~KelUString() {
+    releaseStorage();
+}
 
 // Assignment
 
@@ -414,24 +453,76 @@ int KelUString::canonicalCompare(const unsigned short* a, const unsigned short* 
     return endOrder(a[i], b[i]);
 }
 
+// Case folding goes to upper case through the full table, so a lower-case
+// letter sorts by its upper-case value.
+int KelUString::canonicalCompareNoCase(const unsigned short* a, const unsigned short* b,
+                                       KelLength n) const {
+    if (n == 0)
+        return 0;
+    if (a == nullptr || b == nullptr)
+        return nullOrder(a, b);
+    for (KelLength i = 0;; ++i) {
+        if (a[i] != b[i]) {
+            const unsigned short upperA = KelUChar::toUpperCase(a[i]);
+            const unsigned short upperB = KelUChar::toUpperCase(b[i]);
+            if (upperA != upperB)
+                return unitOrder(upperA, upperB);
+        }
+        if (n != npos && --n == 0)
+            return 0;
+        if (a[i] == 0 || b[i] == 0)
+            return endOrder(a[i], b[i]);
+    }
+}
+
 int KelUString::compare(const KelUString& s, KelLength n) const {
     if (&s == this || n == 0)
         return 0;
     return canonicalCompare(begin(), s.begin(), n);
 }
 
-bool operator==(const unsigned short* p, const KelUString& s) { return KelUString(p) == s; }
-bool operator!=(const unsigned short* p, const KelUString& s) { return KelUString(p) != s; }
-bool operator<(const unsigned short* p, const KelUString& s) { return KelUString(p) < s; }
-bool operator<=(const unsigned short* p, const KelUString& s) { return KelUString(p) <= s; }
-bool operator>(const unsigned short* p, const KelUString& s) { return KelUString(p) > s; }
-bool operator>=(const unsigned short* p, const KelUString& s) { return KelUString(p) >= s; }
-bool operator==(const char* p, const KelUString& s) { return KelUString(p) == s; }
-bool operator!=(const char* p, const KelUString& s) { return KelUString(p) != s; }
-bool operator<(const char* p, const KelUString& s) { return KelUString(p) < s; }
-bool operator<=(const char* p, const KelUString& s) { return KelUString(p) <= s; }
-bool operator>(const char* p, const KelUString& s) { return KelUString(p) > s; }
-bool operator>=(const char* p, const KelUString& s) { return KelUString(p) >= s; }
+int KelUString::compareNoCase(const KelUString& s, KelLength n) const {
+    if (&s == this || n == 0)
+        return 0;
+    return canonicalCompareNoCase(begin(), s.begin(), n);
+}
+
+bool operator==(const unsigned short* p, const KelUString& s) {
+    return KelUString(p) == s;
+}
+bool operator!=(const unsigned short* p, const KelUString& s) {
+    return KelUString(p) != s;
+}
+bool operator<(const unsigned short* p, const KelUString& s) {
+    return KelUString(p) < s;
+}
+bool operator<=(const unsigned short* p, const KelUString& s) {
+    return KelUString(p) <= s;
+}
+bool operator>(const unsigned short* p, const KelUString& s) {
+    return KelUString(p) > s;
+}
+bool operator>=(const unsigned short* p, const KelUString& s) {
+    return KelUString(p) >= s;
+}
+bool operator==(const char* p, const KelUString& s) {
+    return KelUString(p) == s;
+}
+bool operator!=(const char* p, const KelUString& s) {
+    return KelUString(p) != s;
+}
+bool operator<(const char* p, const KelUString& s) {
+    return KelUString(p) < s;
+}
+bool operator<=(const char* p, const KelUString& s) {
+    return KelUString(p) <= s;
+}
+bool operator>(const char* p, const KelUString& s) {
+    return KelUString(p) > s;
+}
+bool operator>=(const char* p, const KelUString& s) {
+    return KelUString(p) >= s;
+}
 
 // Searching
 
@@ -544,11 +635,13 @@ KelUString& KelUString::replace(const unsigned short* first, const unsigned shor
     const unsigned short* text = begin();
     if (!notAfter(text, first) || !notAfter(first, last) || !notAfter(last, end()))
         range_error();
-    return replace(static_cast<KelLength>(first - text), static_cast<KelLength>(last - first), s,
-                   0, s.size());
+    return replace(static_cast<KelLength>(first - text), static_cast<KelLength>(last - first), s, 0,
+                   s.size());
 }
 
-KelUString& KelUString::append(const KelUString& s) { return replace(size(), 0, s, 0, s.size()); }
+KelUString& KelUString::append(const KelUString& s) {
+    return replace(size(), 0, s, 0, s.size());
+}
 
 KelUString& KelUString::erase(KelLength pos, KelLength count) {
     if (empty())
@@ -592,6 +685,41 @@ void KelUString::resize(KelLength n, char c, KelCharSet cs) {
     setLength(n);
 }
 
+void KelUString::changeCase(unsigned short (*map)(unsigned short)) {
+    if (empty())
+        return;
+    std::transform(begin(), end(), begin(), map);
+    freeSecText();
+}
+
+void KelUString::toUpper(bool asciiOnly) {
+    changeCase(asciiOnly ? upper_case : KelUChar::toUpperCase);
+}
+
+void KelUString::toLower(bool asciiOnly) {
+    changeCase(asciiOnly ? lower_case : KelUChar::toLowerCase);
+}
+
+KelUString& KelUString::trim(TrimCmd cmd, TrimTarget target) {
+    const auto trimmed = [target](unsigned short c) { return isTrimmed(c, target); };
+    if ((cmd & TRIM_LEADING) != 0) {
+        const KelLength lead =
+            static_cast<KelLength>(std::find_if_not(begin(), end(), trimmed) - begin());
+        if (lead != 0) {
+            copyUnits(begin(), begin() + lead, size() - lead);
+            setLength(size() - lead);
+        }
+    }
+    if ((cmd & TRIM_TRAILING) != 0) {
+        const unsigned short* last = std::find_if_not(std::make_reverse_iterator(end()),
+                                                      std::make_reverse_iterator(begin()), trimmed)
+                                         .base();
+        setLength(static_cast<KelLength>(last - begin()));
+    }
+    freeSecText();
+    return *this;
+}
+
 // Concatenation
 
 KelUString KelUString::operator+(const KelUString& s) const {
@@ -600,14 +728,30 @@ KelUString KelUString::operator+(const KelUString& s) const {
     return result;
 }
 
-KelUString KelUString::operator+(unsigned short c) const { return *this + KelUString(c); }
-KelUString KelUString::operator+(const unsigned short* p) const { return *this + KelUString(p); }
-KelUString KelUString::operator+(const char* s) const { return *this + KelUString(s); }
-KelUString KelUString::operator+(char c) const { return *this + KelUString(c); }
-KelUString operator+(unsigned short c, const KelUString& s) { return KelUString(c) + s; }
-KelUString operator+(const unsigned short* p, const KelUString& s) { return KelUString(p) + s; }
-KelUString operator+(const char* p, const KelUString& s) { return KelUString(p) + s; }
-KelUString operator+(char c, const KelUString& s) { return KelUString(c) + s; }
+KelUString KelUString::operator+(unsigned short c) const {
+    return *this + KelUString(c);
+}
+KelUString KelUString::operator+(const unsigned short* p) const {
+    return *this + KelUString(p);
+}
+KelUString KelUString::operator+(const char* s) const {
+    return *this + KelUString(s);
+}
+KelUString KelUString::operator+(char c) const {
+    return *this + KelUString(c);
+}
+KelUString operator+(unsigned short c, const KelUString& s) {
+    return KelUString(c) + s;
+}
+KelUString operator+(const unsigned short* p, const KelUString& s) {
+    return KelUString(p) + s;
+}
+KelUString operator+(const char* p, const KelUString& s) {
+    return KelUString(p) + s;
+}
+KelUString operator+(char c, const KelUString& s) {
+    return KelUString(c) + s;
+}
 
 // Local character sets
 
