@@ -30,15 +30,6 @@ TEST(UStringCompare, OrdersByUnsignedUnitValueAndStopsAtZero) {
     EXPECT_EQ(ab.compare(KelUString()), 1);
 }
 
-TEST(UStringCompare, CanonicalCompareTakesNullTexts) {
-    const KelUString s;
-    const unsigned short a[] = {'a', 0};
-    EXPECT_EQ(s.canonicalCompare(nullptr, nullptr, npos), 0);
-    EXPECT_EQ(s.canonicalCompare(nullptr, a, npos), -1);
-    EXPECT_EQ(s.canonicalCompare(a, nullptr, npos), 1);
-    EXPECT_EQ(s.canonicalCompare(nullptr, a, 0), 0);
-}
-
 TEST(UStringCompare, OperatorsAgreeWithCompare) {
     const KelUString b = U(u"b");
     EXPECT_TRUE(U(u"a") < b);

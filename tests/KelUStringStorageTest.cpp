@@ -10,7 +10,6 @@
 #include <vector>
 
 using keltest::expectLengthError;
-using keltest::expectRangeError;
 using keltest::text;
 using keltest::U;
 
@@ -220,20 +219,6 @@ TEST(UStringStorage, SwapCopiesTexts) {
 
     small.swap(small);
     EXPECT_EQ(small.size(), 400u);
-}
-
-TEST(UStringStorage, CopiesAreIndependent) {
-    KelUString a(static_cast<unsigned short>('a'), KelLength(300));
-    KelUString b(a);
-    b.at(0) = 'b';
-    EXPECT_EQ(a.at(0), 'a');
-    EXPECT_NE(a.begin(), b.begin());
-}
-
-TEST(UStringStorage, ExceptionsCarryTheirMessages) {
-    const KelUString s;
-    expectRangeError([&] { s.range_error(); });
-    expectLengthError([&] { s.length_error(); });
 }
 
 } // namespace
