@@ -26,8 +26,9 @@ using keltest::encode;
 using keltest::Units;
 using GB = KelCharSetConverterGB18030;
 
+// 3 stands for any unnamed value; it is the largest the enumeration can hold.
 const ILLCHAR_OPTYPE kEveryOpType[] = {ILLCHAR_STOP, ILLCHAR_REPLACE, ILLCHAR_ESCAPE,
-                                       static_cast<ILLCHAR_OPTYPE>(7)};
+                                       static_cast<ILLCHAR_OPTYPE>(3)};
 
 GB& gb18030() {
     static GB conv(oGBKmap, KELCS_GB18030);
