@@ -107,4 +107,47 @@ protected:
 KelLength KelCharSetWStrlen(const unsigned short* s);
 bool KelCharSetWStrEqual(const unsigned short* a, const unsigned short* b);
 
+// The process-wide registry (KelCharSetConverterManager.h).
+class CharSetConverterManager;
+extern CharSetConverterManager g_oCnvtMgr;
+
+// Names are the enumerators' own ("KELCS_UTF8"), exact and case-sensitive.
+// An unknown name gives KELCS_OS_DEFAULT, an identifier without a name the
+// text "KELCS_OS_DEFAULT".
+KelCharSet KelCharSetFromString(const char* name);
+const char* KelCharSetToString(KelCharSet cs);
+
+// Conversion entry points for NUL-terminated text. Capacities count the
+// destination's units including the terminator; results count the units
+// written without it, 0 meaning nothing converted. A capacity smaller than
+// the terminator, a null pointer or a text too large for an int count
+// gives 0 with nothing written.
+//
+// The 64-bit library takes some capacities as lengths where the 32-bit one
+// takes int.
+#if UINTPTR_MAX > 0xFFFFFFFFu
+typedef unsigned long KelCapacity;
+#else
+typedef int KelCapacity;
+#endif
+
+int UTF8ToUTF16(unsigned short* dst, const unsigned char* src, KelLength dstLen);
+int UTF16ToUTF8(unsigned char* dst, const unsigned short* src, KelLength dstLen);
+int UTF16ToLocal(char* dst, const unsigned short* src, KelCapacity dstLen, KelCharSet cs);
+// Local text that is not valid in cs is read again as ISO-8859-1, so that
+// every byte arrives.
+int LocalToUTF16(unsigned short* dst, const char* src, int dstLen, KelCharSet cs);
+int UTF8ToLocal(char* dst, const unsigned char* src, KelCapacity dstLen, KelCharSet cs);
+int LocalToUTF8(unsigned char* dst, const char* src, KelCapacity dstLen, KelCharSet cs);
+// File names in the default character set: what the set cannot represent
+// travels as "U+XXXX" escapes, one per UTF-16 unit, and comes back from them.
+int UTF8ToLocalPath(char* dst, const unsigned char* src, int dstLen);
+int LocalPathToUTF8(unsigned char* dst, const char* src, int dstLen);
+
+int GetNumBytes(const unsigned short* src, KelCharSet cs);
+int GetNumUnits(const char* src, KelCharSet cs);
+int GetNullCharSize(KelCharSet cs);
+int GetMaxUnitSize(KelCharSet cs);
+int GetMinUnitSize(KelCharSet cs);
+
 #endif
