@@ -274,20 +274,4 @@ TEST(UStringInsert, ConvertsWithoutTouchingTheCallersCopy) {
         EXPECT_EQ(os.str(), KelUString(s).c_str(KELCS_OS_DEFAULT));
 }
 
-TEST(UStringStreams, LinesSurviveARoundTrip) {
-    const KelCharSet cs = defaultCharSet();
-    if (cs != KELCS_ISO_8859_1 && cs != KELCS_UTF8)
-        GTEST_SKIP() << "default set " << cs << " may lack the test's letters";
-    const KelUString first = U(u"caf\u00E9 au lait");
-    const KelUString second = U(u"\u00FCber");
-    std::stringstream ss;
-    ss << first << '\r' << second;
-    KelUString s;
-    getline(ss, s);
-    EXPECT_EQ(text(s), text(first));
-    ss >> s;
-    EXPECT_EQ(text(s), text(second));
-    EXPECT_EQ(ss.rdstate(), eof);
-}
-
 } // namespace
