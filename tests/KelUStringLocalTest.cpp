@@ -1,9 +1,11 @@
 #include "KelUString.h"
+#include "KelCharSetConverterManager.h"
 
 #include "UStringTestHelpers.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -34,6 +36,66 @@ KelPascalString pascal(const std::string& bytes) {
     p.m_nCount = static_cast<unsigned char>(bytes.size());
     std::memcpy(p.m_aText, bytes.data(), bytes.size());
     return p;
+}
+
+constexpr KelCharSet kProbeSet = static_cast<KelCharSet>(7777);
+
+// Records the bytes it is given, padding included (AddressSanitizer reports a
+// missing one), and reports whatever byte count a test sets.
+class ProbeConverter : public KelCharSetConverter {
+public:
+    ProbeConverter() : KelCharSetConverter(kProbeSet) {}
+    KelLength getNumUnits(const void* src, KelLength srcLen) override {
+        seen.assign(static_cast<const char*>(src), srcLen + KelLocalText::kPadding);
+        return srcLen;
+    }
+    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE, bool*,
+                      int) override {
+        const unsigned char* bytes = static_cast<const unsigned char*>(src);
+        std::copy(bytes, bytes + dstLen, dst);
+        dst[dstLen] = 0;
+        return dstLen;
+    }
+    KelLength getNumBytes(const unsigned short*, KelLength) override { return numBytes; }
+    KelLength fromUTF16(void* dst, const unsigned short*, KelLength, ILLCHAR_OPTYPE,
+                        bool*) override {
+        static_cast<char*>(dst)[0] = 0;
+        return 0;
+    }
+    KelLength getMinUnitSize() const override { return 1; }
+    KelLength getMaxUnitSize() const override { return 1; }
+    KelLength getNullCharSize() const override { return 1; }
+
+    std::string seen;
+    KelLength numBytes = 0;
+};
+
+ProbeConverter& probe() {
+    static ProbeConverter converter;
+    static const bool registered = (g_oCnvtMgr.insert(kProbeSet, &converter, true), true);
+    static_cast<void>(registered);
+    return converter;
+}
+
+TEST(UStringLocal, ConvertersSeeAPaddedCopyCutAtTheFirstNul) {
+    ProbeConverter& conv = probe();
+    EXPECT_EQ(text(fromExactBytes("abc", kProbeSet)), u"abc");
+    EXPECT_EQ(conv.seen, std::string("abc\0\0\0\0", 7));
+    EXPECT_EQ(text(fromExactBytes(std::string("ab\0cd", 5), kProbeSet)), u"ab");
+    EXPECT_EQ(conv.seen, std::string("ab\0\0\0\0", 6));
+    EXPECT_EQ(text(KelUString('x', kProbeSet)), u"x");
+    EXPECT_EQ(conv.seen, std::string("x\0\0\0\0", 5));
+}
+
+TEST(UStringLocal, ConvertedCopyTooLargeForItsSize) {
+    ProbeConverter& conv = probe();
+    KelUString s = U(u"abc");
+    const char* utf8 = s.c_str(KELCS_UTF8);
+    conv.numBytes = KelUString::npos - 4;
+    expectLengthError([&] { s.c_str(kProbeSet); });
+    conv.numBytes = 0;
+    EXPECT_EQ(s.c_str(KELCS_UTF8), utf8) << "the earlier copy stays";
+    EXPECT_STREQ(utf8, "abc");
 }
 
 TEST(UStringLocal, BuildsFromUTF8AndConvertsBack) {
