@@ -55,9 +55,8 @@ TEST(GB18030Converter, DecodesEachCodeLength) {
 }
 
 TEST(GB18030Converter, EncodesEachCodeLength) {
-    const keltest::Encoded e =
-        encode(gb18030(), {'A', 0x3000, 0x20AC, 0x0080, 0xFFFF, 0xD800, 0xDC00, 0xD83D, 0xDE00,
-                           0xDBFF, 0xDFFF, 0xE7C7});
+    const keltest::Encoded e = encode(gb18030(), {'A', 0x3000, 0x20AC, 0x0080, 0xFFFF, 0xD800,
+                                                  0xDC00, 0xD83D, 0xDE00, 0xDBFF, 0xDFFF, 0xE7C7});
     EXPECT_EQ(e.bytes, "A\xA1\xA1\xA2\xE3\x81\x30\x81\x30\x84\x31\xA4\x39\x90\x30\x81\x30"
                        "\x94\x39\xFC\x36\xE3\x32\x9A\x35\xA8\xBC");
     EXPECT_FALSE(e.illegal);
@@ -112,10 +111,10 @@ TEST(GB18030Converter, SupplementaryCharacterNeedsRoomForBothUnits) {
 
 // A code that starts before the limit is read whole.
 TEST(GB18030Converter, SourceLimitEndsAfterTheCharacterThatReachesIt) {
-    const std::string text = "\x90\x30\x81\x30" "ab";
+    const std::string text = "\x90\x30\x81\x30"
+                             "ab";
     EXPECT_EQ(decode(gb18030(), text, ILLCHAR_REPLACE, 64, 1).units, (Units{0xD800, 0xDC00}));
-    EXPECT_EQ(decode(gb18030(), text, ILLCHAR_REPLACE, 64, 5).units,
-              (Units{0xD800, 0xDC00, 'a'}));
+    EXPECT_EQ(decode(gb18030(), text, ILLCHAR_REPLACE, 64, 5).units, (Units{0xD800, 0xDC00, 'a'}));
     EXPECT_EQ(decode(gb18030(), text, ILLCHAR_REPLACE, 64, 0).units.size(), 4u);
     EXPECT_EQ(decode(gb18030(), "\x80\x80\x80", ILLCHAR_REPLACE, 64, 2).units,
               (Units{0xFFFD, 0xFFFD}));

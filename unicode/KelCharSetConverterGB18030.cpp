@@ -8,12 +8,10 @@ namespace {
 
 using RangeRow = KelCharSetConverterGB18030::RangeRow;
 
-constexpr unsigned short codeHalf(unsigned int bytes) { return static_cast<unsigned short>(bytes); }
-
 // 90 30 81 30, the code of U+10000; the codes from it on follow the code
 // points.
 constexpr unsigned int kSupplementaryBase =
-    KelCharSetConverterGB18030::makeScalar(codeHalf(0x9030), codeHalf(0x8130));
+    KelCharSetConverterGB18030::makeScalar(0x90, 0x30, 0x81, 0x30);
 
 #include "data/GB18030Ranges.inc"
 
@@ -34,7 +32,7 @@ constexpr IndexShape kGBIndex{oGB2UniRange, 0x8100, 8, 287};
 // UTF-16 units: 0x0000 to 0xFFFF.
 constexpr IndexShape kUniIndex{oUni2GBRange, 0, 7, 512};
 
-std::unique_ptr<const RangeRow*[]> buildIndex(const IndexShape& shape) {
+std::unique_ptr<const RangeRow* []> buildIndex(const IndexShape& shape) {
     std::unique_ptr<const RangeRow*[]> index(new (std::nothrow) const RangeRow*[shape.entries]);
     if (!index)
         return index;

@@ -29,8 +29,8 @@ public:
     ~KelCharSetConverterGB18030() override;
 
     KelLength getNumUnits(const void* src, KelLength srcLen) override;
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
-                      ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) override;
+    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
+                      bool* pIllegal, int srcLimit) override;
     KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
     KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
                         ILLCHAR_OPTYPE opType, bool* pIllegal) override;
@@ -69,10 +69,9 @@ public:
     }
     // A four-byte code given as two 16-bit halves, b1 b2 and b3 b4.
     static constexpr unsigned int makeScalar(unsigned short first, unsigned short second) {
-        return makeScalar(static_cast<unsigned char>(first >> 8),
-                          static_cast<unsigned char>(first & 0xFF),
-                          static_cast<unsigned char>(second >> 8),
-                          static_cast<unsigned char>(second & 0xFF));
+        return makeScalar(
+            static_cast<unsigned char>(first >> 8), static_cast<unsigned char>(first & 0xFF),
+            static_cast<unsigned char>(second >> 8), static_cast<unsigned char>(second & 0xFF));
     }
 
 private:
