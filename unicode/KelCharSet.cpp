@@ -1,6 +1,7 @@
 #include "KelCharSet.h"
 
 #include "KelCharSetConverterMBCSEx.h"
+#include "KelCharSetConverterGB18030.h"
 #include "KelCharSetConverterManager.h"
 #include "KelCharSetConverterSBCS.h"
 #include "KelCharSetConverterUTF16.h"
@@ -92,7 +93,7 @@ KelCharSetConverterSBCS g_oConverterISO_8859_15(o8859_15map, KELCS_ISO_8859_15);
 KelCharSetConverterSBCS g_oConverterISO_8859_16(o8859_16map, KELCS_ISO_8859_16);
 KelCharSetConverterSBCS g_oConverterKOI8R(oKOI8Rmap, KELCS_KOI8R);
 // >>> Double-byte converters go here: 932, 936, 949, 950.
-// >>> GB18030 goes here: 54936.
+KelCharSetConverterGB18030 g_oConverterGB18030(oGBKmap, KELCS_GB18030);
 // >>> Double-byte converters go here: 30950 (Big5), 30932 (Shift-JIS).
 // >>> Extended double-byte converter goes here: 30933 (Shift_JIS-2004).
 // >>> EUC converters go here: 51949 (EUC-KR), 51936 (EUC-CN), 51932 (EUC-JP).
@@ -130,7 +131,9 @@ KelCharSetConverter* const g_aRegistry[] = {
     &g_oConverterISO_8859_16,
     &g_oConverterKOI8R,
     // >>> Register here, in this order: 932, 936, 949, 950, 51949, 51936,
-    // >>> 51932, 54936, 30950, 30932, 30933.
+    // >>> 51932.
+    &g_oConverterGB18030,
+    // >>> Register here, in this order: 30950, 30932, 30933.
     &g_oConverterUTF8,
     &g_oConverterUTF16,
     &g_oConverterUTF32,
