@@ -1,0 +1,45 @@
+#ifndef KELBENCH_CORPUS_H
+#define KELBENCH_CORPUS_H
+
+// The generated texts (bench/make_corpus.py) as the inputs of every peer.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace kelbench {
+
+// One text in the encodings the workloads read: its UTF-8 bytes and UTF-16
+// units, both NUL-terminated.
+struct Text {
+    std::string label;
+    std::string utf8;
+    std::u16string utf16;
+};
+
+// The file names packed one after another, each followed by a NUL byte.
+struct NameList {
+    std::string bytes;
+    std::vector<std::size_t> offsets;
+    std::size_t textBytes = 0; // without the separators
+
+    const unsigned char* name(std::size_t i) const {
+        return reinterpret_cast<const unsigned char*>(bytes.data()) + offsets[i];
+    }
+    std::size_t size() const { return offsets.size(); }
+};
+
+struct Corpus {
+    std::vector<Text> texts;
+    NameList names;
+
+    const Text& text(const std::string& label) const;
+};
+
+// Reads ascii, latin1, japanese, chinese, emoji and names from `dir`; the
+// UTF-16 forms are made by ICU. Exits with a message when a file is missing.
+Corpus loadCorpus(const std::string& dir);
+
+} // namespace kelbench
+
+#endif

@@ -1,0 +1,206 @@
+#include "Report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include <unistd.h>
+
+namespace kelbench {
+
+namespace {
+
+constexpr double kThreadScalingTarget = 1.8;
+constexpr int kExamplesShown = 3;
+
+using Bytes = std::vector<unsigned char>;
+
+std::string hex(const unsigned char* p, std::size_t n) {
+    std::string out;
+    char byte[4];
+    for (std::size_t i = 0; i < n; ++i) {
+        std::snprintf(byte, sizeof byte, "%02X ", p[i]);
+        out += byte;
+    }
+    return out;
+}
+
+bool isSeparator(const unsigned char* p, std::size_t unitSize) {
+    return std::all_of(p, p + unitSize, [](unsigned char b) { return b == 0; });
+}
+
+// The per-name outputs, each ended by a 0 unit of `unitSize` bytes.
+std::vector<Bytes> splitNames(const Bytes& out, std::size_t length, std::size_t unitSize) {
+    std::vector<Bytes> names(1);
+    for (std::size_t i = 0; i + unitSize <= length; i += unitSize) {
+        if (isSeparator(&out[i], unitSize))
+            names.emplace_back();
+        else
+            names.back().insert(names.back().end(), &out[i], &out[i] + unitSize);
+    }
+    names.pop_back();
+    return names;
+}
+
+void printNameDifferences(const Workload& w, const std::string& peer, const Bytes& ref,
+                          std::size_t refLen, const Bytes& out, std::size_t outLen) {
+    const std::vector<Bytes> mine = splitNames(ref, refLen, w.separatorSize);
+    const std::vector<Bytes> theirs = splitNames(out, outLen, w.separatorSize);
+    const std::size_t count = std::min(mine.size(), theirs.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (mine[i] == theirs[i])
+            continue;
+        if (++differing <= kExamplesShown)
+            std::printf("    name %zu \"%s\"\n      kelulib %s\n      %-7s %s\n", i,
+                        reinterpret_cast<const char*>(w.names->name(i)),
+                        hex(mine[i].data(), mine[i].size()).c_str(), peer.c_str(),
+                        hex(theirs[i].data(), theirs[i].size()).c_str());
+    }
+    std::printf("  differs: %s: %s: %zu of %zu names differ (%zu and %zu names converted)\n",
+                w.name.c_str(), peer.c_str(), differing, w.names->size(), mine.size(),
+                theirs.size());
+}
+
+void printTextDifference(const Workload& w, const std::string& peer, const Bytes& ref,
+                         std::size_t refLen, const Bytes& out, std::size_t outLen) {
+    const std::size_t common = std::min(refLen, outLen);
+    const std::size_t at = static_cast<std::size_t>(
+        std::mismatch(ref.begin(), ref.begin() + common, out.begin()).first - ref.begin());
+    const std::size_t from = at < 8 ? 0 : at - 8;
+    std::printf("  differs: %s: %s: %zu and %zu bytes, first difference at byte %zu\n"
+                "      kelulib %s\n      %-7s %s\n",
+                w.name.c_str(), peer.c_str(), refLen, outLen, at,
+                hex(&ref[from], std::min<std::size_t>(24, refLen - from)).c_str(), peer.c_str(),
+                hex(&out[from], std::min<std::size_t>(24, outLen - from)).c_str());
+}
+
+std::string cell(const Workload& w, double bytesPerSecond) {
+    if (bytesPerSecond <= 0)
+        return "-";
+    char text[32];
+    if (w.names != nullptr) {
+        const double ns = 1e9 * static_cast<double>(w.inputBytes) / bytesPerSecond /
+                          static_cast<double>(w.names->size());
+        std::snprintf(text, sizeof text, "%.0f ns", ns);
+    } else {
+        std::snprintf(text, sizeof text, "%.0f MB/s", bytesPerSecond / 1e6);
+    }
+    return text;
+}
+
+std::string targetText(const Workload& w) {
+    char text[48];
+    if (w.targetMBps > 0)
+        std::snprintf(text, sizeof text, "%.1fx, %.0f MB/s", w.targetRatio, w.targetMBps);
+    else
+        std::snprintf(text, sizeof text, "%.1fx", w.targetRatio);
+    return text;
+}
+
+const char* verdict(bool met, Tally& tally) {
+    ++(met ? tally.met : tally.missed);
+    return met ? "met" : "MISSED";
+}
+
+void printRow(const Workload& w, const Recorder& recorder, Tally& tally) {
+    const double mine = recorder.best(benchmarkName(w, w.runners[0]));
+    double bestPeer = 0;
+    std::printf("%-28s", w.name.c_str());
+    for (const Runner& r : w.runners) {
+        const double bps = recorder.best(benchmarkName(w, r));
+        if (&r != &w.runners[0])
+            bestPeer = std::max(bestPeer, bps);
+        std::printf(" %12s", cell(w, bps).c_str());
+    }
+    if (mine <= 0 || bestPeer <= 0) {
+        std::printf("  (not run)\n");
+        return;
+    }
+    const double ratio = mine / bestPeer;
+    const bool met = ratio >= w.targetRatio && mine / 1e6 >= w.targetMBps;
+    std::printf(" %7.2fx  %-16s %s\n", ratio, targetText(w).c_str(), verdict(met, tally));
+}
+
+void printThreadScaling(const std::vector<Workload>& workloads, const Recorder& recorder,
+                        Tally& tally) {
+    std::printf("\nTwo threads converting at once through the same converters (kelulib):\n");
+    std::printf("%-28s %12s %12s %8s  %-16s\n", "workload", "1 thread", "2 threads", "scaling",
+                "target");
+    for (const Workload& w : workloads) {
+        if (!w.threaded)
+            continue;
+        const double one = recorder.best(threadedName(w), 1);
+        const double two = recorder.best(threadedName(w), 2);
+        std::printf("%-28s %12s %12s", w.name.c_str(), cell(w, one).c_str(),
+                    cell(w, two).c_str());
+        if (one <= 0 || two <= 0) {
+            std::printf("  (not run)\n");
+            continue;
+        }
+        const double scaling = two / one;
+        std::printf(" %7.2fx  %-16.1f %s\n", scaling, kThreadScalingTarget,
+                    verdict(scaling >= kThreadScalingTarget, tally));
+    }
+}
+
+} // namespace
+
+std::string benchmarkName(const Workload& w, const Runner& r) {
+    return w.name + "/" + r.peer;
+}
+
+std::string threadedName(const Workload& w) {
+    return "threads " + w.name;
+}
+
+int checkAgreement(const Workload& w) {
+    Bytes ref(w.outputCap);
+    Bytes out(w.outputCap);
+    const std::size_t refLen = w.runners[0].convert(ref.data(), ref.size());
+    int differing = 0;
+    for (std::size_t i = 1; i < w.runners.size(); ++i) {
+        const std::size_t outLen = w.runners[i].convert(out.data(), out.size());
+        if (outLen == refLen && std::equal(ref.begin(), ref.begin() + refLen, out.begin()))
+            continue;
+        ++differing;
+        if (w.names != nullptr)
+            printNameDifferences(w, w.runners[i].peer, ref, refLen, out, outLen);
+        else
+            printTextDifference(w, w.runners[i].peer, ref, refLen, out, outLen);
+    }
+    return differing;
+}
+
+Recorder::Recorder() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Defaults : OO_Tabular) {}
+
+void Recorder::ReportRuns(const std::vector<Run>& runs) {
+    for (const Run& run : runs) {
+        if (run.run_type != Run::RT_Iteration || run.error_occurred)
+            continue;
+        const auto counter = run.counters.find("bytes_per_second");
+        if (counter == run.counters.end())
+            continue;
+        double& best = m_best[{run.run_name.function_name, static_cast<int>(run.threads)}];
+        best = std::max(best, counter->second.value);
+    }
+    ConsoleReporter::ReportRuns(runs);
+}
+
+double Recorder::best(const std::string& name, int threads) const {
+    const auto it = m_best.find({name, threads});
+    return it != m_best.end() ? it->second : 0;
+}
+
+Tally printTable(const std::vector<Workload>& workloads, const Recorder& recorder) {
+    Tally tally;
+    std::printf("\nInput throughput, best of the repetitions (per-name rows: time per name):\n");
+    std::printf("%-28s %12s %12s %12s %8s  %-16s\n", "workload", "kelulib", "ICU", "iconv",
+                "ratio", "target");
+    for (const Workload& w : workloads)
+        printRow(w, recorder, tally);
+    printThreadScaling(workloads, recorder, tally);
+    return tally;
+}
+
+} // namespace kelbench

@@ -1,0 +1,53 @@
+#ifndef KELBENCH_WORKLOADS_H
+#define KELBENCH_WORKLOADS_H
+
+// What is measured: each workload converts one input with the library and
+// with its peers, each writing into a buffer of its own.
+
+#include "Corpus.h"
+
+#include <cstddef>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kelbench {
+
+// Converts the workload's whole input into `out` (capacity `cap` bytes) and
+// returns the bytes written. Per-name workloads end each name's output with
+// a 0 unit, so that the names can be compared one by one.
+using Convert = std::function<std::size_t(unsigned char* out, std::size_t cap)>;
+
+struct Runner {
+    std::string peer;
+    Convert convert;
+};
+
+struct Workload {
+    std::string name;
+    double targetRatio;        // least ratio of the library to the best peer
+    double targetMBps;         // least throughput of the library, 0 for none
+    std::size_t inputBytes;    // per call
+    std::size_t outputCap;     // bytes
+    const NameList* names;     // per-name workloads: the names, else null
+    std::size_t separatorSize; // per-name workloads: bytes of the 0 unit
+    bool threaded;             // also run by two threads at once
+    std::vector<Runner> runners; // the library first
+};
+
+// Every workload over a corpus, which must outlive it.
+class WorkloadSet {
+public:
+    explicit WorkloadSet(const Corpus& corpus);
+
+    std::vector<Workload> workloads;
+
+private:
+    // The texts in the legacy sets, read by the workloads.
+    std::vector<std::unique_ptr<std::string>> m_encoded;
+};
+
+} // namespace kelbench
+
+#endif
