@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <thread>
+#include <typeinfo>
 
 namespace {
 
@@ -18,6 +19,17 @@ KelCharSetConverter& cp932() {
 }
 KelCharSetConverter& sjis2004() {
     return mbcsConverter(KELCS_SJIS0213);
+}
+
+// Each set has its own converter object, of the class its encoding needs.
+TEST(DBCSConverter, EverySetIsRegisteredWithItsClass) {
+    for (const keltest::MBCSSet& set : keltest::mbcsSets()) {
+        const KelCharSetConverter& registered = *KelCharSetConverter::getConverter(set.cs);
+        const std::unique_ptr<KelCharSetConverter> fresh = keltest::freshConverter(set.cs);
+        const KelCharSetConverter& expected = *fresh;
+        EXPECT_EQ(registered.getCharSet(), set.cs);
+        EXPECT_EQ(typeid(registered), typeid(expected)) << set.cs;
+    }
 }
 
 TEST(DBCSConverter, ConvertsOneAndTwoByteCharactersBothWays) {
@@ -115,13 +127,6 @@ TEST(DBCSConverter, NullArgumentsWriteNothing) {
     EXPECT_EQ(cp932().getNumBytes(nullptr, 4), 0u);
     EXPECT_EQ(cp932().getNumUnits("AB", 0), 0u);
     EXPECT_EQ(cp932().getNumBytes(units, 0), 0u);
-}
-
-TEST(DBCSConverter, UnitSizes) {
-    EXPECT_EQ(cp932().getMinUnitSize(), 1u);
-    EXPECT_EQ(cp932().getMaxUnitSize(), 2u);
-    EXPECT_EQ(cp932().getNullCharSize(), 1u);
-    EXPECT_EQ(sjis2004().getMaxUnitSize(), 2u);
 }
 
 TEST(DBCSExConverter, CharactersBeyondTheBmpAreSurrogatePairs) {

@@ -29,7 +29,6 @@ TEST(EUC_CN_KRConverter, ConvertsCodeSetsZeroAndOneBothWays) {
     EXPECT_EQ(encode(eucCN(), {0x554A, 0x3000}).bytes, "\xB0\xA1\xA1\xA1");
     const unsigned short units[] = {0x41, 0xAC00, 0};
     EXPECT_EQ(eucKR().getNumBytes(units, KEL_NPOS), 3u);
-    EXPECT_EQ(eucKR().getMaxUnitSize(), 2u);
 }
 
 TEST(EUC_CN_KRConverter, BytesOutsideBothCodeSetsAreSubstitutes) {
@@ -70,7 +69,6 @@ TEST(EUC_JPConverter, ConvertsEveryCodeSetThatHasCharacters) {
     EXPECT_EQ(eucJP().getNumUnits("\xB0\xA1\x8E\xB1\x41", KEL_NPOS), 3u);
     const unsigned short units[] = {0x41, 0x4E9C, 0xFF71, 0};
     EXPECT_EQ(eucJP().getNumBytes(units, KEL_NPOS), 5u);
-    EXPECT_EQ(eucJP().getMaxUnitSize(), 3u);
 }
 
 TEST(EUC_JPConverter, YenSignAndOverlineTravelThroughTheJisX0201Codes) {

@@ -110,13 +110,7 @@ const MBCSSet& mbcsSet(KelCharSet cs) {
 }
 
 KelCharSetConverter& mbcsConverter(KelCharSet cs) {
-    static std::map<KelCharSet, std::unique_ptr<KelCharSetConverter>> converters = [] {
-        std::map<KelCharSet, std::unique_ptr<KelCharSetConverter>> all;
-        for (const Source& source : kSources)
-            all[source.cs] = converterOf(source);
-        return all;
-    }();
-    return *converters.at(cs);
+    return *KelCharSetConverter::getConverter(sourceOf(cs).cs);
 }
 
 std::unique_ptr<KelCharSetConverter> freshConverter(KelCharSet cs) {

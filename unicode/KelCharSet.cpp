@@ -1,6 +1,10 @@
 #include "KelCharSet.h"
 
 #include "KelCharSetConverterMBCSEx.h"
+#include "KelCharSetConverterDBCS.h"
+#include "KelCharSetConverterDBCSEx.h"
+#include "KelCharSetConverterEUC_CN_KR.h"
+#include "KelCharSetConverterEUC_JP.h"
 #include "KelCharSetConverterGB18030.h"
 #include "KelCharSetConverterManager.h"
 #include "KelCharSetConverterSBCS.h"
@@ -92,11 +96,17 @@ KelCharSetConverterSBCS g_oConverterISO_8859_14(o8859_14map, KELCS_ISO_8859_14);
 KelCharSetConverterSBCS g_oConverterISO_8859_15(o8859_15map, KELCS_ISO_8859_15);
 KelCharSetConverterSBCS g_oConverterISO_8859_16(o8859_16map, KELCS_ISO_8859_16);
 KelCharSetConverterSBCS g_oConverterKOI8R(oKOI8Rmap, KELCS_KOI8R);
-// >>> Double-byte converters go here: 932, 936, 949, 950.
+KelCharSetConverterDBCS g_oConverterWCP932(oCP932map, oCP932Type, KELCS_WCP932);
+KelCharSetConverterDBCS g_oConverterWCP936(oCP936map, oCP936Type, KELCS_WCP936);
+KelCharSetConverterDBCS g_oConverterWCP949(oCP949map, oCP949Type, KELCS_WCP949);
+KelCharSetConverterDBCS g_oConverterWCP950(oCP950map, oCP950Type, KELCS_WCP950);
 KelCharSetConverterGB18030 g_oConverterGB18030(oGBKmap, KELCS_GB18030);
-// >>> Double-byte converters go here: 30950 (Big5), 30932 (Shift-JIS).
-// >>> Extended double-byte converter goes here: 30933 (Shift_JIS-2004).
-// >>> EUC converters go here: 51949 (EUC-KR), 51936 (EUC-CN), 51932 (EUC-JP).
+KelCharSetConverterDBCS g_oConverterBig5(oBIG5map, oBig5Type, KELCS_BIG5);
+KelCharSetConverterDBCS g_oConverterSHIFTJIS(oSHIFTJISmap, oCP932Type, KELCS_SHIFTJIS);
+KelCharSetConverterDBCSEx g_oConverterSJIS2004(oSJIS0213_2004map, oCP932Type, KELCS_SJIS0213);
+KelCharSetConverterEUC_CN_KR g_oConverterEUCKR(oKSX1001map, KELCS_EUC_KR);
+KelCharSetConverterEUC_CN_KR g_oConverterEUCCN(oGB2312map, KELCS_EUC_CN);
+KelCharSetConverterEUC_JP g_oConverterEUCJP(oJIS0208map, oJIS0201map, oJIS0212map, KELCS_EUC_JP);
 KelCharSetConverterUTF8 g_oConverterUTF8;
 KelCharSetConverterUTF16 g_oConverterUTF16;
 KelCharSetConverterUTF32 g_oConverterUTF32;
@@ -104,40 +114,20 @@ KelCharSetConverterUTF16Esc g_oConverterUTF16Esc;
 
 // Registration order of the static converters.
 KelCharSetConverter* const g_aRegistry[] = {
-    &g_oConverterWCP1250,
-    &g_oConverterWCP1251,
-    &g_oConverterWCP1252,
-    &g_oConverterWCP1253,
-    &g_oConverterWCP1254,
-    &g_oConverterWCP1255,
-    &g_oConverterWCP1256,
-    &g_oConverterWCP1257,
-    &g_oConverterWCP1258,
-    &g_oConverterWCP874,
-    &g_oConverterISO_8859_1,
-    &g_oConverterISO_8859_2,
-    &g_oConverterISO_8859_3,
-    &g_oConverterISO_8859_4,
-    &g_oConverterISO_8859_5,
-    &g_oConverterISO_8859_6,
-    &g_oConverterISO_8859_7,
-    &g_oConverterISO_8859_8,
-    &g_oConverterISO_8859_9,
-    &g_oConverterISO_8859_10,
-    &g_oConverterISO_8859_11,
-    &g_oConverterISO_8859_13,
-    &g_oConverterISO_8859_14,
-    &g_oConverterISO_8859_15,
-    &g_oConverterISO_8859_16,
-    &g_oConverterKOI8R,
-    // >>> Register here, in this order: 932, 936, 949, 950, 51949, 51936,
-    // >>> 51932.
-    &g_oConverterGB18030,
-    // >>> Register here, in this order: 30950, 30932, 30933.
-    &g_oConverterUTF8,
-    &g_oConverterUTF16,
-    &g_oConverterUTF32,
-    &g_oConverterUTF16Esc,
+    &g_oConverterWCP1250,     &g_oConverterWCP1251,     &g_oConverterWCP1252,
+    &g_oConverterWCP1253,     &g_oConverterWCP1254,     &g_oConverterWCP1255,
+    &g_oConverterWCP1256,     &g_oConverterWCP1257,     &g_oConverterWCP1258,
+    &g_oConverterWCP874,      &g_oConverterISO_8859_1,  &g_oConverterISO_8859_2,
+    &g_oConverterISO_8859_3,  &g_oConverterISO_8859_4,  &g_oConverterISO_8859_5,
+    &g_oConverterISO_8859_6,  &g_oConverterISO_8859_7,  &g_oConverterISO_8859_8,
+    &g_oConverterISO_8859_9,  &g_oConverterISO_8859_10, &g_oConverterISO_8859_11,
+    &g_oConverterISO_8859_13, &g_oConverterISO_8859_14, &g_oConverterISO_8859_15,
+    &g_oConverterISO_8859_16, &g_oConverterKOI8R,       &g_oConverterWCP932,
+    &g_oConverterWCP936,      &g_oConverterWCP949,      &g_oConverterWCP950,
+    &g_oConverterEUCKR,       &g_oConverterEUCCN,       &g_oConverterEUCJP,
+    &g_oConverterGB18030,     &g_oConverterBig5,        &g_oConverterSHIFTJIS,
+    &g_oConverterSJIS2004,    &g_oConverterUTF8,        &g_oConverterUTF16,
+    &g_oConverterUTF32,       &g_oConverterUTF16Esc,
 };
 
 // Every writer stores the same value: the manager's answer for an identifier
