@@ -1,0 +1,163 @@
+#ifndef KELULIB_FUZZ_FUZZSUPPORT_H
+#define KELULIB_FUZZ_FUZZSUPPORT_H
+
+// Shared pieces of the fuzz targets: the registered character sets, a reader
+// for the few header bytes that steer a run, buffers with guard bytes behind
+// their capacity, and a check that turns a broken promise into a crash that
+// libFuzzer records.
+
+#include "KelCharSet.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace kelfuzz {
+
+// Every identifier with a converter of its own.
+constexpr KelCharSet kRegisteredSets[] = {
+    KELCS_WCP1250,     KELCS_WCP1251,     KELCS_WCP1252,     KELCS_WCP1253,     KELCS_WCP1254,
+    KELCS_WCP1255,     KELCS_WCP1256,     KELCS_WCP1257,     KELCS_WCP1258,     KELCS_WCP874,
+    KELCS_ISO_8859_1,  KELCS_ISO_8859_2,  KELCS_ISO_8859_3,  KELCS_ISO_8859_4,  KELCS_ISO_8859_5,
+    KELCS_ISO_8859_6,  KELCS_ISO_8859_7,  KELCS_ISO_8859_8,  KELCS_ISO_8859_9,  KELCS_ISO_8859_10,
+    KELCS_ISO_8859_11, KELCS_ISO_8859_13, KELCS_ISO_8859_14, KELCS_ISO_8859_15, KELCS_ISO_8859_16,
+    KELCS_KOI8R,       KELCS_WCP932,      KELCS_WCP936,      KELCS_WCP949,      KELCS_WCP950,
+    KELCS_EUC_KR,      KELCS_EUC_CN,      KELCS_EUC_JP,      KELCS_GB18030,     KELCS_BIG5,
+    KELCS_SHIFTJIS,    KELCS_SJIS0213,    KELCS_UTF8,        KELCS_UTF16,       KELCS_UTF32,
+    KELCS_UTF16ESC};
+constexpr std::size_t kRegisteredCount = sizeof kRegisteredSets / sizeof kRegisteredSets[0];
+
+// The registered sets, then identifiers that callers may pass as well: the
+// default, and sets that have a name but no converter.
+constexpr KelCharSet kOtherSets[] = {KELCS_OS_DEFAULT, KELCS_ISO_2022JP, KELCS_EUC_TW,
+                                     KELCS_UTF16BE, static_cast<KelCharSet>(437)};
+
+inline KelCharSet anySet(unsigned char pick) {
+    const std::size_t total = kRegisteredCount + sizeof kOtherSets / sizeof kOtherSets[0];
+    const std::size_t i = pick % total;
+    return i < kRegisteredCount ? kRegisteredSets[i] : kOtherSets[i - kRegisteredCount];
+}
+
+[[noreturn]] inline void fail(const char* what, KelCharSet cs) {
+    std::fprintf(stderr, "kelfuzz: %s (character set %d)\n", what, static_cast<int>(cs));
+    std::abort();
+}
+
+inline void require(bool holds, const char* what, KelCharSet cs) {
+    if (!holds)
+        fail(what, cs);
+}
+
+// Reads the steering bytes from the front of the input; the rest is the text.
+// An input too short for its header reads zeros.
+class Input {
+public:
+    Input(const std::uint8_t* data, std::size_t size) : m_data(data), m_size(size) {}
+
+    unsigned char byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
+    unsigned int word() {
+        const unsigned int low = byte();
+        return low | static_cast<unsigned int>(byte()) << 8;
+    }
+    ILLCHAR_OPTYPE opType() { return static_cast<ILLCHAR_OPTYPE>(byte() % 3); }
+    // -1 (no limit) or 0 to 254 source units.
+    int srcLimit() {
+        const int b = byte();
+        return b == 0 ? -1 : b - 1;
+    }
+
+    const std::uint8_t* rest() const { return m_data + m_pos; }
+    std::size_t restSize() const { return m_size - m_pos; }
+
+private:
+    const std::uint8_t* m_data;
+    std::size_t m_size;
+    std::size_t m_pos = 0;
+};
+
+// A destination of `capacity` bytes followed by guard bytes; anything written
+// into the guard is a write past what the caller said the buffer holds.
+// The whole buffer starts filled with the guard pattern, so untouched bytes
+// can be told from written ones.
+class Guarded {
+public:
+    static constexpr std::size_t kGuardBytes = 32;
+    static constexpr unsigned char kPattern = 0xA5;
+
+    explicit Guarded(std::size_t capacity)
+        : m_capacity(capacity), m_bytes(capacity + kGuardBytes, kPattern) {}
+
+    unsigned char* bytes() { return m_bytes.data(); }
+    unsigned short* units() { return reinterpret_cast<unsigned short*>(m_bytes.data()); }
+    const unsigned char* bytes() const { return m_bytes.data(); }
+    const unsigned short* units() const {
+        return reinterpret_cast<const unsigned short*>(m_bytes.data());
+    }
+
+    bool guardIntact() const { return untouchedFrom(m_capacity); }
+    bool untouchedFrom(std::size_t offset) const {
+        for (std::size_t i = offset; i < m_bytes.size(); ++i) {
+            if (m_bytes[i] != kPattern)
+                return false;
+        }
+        return true;
+    }
+
+private:
+    std::size_t m_capacity;
+    std::vector<unsigned char> m_bytes;
+};
+
+// A room between 0 and `ample`, inclusive, from a fuzzed word.
+inline KelLength fitRoom(unsigned int word, KelLength ample) { return word % (ample + 1); }
+
+inline bool allZero(const unsigned char* p, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i) {
+        if (p[i] != 0)
+            return false;
+    }
+    return true;
+}
+
+// Index of the first NUL character of `unit` bytes that starts at a multiple
+// of `unit`, searching the first `limit` bytes; `limit` when there is none.
+inline std::size_t firstNul(const unsigned char* p, std::size_t limit, std::size_t unit) {
+    std::size_t i = 0;
+    while (i + unit <= limit && !allZero(p + i, unit))
+        i += unit;
+    return i + unit <= limit ? i : limit;
+}
+
+// Local text of `bytes` cut to whole units of `unit` bytes and followed by a
+// NUL character of that size, in a buffer of exactly that many bytes so that
+// the address sanitizer sees any read past it.
+inline std::vector<char> terminatedText(const std::uint8_t* bytes, std::size_t n,
+                                        std::size_t unit) {
+    const std::size_t whole = n - n % unit;
+    std::vector<char> text(whole + unit, 0);
+    if (whole != 0)
+        std::memcpy(text.data(), bytes, whole);
+    return text;
+}
+
+// UTF-16 units of byte pairs, low byte first, followed by a 0 unit.
+inline std::vector<unsigned short> terminatedUnits(const std::uint8_t* bytes, std::size_t n) {
+    std::vector<unsigned short> units;
+    units.reserve(n / 2 + 1);
+    for (std::size_t i = 0; i + 1 < n; i += 2)
+        units.push_back(static_cast<unsigned short>(bytes[i] | bytes[i + 1] << 8));
+    units.push_back(0);
+    return units;
+}
+
+inline bool startsWith(const unsigned char* text, std::size_t textLen,
+                       const unsigned char* prefix, std::size_t prefixLen) {
+    return prefixLen <= textLen && (prefixLen == 0 || std::memcmp(text, prefix, prefixLen) == 0);
+}
+
+} // namespace kelfuzz
+
+#endif
