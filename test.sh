@@ -16,13 +16,17 @@ run_config() {
 }
 
 run_config gcc -DCMAKE_CXX_COMPILER=g++
+echo "=== java (64-bit library from a real JVM, one JVM per LANG)"
+tests/java/run.sh build/gcc
+echo "=== install, packaging and kelconv samples"
+tests/install/run.sh build/gcc
 run_config clang-asan-ubsan -DCMAKE_CXX_COMPILER=clang++ -DKELULIB_SANITIZE=address,undefined
 run_config clang-tsan -DCMAKE_CXX_COMPILER=clang++ -DKELULIB_SANITIZE=thread
 # 32-bit x86, where every length is 32 bits wide and the library is named kelxfer.
 run_config gcc-m32 -DCMAKE_CXX_COMPILER=g++ -DKELULIB_M32=ON
+echo "=== java exports of the 32-bit library"
+tests/java/run.sh build/gcc-m32
 
-if [ -x tests/windows/run.sh ]; then
-    echo "=== windows"
-    tests/windows/run.sh build/windows
-fi
+echo "=== windows DLLs (exports; x64 under Wine)"
+tests/windows/run.sh build/windows
 echo "=== all tests passed"

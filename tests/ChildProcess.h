@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -22,6 +23,24 @@ struct ChildResult {
     int exitCode; // -1 when the child did not exit normally
     std::string output;
 };
+
+// A 32-bit build may run under a user-mode emulator (the kernel cannot start
+// it directly); KELULIB_TEST_EMULATOR names it, and the child goes through it too.
+inline void execSelf(std::vector<char*>& argv, std::vector<char*>& envp) {
+    const char* emulator = std::getenv("KELULIB_TEST_EMULATOR");
+    if (emulator == nullptr || *emulator == '\0') {
+        execve("/proc/self/exe", argv.data(), envp.data());
+        return;
+    }
+    char self[4096];
+    const ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0)
+        return;
+    self[n] = '\0';
+    std::vector<char*> emulated = {const_cast<char*>(emulator), self};
+    emulated.insert(emulated.end(), argv.begin() + 1, argv.end());
+    execve(emulator, emulated.data(), envp.data());
+}
 
 // `changes` maps variable names to their new values; a null value removes the
 // variable.
@@ -55,7 +74,7 @@ inline ChildResult rerunSelf(const std::vector<std::string>& args,
         dup2(fds[1], STDOUT_FILENO);
         close(fds[0]);
         close(fds[1]);
-        execve("/proc/self/exe", argv.data(), envp.data());
+        execSelf(argv, envp);
         _exit(127);
     }
     close(fds[1]);
