@@ -9,7 +9,7 @@ cd "$(dirname "$0")/.."
 build=${BUILD_DIR:-build-bench}
 jobs=${JOBS:-2}
 
-cmake -S . -B "$build" -DKELULIB_BUILD_BENCH=ON -DKELULIB_BUILD_TESTS=OFF >/dev/null
+cmake -S . -B "$build" -DKELULIB_BUILD_BENCH=ON >/dev/null
 cmake --build "$build" -j"$jobs" --target kelbench kelmem >/dev/null
 python3 bench/make_corpus.py "$build/corpus"
 

@@ -1,6 +1,7 @@
 #include "KelCharSetConverterSBCS.h"
 
 #include "KelConverterHelpers.h"
+#include "KelTextBlocks.h"
 
 #include <algorithm>
 #include <memory>
@@ -82,7 +83,12 @@ KelLength KelCharSetConverterSBCS::toUTF16(unsigned short* dst, const void* src,
     // One byte makes one unit, so a single index serves both sides.
     const KelLength limit = std::min(dstLen, sourceBudget(srcLimit));
     KelLength n = 0;
+    kel::blocks::ByteRun run(s, limit);
     for (; n < limit && s[n] != 0; ++n) {
+        n += kel::blocks::decodeSingleBytes(toUnicode, s + n, run.from(n),
+                                            dst + n);
+        if (n == limit || s[n] == 0)
+            break;
         unsigned short unit = toUnicode[s[n]];
         if (unit == 0) {
             kel::raiseFlag(pIllegal);

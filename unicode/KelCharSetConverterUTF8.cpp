@@ -1,9 +1,11 @@
 #include "KelCharSetConverterUTF8.h"
 
 #include "KelConverterHelpers.h"
+#include "KelTextBlocks.h"
 #include "KelUTF8Codec.h"
 #include "KelUChar.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -80,7 +82,18 @@ KelLength KelCharSetConverterUTF8::toUTF16(unsigned short* dst, const void* src,
     const KelLength limit = srcLimit > 0 ? static_cast<KelLength>(srcLimit) : KEL_NPOS;
     KelLength written = 0;
     KelLength pos = 0;
+    kel::blocks::ByteRun run(s, limit);
     while (written < dstLen && s[pos] != 0) {
+        // Common text goes a block at a time, each character ending inside the limit.
+        const kel::blocks::Progress fast = kel::blocks::decodeUTF8(
+            s + pos, run.from(pos), dst + written, dstLen - written);
+        if (fast.read != 0) {
+            pos += fast.read;
+            written += fast.written;
+            if (pos >= limit)
+                break;
+            continue;
+        }
         const Sequence seq = decodeSequence(s + pos, KEL_NPOS);
         if (seq.kind == SeqKind::Pair) {
             // A whole character that does not fit ends the text like a full buffer.
@@ -149,21 +162,29 @@ KelLength KelCharSetConverterUTF8::fromUTF16(void* dst, const unsigned short* sr
         return 0;
     kel::clearFlag(pIllegal);
     unsigned char* d = static_cast<unsigned char*>(dst);
-    kel::UTF16Reader reader(src);
-    kel::UTF16Reader::Char c;
+    kel::blocks::UnitRun run(src);
     KelLength out = 0;
-    while (out < dstLen && reader.next(c)) {
+    KelLength pos = 0;
+    while (out < dstLen && src[pos] != 0) {
+        const kel::blocks::Progress fast =
+            kel::blocks::encodeUTF8(src + pos, run.from(pos), d + out, dstLen - out);
+        if (fast.read != 0) {
+            pos += fast.read;
+            out += fast.written;
+            continue;
+        }
+        const kel::CodePoint c = kel::codePointAt(src + pos, KEL_NPOS);
         KelLength n;
-        if (c.unpaired) {
+        if (c.units == 1 && KelUChar::isSurrogateHigh(src[pos])) {
             kel::raiseFlag(pIllegal);
-            n = kel::writeSubstitute(d + out, dstLen - out, static_cast<unsigned short>(c.value),
-                                     opType);
+            n = kel::writeSubstitute(d + out, dstLen - out, src[pos], opType);
         } else {
             n = kel::utf8::encode(d + out, dstLen - out, c.value);
         }
         if (n == 0)
             break;
         out += n;
+        pos += c.units;
     }
     d[out] = 0;
     return out;

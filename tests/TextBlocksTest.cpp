@@ -1,0 +1,232 @@
+// The block-at-a-time paths against the general loops: every level of the
+// machine must give the same units, counts, flags and stopping points, and
+// leave the destination past the terminator untouched.
+
+#include "KelCharSet.h"
+#include "KelTextBlocks.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using kel::blocks::Level;
+
+// What a conversion left behind: its whole destination buffer (sentinels
+// past the terminator included), its count and its flag.
+struct Outcome {
+    std::vector<unsigned char> buffer;
+    KelLength count;
+    bool illegal;
+
+    bool operator==(const Outcome& o) const {
+        return buffer == o.buffer && count == o.count && illegal == o.illegal;
+    }
+};
+
+class AtLevel {
+public:
+    explicit AtLevel(Level level) : m_former(kel::blocks::limitLevel(level)) {}
+    ~AtLevel() { kel::blocks::limitLevel(m_former); }
+    AtLevel(const AtLevel&) = delete;
+    AtLevel& operator=(const AtLevel&) = delete;
+
+private:
+    Level m_former;
+};
+
+// Runs the conversion at every level and expects the outcome of the
+// general loops; `what` names the input when they differ.
+void expectSameAtEveryLevel(const std::function<Outcome()>& convert, const std::string& what) {
+    Outcome scalar;
+    {
+        AtLevel limit(Level::Scalar);
+        scalar = convert();
+    }
+    for (Level level : {Level::Blocks, Level::Wide}) {
+        AtLevel limit(level);
+        EXPECT_TRUE(convert() == scalar) << what << " at level " << static_cast<int>(level);
+    }
+}
+
+template <class Unit> Outcome outcome(const std::vector<Unit>& dst, KelLength count, bool illegal) {
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(dst.data());
+    return {std::vector<unsigned char>(p, p + dst.size() * sizeof(Unit)), count, illegal};
+}
+
+std::string hexOf(const std::string& bytes) {
+    std::string out;
+    char b[4];
+    for (unsigned char c : bytes) {
+        std::snprintf(b, sizeof b, "%02X ", c);
+        out += b;
+    }
+    return out;
+}
+
+// Text of every shape the block paths take, in runs long enough to fill
+// their blocks: ASCII, two-, three- and four-byte forms.
+std::string wellFormedUTF8(std::mt19937& rng, std::size_t chars) {
+    static const char* const pieces[] = {"a", "Z", "0", " ", "\xC3\xA9", "\xD0\x96", "\xE3\x81\x82",
+                                         "\xE4\xB8\xAD", "\xEF\xBF\xBD", "\xED\x9F\xBF",
+                                         "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF"};
+    std::string text;
+    std::uniform_int_distribution<int> runLength(1, 70);
+    std::uniform_int_distribution<std::size_t> piece(0, std::size(pieces) - 1);
+    while (text.size() < chars) {
+        const char* p = pieces[piece(rng)];
+        for (int n = runLength(rng); n > 0; --n)
+            text += p;
+    }
+    return text;
+}
+
+// Bytes that the block paths must leave to the general loop: misplaced and
+// cut sequences, overlong forms, surrogates, values past U+10FFFF.
+const char* const kMalformedUTF8[] = {"\x80",         "\xBF",         "\xC0\x80",
+                                      "\xC1\xBF",     "\xC3",         "\xE0\x80\x80",
+                                      "\xE0\x9F\xBF", "\xE3\x81",     "\xED\xA0\x80",
+                                      "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
+                                      "\xF8\x88\x80\x80", "\xFF",     "\xF0\x9F\x98"};
+
+Outcome decodeUTF8(const std::string& text, KelLength room, int srcLimit) {
+    std::vector<unsigned short> dst(room + 8, 0xBEEF);
+    bool illegal = false;
+    const KelLength n = KelCharSetConverter::getConverter(KELCS_UTF8)
+                            ->toUTF16(dst.data(), text.c_str(), room, ILLCHAR_REPLACE, &illegal,
+                                      srcLimit);
+    return outcome(dst, n, illegal);
+}
+
+TEST(TextBlocks, UTF8DecodingWithAMalformedSequenceAtEveryOffset) {
+    std::mt19937 rng(7);
+    for (int round = 0; round < 6; ++round) {
+        const std::string base = wellFormedUTF8(rng, 160);
+        for (std::size_t at = 0; at < base.size(); ++at) {
+            const std::string text =
+                base.substr(0, at) + kMalformedUTF8[at % std::size(kMalformedUTF8)] + base.substr(at);
+            expectSameAtEveryLevel([&] { return decodeUTF8(text, text.size() + 2, -1); },
+                                   hexOf(text));
+        }
+    }
+}
+
+TEST(TextBlocks, UTF8DecodingStopsWhereTheGeneralLoopStops) {
+    std::mt19937 rng(11);
+    const std::string text = wellFormedUTF8(rng, 300);
+    for (KelLength room = 0; room < 200; room += 7) {
+        for (int limit : {-1, 0, 1, 33, 34, 35, 64, 65, 97, 150}) {
+            expectSameAtEveryLevel([&] { return decodeUTF8(text, room, limit); },
+                                   "room " + std::to_string(room) + " limit " + std::to_string(limit));
+        }
+    }
+}
+
+TEST(TextBlocks, UTF8CountsMatchTheGeneralLoop) {
+    std::mt19937 rng(13);
+    KelCharSetConverter* conv = KelCharSetConverter::getConverter(KELCS_UTF8);
+    const std::string base = wellFormedUTF8(rng, 200);
+    for (std::size_t at = 0; at < base.size(); at += 3) {
+        const std::string text =
+            base.substr(0, at) + kMalformedUTF8[at % std::size(kMalformedUTF8)] + base.substr(at);
+        for (KelLength len : {KEL_NPOS, static_cast<KelLength>(text.size() / 2)}) {
+            expectSameAtEveryLevel(
+                [&] { return Outcome{{}, conv->getNumUnits(text.c_str(), len), false}; },
+                hexOf(text));
+        }
+    }
+}
+
+// UTF-16 text with ASCII, two- and three-byte units and surrogate pairs.
+std::vector<unsigned short> wellFormedUTF16(std::mt19937& rng, std::size_t units) {
+    static const unsigned short pieces[][2] = {{'a', 0},    {'~', 0},      {0x00E9, 0},
+                                               {0x07FF, 0}, {0x3042, 0},   {0xFFFD, 0},
+                                               {0xD83D, 0xDE00}, {0xDBFF, 0xDFFF}};
+    std::vector<unsigned short> text;
+    std::uniform_int_distribution<int> runLength(1, 40);
+    std::uniform_int_distribution<std::size_t> piece(0, std::size(pieces) - 1);
+    while (text.size() < units) {
+        const unsigned short* p = pieces[piece(rng)];
+        for (int n = runLength(rng); n > 0; --n)
+            text.insert(text.end(), p, p + (p[1] != 0 ? 2 : 1));
+    }
+    return text;
+}
+
+Outcome encodeUTF8(std::vector<unsigned short> text, KelLength room, ILLCHAR_OPTYPE op) {
+    text.push_back(0);
+    std::vector<unsigned char> dst(room + 8, 0xA5);
+    bool illegal = false;
+    const KelLength n = KelCharSetConverter::getConverter(KELCS_UTF8)
+                            ->fromUTF16(dst.data(), text.data(), room, op, &illegal);
+    return outcome(dst, n, illegal);
+}
+
+TEST(TextBlocks, UTF8EncodingWithAnUnpairedSurrogateAtEveryOffset) {
+    std::mt19937 rng(17);
+    for (unsigned short lone : {0xD800, 0xDC00}) {
+        const std::vector<unsigned short> base = wellFormedUTF16(rng, 150);
+        for (std::size_t at = 0; at < base.size(); ++at) {
+            std::vector<unsigned short> text = base;
+            text.insert(text.begin() + static_cast<long>(at), lone);
+            for (ILLCHAR_OPTYPE op : {ILLCHAR_STOP, ILLCHAR_REPLACE, ILLCHAR_ESCAPE}) {
+                expectSameAtEveryLevel([&] { return encodeUTF8(text, 3 * text.size(), op); },
+                                       "unit " + std::to_string(lone) + " at " + std::to_string(at));
+            }
+        }
+    }
+}
+
+TEST(TextBlocks, UTF8EncodingStopsWhereTheGeneralLoopStops) {
+    std::mt19937 rng(19);
+    const std::vector<unsigned short> text = wellFormedUTF16(rng, 200);
+    for (KelLength room = 0; room < 400; room += 5)
+        expectSameAtEveryLevel([&] { return encodeUTF8(text, room, ILLCHAR_REPLACE); },
+                               "room " + std::to_string(room));
+}
+
+Outcome decodeSingleBytes(KelCharSet cs, const std::string& text, KelLength room, int srcLimit,
+                          ILLCHAR_OPTYPE op) {
+    std::vector<unsigned short> dst(room + 8, 0xBEEF);
+    bool illegal = false;
+    const KelLength n = KelCharSetConverter::getConverter(cs)->toUTF16(
+        dst.data(), text.c_str(), room, op, &illegal, srcLimit);
+    return outcome(dst, n, illegal);
+}
+
+// ISO 8859-8 leaves 0xBF and others without a mapping.
+TEST(TextBlocks, SingleByteDecodingWithAnUnmappedByteAtEveryOffset) {
+    std::mt19937 rng(23);
+    std::uniform_int_distribution<int> byte(1, 255);
+    std::string base(150, ' ');
+    for (char& c : base)
+        c = static_cast<char>(byte(rng) < 160 ? 'a' + byte(rng) % 26 : byte(rng));
+    for (std::size_t at = 0; at < base.size(); ++at) {
+        std::string text = base;
+        text[at] = static_cast<char>(0xBF);
+        for (ILLCHAR_OPTYPE op : {ILLCHAR_STOP, ILLCHAR_REPLACE}) {
+            expectSameAtEveryLevel(
+                [&] { return decodeSingleBytes(KELCS_ISO_8859_8, text, text.size(), -1, op); },
+                "at " + std::to_string(at));
+        }
+    }
+}
+
+TEST(TextBlocks, SingleByteDecodingStopsWhereTheGeneralLoopStops) {
+    std::string text;
+    for (int i = 0; i < 300; ++i)
+        text += static_cast<char>(0x20 + i % 0xDF);
+    for (KelLength room = 0; room < 200; room += 7) {
+        for (int limit : {-1, 0, 1, 31, 32, 33, 64, 100}) {
+            expectSameAtEveryLevel(
+                [&] { return decodeSingleBytes(KELCS_WCP1252, text, room, limit, ILLCHAR_STOP); },
+                "room " + std::to_string(room) + " limit " + std::to_string(limit));
+        }
+    }
+}
+
+} // namespace

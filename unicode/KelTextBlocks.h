@@ -1,0 +1,86 @@
+#ifndef KELTEXTBLOCKS_H
+#define KELTEXTBLOCKS_H
+
+// Conversion a block at a time for the common shapes of text: ASCII runs,
+// shortest-form UTF-8 of one to three bytes, mapped single-byte codes.
+// Internal to the library.
+//
+// Each function converts a prefix of its input and stops in front of the
+// first character that is not of the simple shape, that would not fit, or
+// that lies past `n`; the caller converts that character with its general
+// loop and calls again. Whatever a function converts, it converts exactly as
+// the general loop would, so the result never depends on the machine.
+//
+// Sources are NUL-terminated, so a function may only read bytes known to be
+// there: `n` counts bytes (or units) known to be non-zero, found with
+// ByteRun and UnitRun.
+
+#include "KelTypes.h"
+
+namespace kel {
+namespace blocks {
+
+// How much of the machine the conversions use. Scalar: the general loops
+// only. Blocks: SSE2 blocks and tight loops for the simple shapes. Wide:
+// AVX-512 blocks as well.
+enum class Level { Scalar, Blocks, Wide };
+
+// The widest level this machine runs, no wider than limitLevel allows.
+Level level();
+
+// Lets the tests compare the levels on one machine. Returns the former limit.
+Level limitLevel(Level max);
+
+struct Progress {
+    KelLength read;    // source bytes or units consumed
+    KelLength written; // destination units or bytes written
+};
+
+// UTF-8 to UTF-16, at most `room` units.
+Progress decodeUTF8(const unsigned char* s, KelLength n, unsigned short* d, KelLength room);
+
+// UTF-16 to UTF-8, at most `room` bytes. Handles every unit but a high
+// surrogate without its low surrogate within `n`.
+Progress encodeUTF8(const unsigned short* s, KelLength n, unsigned char* d, KelLength room);
+
+// Single-byte codes to UTF-16 through a 256-entry table in which 0 means no
+// mapping; stops in front of a block holding an unmapped byte. One unit per
+// byte, so `n` bounds the destination as well. Returns the bytes converted.
+KelLength decodeSingleBytes(const unsigned short* table, const unsigned char* s, KelLength n,
+                            unsigned short* d);
+
+// The non-zero prefix of text that ends at its first 0 byte or at `end`,
+// whichever comes first, found a chunk at a time so that a short conversion
+// of a long text does not scan all of it. Nothing at or past `end` is read.
+class ByteRun {
+public:
+    explicit ByteRun(const unsigned char* s, KelLength end = KEL_NPOS) : m_s(s), m_end(end) {}
+    // Bytes from `pos` on known to be non-zero and before `end`; `pos` must
+    // not lie past the terminator.
+    KelLength from(KelLength pos);
+
+private:
+    const unsigned char* m_s;
+    KelLength m_end;
+    KelLength m_known = 0;
+    bool m_ended = false;
+};
+
+// The same for 16-bit units. Its scan may read past the terminator within
+// the same aligned 16 bytes, never past `end` into another page.
+class UnitRun {
+public:
+    explicit UnitRun(const unsigned short* s, KelLength end = KEL_NPOS) : m_s(s), m_end(end) {}
+    KelLength from(KelLength pos);
+
+private:
+    const unsigned short* m_s;
+    KelLength m_end;
+    KelLength m_known = 0;
+    bool m_ended = false;
+};
+
+} // namespace blocks
+} // namespace kel
+
+#endif
