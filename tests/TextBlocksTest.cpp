@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <random>
 #include <string>
@@ -39,6 +40,14 @@ private:
     Level m_former;
 };
 
+std::string firstDifference(const Outcome& a, const Outcome& b) {
+    const auto at = std::mismatch(a.buffer.begin(), a.buffer.end(), b.buffer.begin(), b.buffer.end());
+    if (at.first == a.buffer.end())
+        return "";
+    return ", byte " + std::to_string(at.first - a.buffer.begin()) + " is " +
+           std::to_string(*at.first) + " for " + std::to_string(*at.second);
+}
+
 // Runs the conversion at every level and expects the outcome of the
 // general loops; `what` names the input when they differ.
 void expectSameAtEveryLevel(const std::function<Outcome()>& convert, const std::string& what) {
@@ -49,7 +58,10 @@ void expectSameAtEveryLevel(const std::function<Outcome()>& convert, const std::
     }
     for (Level level : {Level::Blocks, Level::Wide}) {
         AtLevel limit(level);
-        EXPECT_TRUE(convert() == scalar) << what << " at level " << static_cast<int>(level);
+        const Outcome fast = convert();
+        EXPECT_TRUE(fast == scalar) << what << " at level " << static_cast<int>(level) << ": count "
+                                    << fast.count << " for " << scalar.count << ", flag "
+                                    << fast.illegal << " for " << scalar.illegal << firstDifference(fast, scalar);
     }
 }
 

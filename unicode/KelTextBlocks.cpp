@@ -26,6 +26,8 @@ constexpr KelLength kRescanBelow = 64;
 constexpr KelLength kTightSpan = 32;
 
 std::atomic<int> g_levelLimit{static_cast<int>(Level::Wide)};
+// The machine's level, -1 until the first conversion asks for it.
+std::atomic<int> g_level{-1};
 
 Level detectLevel() {
 #if KEL_X86_64_BLOCKS
@@ -178,73 +180,144 @@ KEL_WIDE std::uint64_t lowBits64(unsigned count) {
     return count >= 64 ? ~0ull : (1ull << count) - 1;
 }
 
+KEL_WIDE __m256i bytes(int value) {
+    return _mm256_set1_epi8(static_cast<char>(value));
+}
+
+KEL_WIDE __m256i loadBytes(const unsigned char* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+KEL_WIDE __mmask32 continuations(__m256i b) {
+    return _mm256_cmpeq_epi8_mask(_mm256_and_si256(b, bytes(0xC0)), bytes(0x80));
+}
+
+KEL_WIDE __mmask32 inRange(__m256i b, int lowest, int highest) {
+    return _mm256_cmpge_epu8_mask(b, bytes(lowest)) & _mm256_cmple_epu8_mask(b, bytes(highest));
+}
+
+// Puts the surrogate pairs of four-byte sequences into decoded values: the
+// high surrogate at the lead byte, the low one at the byte after it. w1 and
+// w2 hold the payloads of the next two bytes of each position.
+KEL_WIDE __m512i withFourByteForms(__m512i value, __m512i w0, __m512i w1, __m512i w2,
+                                   __mmask32 leads, __mmask32 lowAt) {
+    const __m512i high = _mm512_add_epi16(
+        _mm512_set1_epi16(static_cast<short>(0xD7C0)),
+        _mm512_or_si512(
+            _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(w0, _mm512_set1_epi16(7)), 8),
+                            _mm512_slli_epi16(w1, 2)),
+            _mm512_srli_epi16(w2, 4)));
+    const __m512i low = _mm512_or_si512(
+        _mm512_set1_epi16(static_cast<short>(0xDC00)),
+        _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(w1, _mm512_set1_epi16(0x0F)), 6), w2));
+    value = _mm512_mask_mov_epi16(value, leads, high);
+    return _mm512_mask_mov_epi16(value, lowAt, low);
+}
+
 // 32 positions at a time: each position's value as the start of a one-,
-// two- or three-byte sequence, then the values at the positions where a
-// character starts packed together. A block is taken only when every
-// sequence that starts in it is well-formed and in shortest form; the
-// sequence that starts last may end in the two bytes after the block.
+// two- or three-byte sequence, or as the high surrogate of a four-byte one
+// whose low surrogate goes to the next position; then the values at the
+// positions where a unit starts are packed together. A block is taken only
+// when every sequence that starts in it is well-formed and in shortest form;
+// the one that starts last may end in the three bytes after the block. A
+// four-byte sequence at the last position is left to the next block, since
+// its low surrogate has no position in this one.
 KEL_WIDE Progress decodeUTF8Wide(const unsigned char* s, KelLength n, unsigned short* d,
                                  KelLength room) {
-    const __m256i contMask = _mm256_set1_epi8(static_cast<char>(0xC0));
-    const __m256i contBits = _mm256_set1_epi8(static_cast<char>(0x80));
     KelLength i = 0;
     KelLength o = 0;
-    while (n - i >= 34 && room - o >= 32) {
-        const __m256i b0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+    while (n - i >= 35 && room - o >= 32) {
+        const __m256i b0 = loadBytes(s + i);
         if (_mm256_movepi8_mask(b0) == 0) {
             _mm512_storeu_si512(d + o, _mm512_cvtepu8_epi16(b0));
             i += 32;
             o += 32;
             continue;
         }
-        const __m256i b1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 1));
-        const __m256i b2 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 2));
-        const __mmask32 cont0 =
-            _mm256_cmpeq_epi8_mask(_mm256_and_si256(b0, contMask), contBits);
-        const __mmask32 cont1 =
-            _mm256_cmpeq_epi8_mask(_mm256_and_si256(b1, contMask), contBits);
-        const __mmask32 cont2 =
-            _mm256_cmpeq_epi8_mask(_mm256_and_si256(b2, contMask), contBits);
-        const __mmask32 lead2 = _mm256_cmpge_epu8_mask(b0, _mm256_set1_epi8(static_cast<char>(0xC2))) &
-                                _mm256_cmple_epu8_mask(b0, _mm256_set1_epi8(static_cast<char>(0xDF)));
-        const __mmask32 lead3 = _mm256_cmpeq_epi8_mask(
-            _mm256_and_si256(b0, _mm256_set1_epi8(static_cast<char>(0xF0))),
-            _mm256_set1_epi8(static_cast<char>(0xE0)));
-        const __mmask32 above = _mm256_cmpge_epu8_mask(b0, _mm256_set1_epi8(static_cast<char>(0xF0)));
-        const __mmask32 overlongLead =
-            _mm256_cmpge_epu8_mask(b0, _mm256_set1_epi8(static_cast<char>(0xC0))) &
-            _mm256_cmplt_epu8_mask(b0, _mm256_set1_epi8(static_cast<char>(0xC2)));
-        const __mmask32 overlong3 =
-            _mm256_cmpeq_epi8_mask(b0, _mm256_set1_epi8(static_cast<char>(0xE0))) &
-            _mm256_cmplt_epu8_mask(b1, _mm256_set1_epi8(static_cast<char>(0xA0)));
-        const std::uint64_t claimed =
-            (static_cast<std::uint64_t>(lead2 | lead3) << 1) | (static_cast<std::uint64_t>(lead3) << 2);
-        const bool wellFormed = (above | overlongLead | overlong3) == 0 &&
-                                (lead2 & ~cont1) == 0 && (lead3 & ~(cont1 & cont2)) == 0 &&
-                                static_cast<std::uint32_t>(claimed) == cont0;
+        const __m256i b1 = loadBytes(s + i + 1);
+        const __m256i b2 = loadBytes(s + i + 2);
+        const __mmask32 cont0 = continuations(b0);
+        const __mmask32 cont1 = continuations(b1);
+        const __mmask32 cont12 = cont1 & continuations(b2);
+        const __mmask32 lead2 = inRange(b0, 0xC2, 0xDF);
+        const __mmask32 lead3 = inRange(b0, 0xE0, 0xEF);
+        const __mmask32 lead4 = inRange(b0, 0xF0, 0xF4);
+        const __mmask32 cont123 = lead4 != 0 ? cont12 & continuations(loadBytes(s + i + 3)) : 0;
+        const __mmask32 shortest = ~((_mm256_cmpeq_epi8_mask(b0, bytes(0xE0)) &
+                                      _mm256_cmplt_epu8_mask(b1, bytes(0xA0))) |
+                                     (_mm256_cmpeq_epi8_mask(b0, bytes(0xF0)) &
+                                      _mm256_cmplt_epu8_mask(b1, bytes(0x90))) |
+                                     (_mm256_cmpeq_epi8_mask(b0, bytes(0xF4)) &
+                                      _mm256_cmpgt_epu8_mask(b1, bytes(0x8F))));
+        const __mmask32 other = ~(cont0 | lead2 | lead3 | lead4) & _mm256_movepi8_mask(b0);
+        const unsigned end = 32 - (lead4 >> 31);
+        const std::uint32_t within = lowBits32(end);
+        const std::uint64_t l2 = lead2 & within;
+        const std::uint64_t l3 = lead3 & within;
+        const std::uint64_t l4 = lead4 & within;
+        const std::uint64_t claimed = (l2 | l3 | l4) << 1 | (l3 | l4) << 2 | l4 << 3;
+        const bool wellFormed = (other & within) == 0 && (l2 & ~cont1) == 0 &&
+                                (l3 & ~cont12) == 0 && (l4 & ~cont123) == 0 &&
+                                ((l3 | l4) & ~shortest) == 0 &&
+                                (cont0 & within) == (claimed & within);
         if (!wellFormed)
             break;
+        const __m512i six = _mm512_set1_epi16(0x3F);
         const __m512i w0 = _mm512_cvtepu8_epi16(b0);
-        const __m512i w1 = _mm512_and_si512(_mm512_cvtepu8_epi16(b1), _mm512_set1_epi16(0x3F));
-        const __m512i w2 = _mm512_and_si512(_mm512_cvtepu8_epi16(b2), _mm512_set1_epi16(0x3F));
+        const __m512i w1 = _mm512_and_si512(_mm512_cvtepu8_epi16(b1), six);
+        const __m512i w2 = _mm512_and_si512(_mm512_cvtepu8_epi16(b2), six);
         const __m512i two = _mm512_or_si512(
             _mm512_slli_epi16(_mm512_and_si512(w0, _mm512_set1_epi16(0x1F)), 6), w1);
         const __m512i three = _mm512_or_si512(
             _mm512_or_si512(_mm512_slli_epi16(w0, 12), _mm512_slli_epi16(w1, 6)), w2);
         __m512i value = _mm512_mask_mov_epi16(w0, lead2, two);
         value = _mm512_mask_mov_epi16(value, lead3, three);
-        const __mmask32 starts = static_cast<__mmask32>(~cont0);
+        const __mmask32 lowAt = static_cast<__mmask32>(l4 << 1);
+        if (l4 != 0)
+            value = withFourByteForms(value, w0, w1, w2, static_cast<__mmask32>(l4), lowAt);
+        const __mmask32 starts = (static_cast<__mmask32>(~cont0) | lowAt) & within;
         const unsigned count = static_cast<unsigned>(_mm_popcnt_u32(starts));
         _mm512_mask_storeu_epi16(d + o, lowBits32(count), _mm512_maskz_compress_epi16(starts, value));
         o += count;
-        i += 32 + static_cast<KelLength>(_mm_popcnt_u64(claimed >> 32));
+        i += end + static_cast<KelLength>(_mm_popcnt_u64(claimed >> end));
     }
     return {i, o};
 }
 
-// 16 units at a time, each spread to the one to three bytes of its UTF-8
-// form in a 32-bit lane; the bytes in use are then packed together. Blocks
-// with a surrogate are left to the tight loop.
+KEL_WIDE __m512i dwords(int value) {
+    return _mm512_set1_epi32(value);
+}
+
+// Puts the UTF-8 bytes of surrogate pairs into spread lanes: the first two
+// of the four in the high surrogate's lane, the last two in the low one's.
+KEL_WIDE __m512i withSurrogatePairs(__m512i lanes, __m512i u, __mmask16 highs, __mmask16 lows) {
+    // The unit in front of each lane; the first lane's is never a high
+    // surrogate, as pairs are not split.
+    const __m512i before = _mm512_alignr_epi32(u, _mm512_setzero_si512(), 15);
+    const __m512i low6 = _mm512_and_si512(u, dwords(0x3F));
+    // High surrogate: w = unit - 0xD7C0 holds the code point's bits 10
+    // to 20; F0 | w >> 8, then 80 | bits 2 to 7 of w.
+    const __m512i w = _mm512_sub_epi32(u, dwords(0xD7C0));
+    const __m512i asHigh = _mm512_or_si512(
+        _mm512_or_si512(dwords(0x80F0), _mm512_srli_epi32(w, 8)),
+        _mm512_slli_epi32(_mm512_and_si512(_mm512_srli_epi32(w, 2), dwords(0x3F)), 8));
+    // Low surrogate: 80 | the high surrogate's two low bits and the
+    // unit's bits 6 to 9, then 80 | its bits 0 to 5.
+    const __m512i asLow = _mm512_or_si512(
+        _mm512_or_si512(dwords(0x8080),
+                        _mm512_slli_epi32(_mm512_and_si512(before, dwords(3)), 4)),
+        _mm512_or_si512(_mm512_and_si512(_mm512_srli_epi32(u, 6), dwords(0x0F)),
+                        _mm512_slli_epi32(low6, 8)));
+    lanes = _mm512_mask_mov_epi32(lanes, highs, asHigh);
+    return _mm512_mask_mov_epi32(lanes, lows, asLow);
+}
+
+// 16 units at a time, each spread to the bytes of its UTF-8 form in a
+// 32-bit lane: one to three bytes, or for a surrogate pair the first two
+// bytes of the four in the high surrogate's lane and the last two in the low
+// surrogate's; the bytes in use are then packed together. A block with a
+// high surrogate that is not followed by a low one is left to the tight
+// loop; a pair is never split between blocks.
 KEL_WIDE Progress encodeUTF8Wide(const unsigned short* s, KelLength n, unsigned char* d,
                                  KelLength room) {
     KelLength i = 0;
@@ -258,33 +331,44 @@ KEL_WIDE Progress encodeUTF8Wide(const unsigned short* s, KelLength n, unsigned 
             continue;
         }
         const __m512i u = _mm512_cvtepu16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)));
-        const __m512i surrogateBits = _mm512_and_si512(u, _mm512_set1_epi32(0xF800));
-        if (_mm512_cmpeq_epi32_mask(surrogateBits, _mm512_set1_epi32(0xD800)) != 0)
+        const __m512i kind = _mm512_and_si512(u, dwords(0xFC00));
+        const __mmask16 highs = _mm512_cmpeq_epi32_mask(kind, dwords(0xD800));
+        const __mmask16 lows = _mm512_cmpeq_epi32_mask(kind, dwords(0xDC00));
+        const unsigned end = 16 - (highs >> 15);
+        const __mmask16 within = static_cast<__mmask16>(lowBits32(end));
+        const __mmask16 pairedLows = static_cast<__mmask16>(highs << 1) & lows;
+        // A high surrogate in the last lane waits for the next block; any
+        // other needs a low one behind it.
+        if ((static_cast<__mmask16>(highs << 1) & ~lows) != 0)
             break;
-        const __mmask16 two = _mm512_cmpge_epu32_mask(u, _mm512_set1_epi32(0x80));
-        const __mmask16 three = _mm512_cmpge_epu32_mask(u, _mm512_set1_epi32(0x800));
-        const std::uint64_t used = 0x1111111111111111ull |
-                                   _pdep_u64(two, 0x2222222222222222ull) |
-                                   _pdep_u64(three, 0x4444444444444444ull);
+        const __mmask16 halves = (highs | pairedLows) & within;
+        const __mmask16 two = _mm512_cmpge_epu32_mask(u, dwords(0x80));
+        const __mmask16 three = _mm512_cmpge_epu32_mask(u, dwords(0x800)) & ~halves;
+        const std::uint64_t used =
+            (0x1111111111111111ull | _pdep_u64(two, 0x2222222222222222ull) |
+             _pdep_u64(three, 0x4444444444444444ull)) &
+            lowBits64(4 * end);
         const unsigned count = static_cast<unsigned>(_mm_popcnt_u64(used));
         if (room - o < count)
             break;
-        const __m512i low6 = _mm512_and_si512(u, _mm512_set1_epi32(0x3F));
-        const __m512i mid6 = _mm512_and_si512(_mm512_srli_epi32(u, 6), _mm512_set1_epi32(0x3F));
-        const __m512i asTwo = _mm512_or_si512(
-            _mm512_or_si512(_mm512_set1_epi32(0x80C0), _mm512_srli_epi32(u, 6)),
-            _mm512_slli_epi32(low6, 8));
+        const __m512i low6 = _mm512_and_si512(u, dwords(0x3F));
+        const __m512i mid6 = _mm512_and_si512(_mm512_srli_epi32(u, 6), dwords(0x3F));
+        const __m512i asTwo = _mm512_or_si512(_mm512_or_si512(dwords(0x80C0), _mm512_srli_epi32(u, 6)),
+                                              _mm512_slli_epi32(low6, 8));
         const __m512i asThree = _mm512_or_si512(
-            _mm512_or_si512(_mm512_set1_epi32(0x8080E0), _mm512_srli_epi32(u, 12)),
+            _mm512_or_si512(dwords(0x8080E0), _mm512_srli_epi32(u, 12)),
             _mm512_or_si512(_mm512_slli_epi32(mid6, 8), _mm512_slli_epi32(low6, 16)));
         __m512i lanes = _mm512_mask_mov_epi32(u, two, asTwo);
         lanes = _mm512_mask_mov_epi32(lanes, three, asThree);
+        if (halves != 0)
+            lanes = withSurrogatePairs(lanes, u, highs & within, pairedLows & within);
         _mm512_mask_storeu_epi8(d + o, lowBits64(count), _mm512_maskz_compress_epi8(used, lanes));
         o += count;
-        i += 16;
+        i += end;
     }
     return {i, o};
 }
+
 
 // The table in eight registers of 32 units; a byte's top two bits choose
 // the pair of registers, the other six the unit within the pair.
@@ -399,9 +483,16 @@ KelLength chunkAt(KelLength pos, KelLength end) {
 
 } // namespace
 
+// Detection is cheap and gives the same answer on every thread, so threads
+// that race on the first call only store the same value twice.
 Level level() {
-    static const Level detected = detectLevel();
-    return std::min(detected, static_cast<Level>(g_levelLimit.load(std::memory_order_relaxed)));
+    int current = g_level.load(std::memory_order_relaxed);
+    if (current < 0) {
+        current = static_cast<int>(detectLevel());
+        g_level.store(current, std::memory_order_relaxed);
+    }
+    return std::min(static_cast<Level>(current),
+                    static_cast<Level>(g_levelLimit.load(std::memory_order_relaxed)));
 }
 
 Level limitLevel(Level max) {
