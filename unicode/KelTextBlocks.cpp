@@ -214,74 +214,86 @@ KEL_WIDE __m512i withFourByteForms(__m512i value, __m512i w0, __m512i w1, __m512
     return _mm512_mask_mov_epi16(value, lowAt, low);
 }
 
-// 32 positions at a time: each position's value as the start of a one-,
-// two- or three-byte sequence, or as the high surrogate of a four-byte one
-// whose low surrogate goes to the next position; then the values at the
-// positions where a unit starts are packed together. A block is taken only
-// when every sequence that starts in it is well-formed and in shortest form;
-// the one that starts last may end in the three bytes after the block. A
-// four-byte sequence at the last position is left to the next block, since
-// its low surrogate has no position in this one.
+// One block of 32 positions: each position's value as the start of a one-,
+// two- or three-byte sequence, or (kFour) as the high surrogate of a
+// four-byte one whose low surrogate goes to the next position; then the
+// values at the positions where a unit starts are packed together. A block
+// is taken only when every sequence that starts in it is well-formed and in
+// shortest form; the one that starts last may end in the three bytes after
+// the block. A four-byte sequence at the last position is left to the next
+// block, since its low surrogate has no position in this one. Returns false
+// for a block it does not take.
+template <bool kFour>
+KEL_WIDE bool decodeUTF8Block(const unsigned char* s, __m256i b0, unsigned short* d,
+                              Progress& done) {
+    const __m256i b1 = loadBytes(s + 1);
+    const __m256i b2 = loadBytes(s + 2);
+    const __mmask32 cont0 = continuations(b0);
+    const __mmask32 cont1 = continuations(b1);
+    const __mmask32 cont12 = cont1 & continuations(b2);
+    const __mmask32 lead2 = inRange(b0, 0xC2, 0xDF);
+    const __mmask32 lead3 = inRange(b0, 0xE0, 0xEF);
+    const __mmask32 lead4 = kFour ? inRange(b0, 0xF0, 0xF4) : 0;
+    __mmask32 overlong =
+        _mm256_cmpeq_epi8_mask(b0, bytes(0xE0)) & _mm256_cmplt_epu8_mask(b1, bytes(0xA0));
+    if (kFour)
+        overlong |= (_mm256_cmpeq_epi8_mask(b0, bytes(0xF0)) &
+                     _mm256_cmplt_epu8_mask(b1, bytes(0x90))) |
+                    (_mm256_cmpeq_epi8_mask(b0, bytes(0xF4)) &
+                     _mm256_cmpgt_epu8_mask(b1, bytes(0x8F)));
+    const __mmask32 cont123 = kFour ? cont12 & continuations(loadBytes(s + 3)) : 0;
+    const __mmask32 other = ~(cont0 | lead2 | lead3 | lead4) & _mm256_movepi8_mask(b0);
+    const unsigned end = 32 - (lead4 >> 31);
+    const std::uint32_t within = lowBits32(end);
+    const std::uint64_t l2 = lead2 & within;
+    const std::uint64_t l3 = lead3 & within;
+    const std::uint64_t l4 = lead4 & within;
+    const std::uint64_t claimed = (l2 | l3 | l4) << 1 | (l3 | l4) << 2 | l4 << 3;
+    const bool wellFormed = ((other | overlong) & within) == 0 && (l2 & ~cont1) == 0 &&
+                            (l3 & ~cont12) == 0 && (l4 & ~cont123) == 0 &&
+                            (cont0 & within) == (claimed & within);
+    if (!wellFormed)
+        return false;
+    const __m512i six = _mm512_set1_epi16(0x3F);
+    const __m512i w0 = _mm512_cvtepu8_epi16(b0);
+    const __m512i w1 = _mm512_and_si512(_mm512_cvtepu8_epi16(b1), six);
+    const __m512i w2 = _mm512_and_si512(_mm512_cvtepu8_epi16(b2), six);
+    const __m512i two = _mm512_or_si512(
+        _mm512_slli_epi16(_mm512_and_si512(w0, _mm512_set1_epi16(0x1F)), 6), w1);
+    const __m512i three = _mm512_or_si512(
+        _mm512_or_si512(_mm512_slli_epi16(w0, 12), _mm512_slli_epi16(w1, 6)), w2);
+    __m512i value = _mm512_mask_mov_epi16(w0, lead2, two);
+    value = _mm512_mask_mov_epi16(value, lead3, three);
+    const __mmask32 lowAt = static_cast<__mmask32>(l4 << 1);
+    if (kFour)
+        value = withFourByteForms(value, w0, w1, w2, static_cast<__mmask32>(l4), lowAt);
+    const __mmask32 starts = (static_cast<__mmask32>(~cont0) | lowAt) & within;
+    const unsigned count = static_cast<unsigned>(_mm_popcnt_u32(starts));
+    _mm512_mask_storeu_epi16(d, lowBits32(count), _mm512_maskz_compress_epi16(starts, value));
+    done.written += count;
+    done.read += end + static_cast<KelLength>(_mm_popcnt_u64(claimed >> end));
+    return true;
+}
+
 KEL_WIDE Progress decodeUTF8Wide(const unsigned char* s, KelLength n, unsigned short* d,
                                  KelLength room) {
-    KelLength i = 0;
-    KelLength o = 0;
-    while (n - i >= 35 && room - o >= 32) {
-        const __m256i b0 = loadBytes(s + i);
-        if (_mm256_movepi8_mask(b0) == 0) {
-            _mm512_storeu_si512(d + o, _mm512_cvtepu8_epi16(b0));
-            i += 32;
-            o += 32;
+    Progress done{0, 0};
+    while (n - done.read >= 35 && room - done.written >= 32) {
+        const unsigned char* p = s + done.read;
+        const __m256i b0 = loadBytes(p);
+        const __mmask32 high = _mm256_movepi8_mask(b0);
+        if (high == 0) {
+            _mm512_storeu_si512(d + done.written, _mm512_cvtepu8_epi16(b0));
+            done.read += 32;
+            done.written += 32;
             continue;
         }
-        const __m256i b1 = loadBytes(s + i + 1);
-        const __m256i b2 = loadBytes(s + i + 2);
-        const __mmask32 cont0 = continuations(b0);
-        const __mmask32 cont1 = continuations(b1);
-        const __mmask32 cont12 = cont1 & continuations(b2);
-        const __mmask32 lead2 = inRange(b0, 0xC2, 0xDF);
-        const __mmask32 lead3 = inRange(b0, 0xE0, 0xEF);
-        const __mmask32 lead4 = inRange(b0, 0xF0, 0xF4);
-        const __mmask32 cont123 = lead4 != 0 ? cont12 & continuations(loadBytes(s + i + 3)) : 0;
-        const __mmask32 shortest = ~((_mm256_cmpeq_epi8_mask(b0, bytes(0xE0)) &
-                                      _mm256_cmplt_epu8_mask(b1, bytes(0xA0))) |
-                                     (_mm256_cmpeq_epi8_mask(b0, bytes(0xF0)) &
-                                      _mm256_cmplt_epu8_mask(b1, bytes(0x90))) |
-                                     (_mm256_cmpeq_epi8_mask(b0, bytes(0xF4)) &
-                                      _mm256_cmpgt_epu8_mask(b1, bytes(0x8F))));
-        const __mmask32 other = ~(cont0 | lead2 | lead3 | lead4) & _mm256_movepi8_mask(b0);
-        const unsigned end = 32 - (lead4 >> 31);
-        const std::uint32_t within = lowBits32(end);
-        const std::uint64_t l2 = lead2 & within;
-        const std::uint64_t l3 = lead3 & within;
-        const std::uint64_t l4 = lead4 & within;
-        const std::uint64_t claimed = (l2 | l3 | l4) << 1 | (l3 | l4) << 2 | l4 << 3;
-        const bool wellFormed = (other & within) == 0 && (l2 & ~cont1) == 0 &&
-                                (l3 & ~cont12) == 0 && (l4 & ~cont123) == 0 &&
-                                ((l3 | l4) & ~shortest) == 0 &&
-                                (cont0 & within) == (claimed & within);
-        if (!wellFormed)
+        const bool four = _mm256_cmpge_epu8_mask(b0, bytes(0xF0)) != 0;
+        if (!(four ? decodeUTF8Block<true>(p, b0, d + done.written, done)
+                   : decodeUTF8Block<false>(p, b0, d + done.written, done)))
             break;
-        const __m512i six = _mm512_set1_epi16(0x3F);
-        const __m512i w0 = _mm512_cvtepu8_epi16(b0);
-        const __m512i w1 = _mm512_and_si512(_mm512_cvtepu8_epi16(b1), six);
-        const __m512i w2 = _mm512_and_si512(_mm512_cvtepu8_epi16(b2), six);
-        const __m512i two = _mm512_or_si512(
-            _mm512_slli_epi16(_mm512_and_si512(w0, _mm512_set1_epi16(0x1F)), 6), w1);
-        const __m512i three = _mm512_or_si512(
-            _mm512_or_si512(_mm512_slli_epi16(w0, 12), _mm512_slli_epi16(w1, 6)), w2);
-        __m512i value = _mm512_mask_mov_epi16(w0, lead2, two);
-        value = _mm512_mask_mov_epi16(value, lead3, three);
-        const __mmask32 lowAt = static_cast<__mmask32>(l4 << 1);
-        if (l4 != 0)
-            value = withFourByteForms(value, w0, w1, w2, static_cast<__mmask32>(l4), lowAt);
-        const __mmask32 starts = (static_cast<__mmask32>(~cont0) | lowAt) & within;
-        const unsigned count = static_cast<unsigned>(_mm_popcnt_u32(starts));
-        _mm512_mask_storeu_epi16(d + o, lowBits32(count), _mm512_maskz_compress_epi16(starts, value));
-        o += count;
-        i += end + static_cast<KelLength>(_mm_popcnt_u64(claimed >> end));
     }
-    return {i, o};
+    return done;
 }
 
 KEL_WIDE __m512i dwords(int value) {
@@ -334,20 +346,24 @@ KEL_WIDE Progress encodeUTF8Wide(const unsigned short* s, KelLength n, unsigned 
         const __m512i kind = _mm512_and_si512(u, dwords(0xFC00));
         const __mmask16 highs = _mm512_cmpeq_epi32_mask(kind, dwords(0xD800));
         const __mmask16 lows = _mm512_cmpeq_epi32_mask(kind, dwords(0xDC00));
-        const unsigned end = 16 - (highs >> 15);
-        const __mmask16 within = static_cast<__mmask16>(lowBits32(end));
-        const __mmask16 pairedLows = static_cast<__mmask16>(highs << 1) & lows;
-        // A high surrogate in the last lane waits for the next block; any
-        // other needs a low one behind it.
-        if ((static_cast<__mmask16>(highs << 1) & ~lows) != 0)
-            break;
-        const __mmask16 halves = (highs | pairedLows) & within;
         const __mmask16 two = _mm512_cmpge_epu32_mask(u, dwords(0x80));
-        const __mmask16 three = _mm512_cmpge_epu32_mask(u, dwords(0x800)) & ~halves;
-        const std::uint64_t used =
+        __mmask16 three = _mm512_cmpge_epu32_mask(u, dwords(0x800));
+        unsigned end = 16;
+        __mmask16 halves = 0, within = 0xFFFF, pairedLows = 0;
+        if ((highs | lows) != 0) {
+            end = 16 - (highs >> 15);
+            within = static_cast<__mmask16>(lowBits32(end));
+            pairedLows = static_cast<__mmask16>(highs << 1) & lows;
+            if ((static_cast<__mmask16>(highs << 1) & ~lows) != 0)
+                break;
+            halves = (highs | pairedLows) & within;
+            three &= ~halves;
+        }
+        std::uint64_t used =
             (0x1111111111111111ull | _pdep_u64(two, 0x2222222222222222ull) |
-             _pdep_u64(three, 0x4444444444444444ull)) &
-            lowBits64(4 * end);
+             _pdep_u64(three, 0x4444444444444444ull));
+        if (end != 16)
+            used &= lowBits64(4 * end);
         const unsigned count = static_cast<unsigned>(_mm_popcnt_u64(used));
         if (room - o < count)
             break;
