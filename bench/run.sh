@@ -17,7 +17,8 @@ lib=$(readlink -f "$build"/libkelulib64.so)
 stripped=$(mktemp)
 trap 'rm -f "$stripped"' EXIT
 strip -o "$stripped" "$lib"
-echo "library file: $(stat -c %s "$lib") bytes as built ($(grep -m1 CMAKE_BUILD_TYPE: "$build/CMakeCache.txt" | cut -d= -f2)), $(stat -c %s "$stripped") bytes stripped"
+type=$(grep -m1 '^CMAKE_BUILD_TYPE:' "$build/CMakeCache.txt" | cut -d= -f2)
+echo "library file: $(stat -c %s "$lib") bytes as built (${type:-RelWithDebInfo, the default}), $(stat -c %s "$stripped") bytes stripped"
 "$build"/bench/kelmem
 echo "cpu: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(nproc) cores"
 "$build"/bench/kelbench "$build/corpus" "$@"
