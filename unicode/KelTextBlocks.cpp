@@ -172,6 +172,7 @@ Progress narrowASCII(const unsigned short* s, KelLength n, unsigned char* d, Kel
 
 #define KEL_WIDE __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,bmi,bmi2,popcnt")))
 
+
 KEL_WIDE std::uint32_t lowBits32(unsigned count) {
     return count >= 32 ? ~0u : (1u << count) - 1;
 }
@@ -186,6 +187,15 @@ KEL_WIDE __m256i bytes(int value) {
 
 KEL_WIDE __m256i loadBytes(const unsigned char* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// The bytes of p[skip, skip + 32) that lie before p[avail], zeros for the
+// others, which are not read.
+KEL_WIDE __m256i loadBytes(const unsigned char* p, KelLength avail, KelLength skip) {
+    if (avail >= skip + 32)
+        return loadBytes(p + skip);
+    const unsigned inside = avail > skip ? static_cast<unsigned>(avail - skip) : 0;
+    return _mm256_maskz_loadu_epi8(lowBits32(inside), p + skip);
 }
 
 KEL_WIDE __mmask32 continuations(__m256i b) {
@@ -224,10 +234,10 @@ KEL_WIDE __m512i withFourByteForms(__m512i value, __m512i w0, __m512i w1, __m512
 // block, since its low surrogate has no position in this one. Returns false
 // for a block it does not take.
 template <bool kFour>
-KEL_WIDE bool decodeUTF8Block(const unsigned char* s, __m256i b0, unsigned short* d,
-                              Progress& done) {
-    const __m256i b1 = loadBytes(s + 1);
-    const __m256i b2 = loadBytes(s + 2);
+KEL_WIDE bool decodeUTF8Block(const unsigned char* s, KelLength avail, __m256i b0,
+                              unsigned short* d, Progress& done) {
+    const __m256i b1 = loadBytes(s, avail, 1);
+    const __m256i b2 = loadBytes(s, avail, 2);
     const __mmask32 cont0 = continuations(b0);
     const __mmask32 cont1 = continuations(b1);
     const __mmask32 cont12 = cont1 & continuations(b2);
@@ -241,9 +251,9 @@ KEL_WIDE bool decodeUTF8Block(const unsigned char* s, __m256i b0, unsigned short
                      _mm256_cmplt_epu8_mask(b1, bytes(0x90))) |
                     (_mm256_cmpeq_epi8_mask(b0, bytes(0xF4)) &
                      _mm256_cmpgt_epu8_mask(b1, bytes(0x8F)));
-    const __mmask32 cont123 = kFour ? cont12 & continuations(loadBytes(s + 3)) : 0;
+    const __mmask32 cont123 = kFour ? cont12 & continuations(loadBytes(s, avail, 3)) : 0;
     const __mmask32 other = ~(cont0 | lead2 | lead3 | lead4) & _mm256_movepi8_mask(b0);
-    const unsigned end = 32 - (lead4 >> 31);
+    const unsigned end = std::min(32 - (lead4 >> 31), static_cast<unsigned>(std::min<KelLength>(avail, 32)));
     const std::uint32_t within = lowBits32(end);
     const std::uint64_t l2 = lead2 & within;
     const std::uint64_t l3 = lead3 & within;
@@ -275,22 +285,43 @@ KEL_WIDE bool decodeUTF8Block(const unsigned char* s, __m256i b0, unsigned short
     return true;
 }
 
+// The last block of a text may be short: its loads leave out the bytes past
+// the text, and no sequence may reach past it.
 KEL_WIDE Progress decodeUTF8Wide(const unsigned char* s, KelLength n, unsigned short* d,
                                  KelLength room) {
     Progress done{0, 0};
-    while (n - done.read >= 35 && room - done.written >= 32) {
+    while (done.read < n) {
+        const KelLength avail = n - done.read;
+        const unsigned span = static_cast<unsigned>(std::min<KelLength>(avail, 32));
+        if (room - done.written < span)
+            break;
         const unsigned char* p = s + done.read;
-        const __m256i b0 = loadBytes(p);
-        const __mmask32 high = _mm256_movepi8_mask(b0);
-        if (high == 0) {
-            _mm512_storeu_si512(d + done.written, _mm512_cvtepu8_epi16(b0));
-            done.read += 32;
-            done.written += 32;
+        if (avail >= 64 && room - done.written >= 64) {
+            const __m512i ascii = _mm512_loadu_si512(p);
+            if (_mm512_movepi8_mask(ascii) == 0) {
+                _mm512_storeu_si512(d + done.written,
+                                    _mm512_cvtepu8_epi16(_mm512_castsi512_si256(ascii)));
+                _mm512_storeu_si512(d + done.written + 32,
+                                    _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(ascii, 1)));
+                done.read += 64;
+                done.written += 64;
+                continue;
+            }
+        }
+        const __m256i b0 = loadBytes(p, avail, 0);
+        if (_mm256_movepi8_mask(b0) == 0) {
+            if (span == 32)
+                _mm512_storeu_si512(d + done.written, _mm512_cvtepu8_epi16(b0));
+            else
+                _mm512_mask_storeu_epi16(d + done.written, lowBits32(span),
+                                         _mm512_cvtepu8_epi16(b0));
+            done.read += span;
+            done.written += span;
             continue;
         }
         const bool four = _mm256_cmpge_epu8_mask(b0, bytes(0xF0)) != 0;
-        if (!(four ? decodeUTF8Block<true>(p, b0, d + done.written, done)
-                   : decodeUTF8Block<false>(p, b0, d + done.written, done)))
+        if (!(four ? decodeUTF8Block<true>(p, avail, b0, d + done.written, done)
+                   : decodeUTF8Block<false>(p, avail, b0, d + done.written, done)))
             break;
     }
     return done;
@@ -334,24 +365,31 @@ KEL_WIDE Progress encodeUTF8Wide(const unsigned short* s, KelLength n, unsigned 
                                  KelLength room) {
     KelLength i = 0;
     KelLength o = 0;
-    while (n - i >= 32 && room - o >= 32) {
-        const __m512i units = _mm512_loadu_si512(s + i);
-        if (_mm512_cmpgt_epu16_mask(units, _mm512_set1_epi16(0x7F)) == 0) {
-            _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + o), _mm512_cvtepi16_epi8(units));
-            i += 32;
-            o += 32;
-            continue;
+    while (i < n) {
+        const KelLength avail = n - i;
+        if (avail >= 32 && room - o >= 32) {
+            const __m512i units = _mm512_loadu_si512(s + i);
+            if (_mm512_cmpgt_epu16_mask(units, _mm512_set1_epi16(0x7F)) == 0) {
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + o), _mm512_cvtepi16_epi8(units));
+                i += 32;
+                o += 32;
+                continue;
+            }
         }
-        const __m512i u = _mm512_cvtepu16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)));
+        // The last block of a text may be short: the units past it are left
+        // out of the load and read as 0.
+        const unsigned span = static_cast<unsigned>(std::min<KelLength>(avail, 16));
+        const __m512i u = _mm512_cvtepu16_epi32(
+            _mm256_maskz_loadu_epi16(static_cast<__mmask16>(lowBits32(span)), s + i));
         const __m512i kind = _mm512_and_si512(u, dwords(0xFC00));
         const __mmask16 highs = _mm512_cmpeq_epi32_mask(kind, dwords(0xD800));
         const __mmask16 lows = _mm512_cmpeq_epi32_mask(kind, dwords(0xDC00));
         const __mmask16 two = _mm512_cmpge_epu32_mask(u, dwords(0x80));
         __mmask16 three = _mm512_cmpge_epu32_mask(u, dwords(0x800));
-        unsigned end = 16;
-        __mmask16 halves = 0, within = 0xFFFF, pairedLows = 0;
+        unsigned end = span;
+        __mmask16 halves = 0, within = static_cast<__mmask16>(lowBits32(span)), pairedLows = 0;
         if ((highs | lows) != 0) {
-            end = 16 - (highs >> 15);
+            end = std::min(span, 16 - static_cast<unsigned>(highs >> 15));
             within = static_cast<__mmask16>(lowBits32(end));
             pairedLows = static_cast<__mmask16>(highs << 1) & lows;
             if ((static_cast<__mmask16>(highs << 1) & ~lows) != 0)
