@@ -141,8 +141,8 @@ TEST(TextBlocks, UTF8DecodingStopsWhereTheGeneralLoopStops) {
 TEST(TextBlocks, UTF8CountsMatchTheGeneralLoop) {
     std::mt19937 rng(13);
     KelCharSetConverter* conv = KelCharSetConverter::getConverter(KELCS_UTF8);
-    const std::string base = wellFormedUTF8(rng, 200);
-    for (std::size_t at = 0; at < base.size(); at += 3) {
+    const std::string base = wellFormedUTF8(rng, 600);
+    for (std::size_t at = 0; at < base.size(); at += 7) {
         const std::string text =
             base.substr(0, at) + kMalformedUTF8[at % std::size(kMalformedUTF8)] + base.substr(at);
         for (KelLength len : {KEL_NPOS, static_cast<KelLength>(text.size() / 2)}) {
@@ -189,6 +189,22 @@ TEST(TextBlocks, UTF8EncodingWithAnUnpairedSurrogateAtEveryOffset) {
                 expectSameAtEveryLevel([&] { return encodeUTF8(text, 3 * text.size(), op); },
                                        "unit " + std::to_string(lone) + " at " + std::to_string(at));
             }
+        }
+    }
+}
+
+TEST(TextBlocks, UTF8ByteCountsMatchTheGeneralLoop) {
+    std::mt19937 rng(29);
+    KelCharSetConverter* conv = KelCharSetConverter::getConverter(KELCS_UTF8);
+    const std::vector<unsigned short> base = wellFormedUTF16(rng, 400);
+    for (std::size_t at = 0; at < base.size(); at += 3) {
+        std::vector<unsigned short> text = base;
+        text.insert(text.begin() + static_cast<long>(at), at % 2 == 0 ? 0xD800 : 0xDC00);
+        text.push_back(0);
+        for (KelLength len : {KEL_NPOS, static_cast<KelLength>(at), static_cast<KelLength>(at + 1)}) {
+            expectSameAtEveryLevel(
+                [&] { return Outcome{{}, conv->getNumBytes(text.data(), len), false}; },
+                "at " + std::to_string(at) + " length " + std::to_string(len));
         }
     }
 }

@@ -10,6 +10,9 @@
 
 namespace {
 
+// Units or bytes counted a block at a time through a scratch buffer.
+constexpr KelLength kCountingRoom = 256;
+
 // Sequence length started by a byte, by its high four bits; 0: cannot start one.
 const std::uint32_t oUTF8Bits[16] = {1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 2, 2, 3, 4};
 
@@ -65,7 +68,17 @@ KelLength KelCharSetConverterUTF8::getNumUnits(const void* src, KelLength srcLen
     const unsigned char* s = static_cast<const unsigned char*>(src);
     const KelLength len = srcLen == KEL_NPOS ? std::strlen(static_cast<const char*>(src)) : srcLen;
     KelLength count = 0;
+    kel::blocks::ByteRun run(s, len);
     for (KelLength pos = 0; pos < len && s[pos] != 0;) {
+        // Common text is counted by decoding it a block at a time.
+        unsigned short scratch[kCountingRoom];
+        const kel::blocks::Progress fast =
+            kel::blocks::decodeUTF8(s + pos, run.from(pos), scratch, kCountingRoom);
+        if (fast.read != 0) {
+            pos += fast.read;
+            count += fast.written;
+            continue;
+        }
         const Sequence seq = decodeSequence(s + pos, len - pos);
         count += unitsOf(seq);
         pos += seq.length;
@@ -119,37 +132,31 @@ KelLength KelCharSetConverterUTF8::toUTF16(unsigned short* dst, const void* src,
 KelLength KelCharSetConverterUTF8::getNumBytes(const unsigned short* src, KelLength srcLen) {
     if (src == nullptr || srcLen == 0)
         return 0;
-    KelLength left = srcLen;
-    KelLength i = 0;
-    auto fetch = [&](unsigned short& u) {
-        if (srcLen != KEL_NPOS) {
-            if (left == 0)
-                return false;
-            --left;
-        }
-        u = src[i++];
-        return u != 0;
-    };
     KelLength count = 0;
-    unsigned short u = 0;
-    bool carried = false;
-    while (carried || fetch(u)) {
-        carried = false;
+    kel::blocks::UnitRun run(src, srcLen);
+    for (KelLength pos = 0; pos < srcLen && src[pos] != 0;) {
+        unsigned char scratch[3 * kCountingRoom];
+        const kel::blocks::Progress fast =
+            kel::blocks::encodeUTF8(src + pos, run.from(pos), scratch, sizeof scratch);
+        if (fast.read != 0) {
+            pos += fast.read;
+            count += fast.written;
+            continue;
+        }
+        const unsigned short u = src[pos++];
         if (!KelUChar::isSurrogateHigh(u)) {
             count += kel::utf8::encodedLength(u);
             continue;
         }
-        unsigned short w = 0;
-        if (!fetch(w)) {
+        if (pos == srcLen || src[pos] == 0) {
             ++count; // the "?" written for the unpaired high surrogate
             break;
         }
-        if (KelUChar::isSurrogateLow(w)) {
+        if (KelUChar::isSurrogateLow(src[pos])) {
             count += 4;
+            ++pos;
         } else {
-            ++count;
-            u = w;
-            carried = true;
+            ++count; // the unit after it counts in its own right
         }
     }
     return count;
