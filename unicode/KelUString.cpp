@@ -35,6 +35,8 @@ bool isNullChar(const char* p, KelLength nullSize) {
 // Bytes of local text in front of its NUL character, at most len. A partial
 // unit at the end of the range is kept: the converter decides what it means.
 KelLength localTextLength(const char* src, KelLength len, KelLength nullSize) {
+    if (nullSize == 1)
+        return ::strnlen(src, len);
     KelLength n = 0;
     while (len - n >= nullSize && !isNullChar(src + n, nullSize))
         n += nullSize;
