@@ -84,11 +84,15 @@ KelLength KelCharSetConverterSBCS::toUTF16(unsigned short* dst, const void* src,
     const KelLength limit = std::min(dstLen, sourceBudget(srcLimit));
     KelLength n = 0;
     kel::blocks::ByteRun run(s, limit);
+    // After a byte that ends a block the blocks resume a block further on.
+    KelLength blocksFrom = 0;
     for (; n < limit && s[n] != 0; ++n) {
-        n += kel::blocks::decodeSingleBytes(toUnicode, s + n, run.from(n),
-                                            dst + n);
-        if (n == limit || s[n] == 0)
-            break;
+        if (n >= blocksFrom) {
+            n += kel::blocks::decodeSingleBytes(toUnicode, s + n, run.from(n), dst + n);
+            blocksFrom = n + kel::blocks::kSingleByteBlock;
+            if (n == limit || s[n] == 0)
+                break;
+        }
         unsigned short unit = toUnicode[s[n]];
         if (unit == 0) {
             kel::raiseFlag(pIllegal);

@@ -425,18 +425,17 @@ KEL_WIDE Progress encodeUTF8Wide(const unsigned short* s, KelLength n, unsigned 
 
 
 // The table in eight registers of 32 units; a byte's top two bits choose
-// the pair of registers, the other six the unit within the pair.
+// the pair of registers, the other six the unit within the pair. A short
+// last block leaves the bytes past the text out of its load.
 KEL_WIDE KelLength decodeSingleBytesWide(const unsigned short* table, const unsigned char* s,
                                          KelLength n, unsigned short* d) {
-    if (n < 32)
-        return 0;
     __m512i t[8];
     for (int k = 0; k < 8; ++k)
         t[k] = _mm512_loadu_si512(table + 32 * k);
     KelLength i = 0;
-    while (n - i >= 32) {
-        const __m512i idx =
-            _mm512_cvtepu8_epi16(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)));
+    while (i < n) {
+        const __mmask32 span = lowBits32(static_cast<unsigned>(std::min<KelLength>(n - i, 32)));
+        const __m512i idx = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(span, s + i));
         const __mmask32 bit6 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(0x40));
         const __mmask32 bit7 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(0x80));
         const __m512i low = _mm512_mask_blend_epi16(bit6, _mm512_permutex2var_epi16(t[0], idx, t[1]),
@@ -444,10 +443,10 @@ KEL_WIDE KelLength decodeSingleBytesWide(const unsigned short* table, const unsi
         const __m512i high = _mm512_mask_blend_epi16(bit6, _mm512_permutex2var_epi16(t[4], idx, t[5]),
                                                      _mm512_permutex2var_epi16(t[6], idx, t[7]));
         const __m512i units = _mm512_mask_blend_epi16(bit7, low, high);
-        if (_mm512_test_epi16_mask(units, units) != 0xFFFFFFFFu)
+        if ((_mm512_test_epi16_mask(units, units) & span) != span)
             break;
-        _mm512_storeu_si512(d + i, units);
-        i += 32;
+        _mm512_mask_storeu_epi16(d + i, span, units);
+        i += static_cast<KelLength>(_mm_popcnt_u32(span));
     }
     return i;
 }

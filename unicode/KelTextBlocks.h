@@ -49,6 +49,9 @@ Progress encodeUTF8(const unsigned short* s, KelLength n, unsigned char* d, KelL
 KelLength decodeSingleBytes(const unsigned short* table, const unsigned char* s, KelLength n,
                             unsigned short* d);
 
+// The bytes of a block of decodeSingleBytes.
+constexpr KelLength kSingleByteBlock = 32;
+
 // The non-zero prefix of text that ends at its first 0 byte or at `end`,
 // whichever comes first, found a chunk at a time so that a short conversion
 // of a long text does not scan all of it. Nothing at or past `end` is read.
