@@ -5,8 +5,8 @@
 # Usage: fuzz/run.sh <build-dir> <seconds-per-target>
 #   CI:       fuzz/run.sh build/fuzz 20
 #   long run: fuzz/run.sh build-fuzz 3600
-# The path target runs once per locale in KELFUZZ_LOCALES, each for the full
-# time, since the default character set comes from LANG.
+# The default character set comes from LANG, so the path target shares its
+# time among the locales in KELFUZZ_LOCALES.
 #
 # Exits non-zero on the first finding; the input that caused it is kept in
 # <build-dir>/findings/ and can be replayed with <build-dir>/<target> <file>.
@@ -28,7 +28,7 @@ mkdir -p "$build/findings"
 # One run: a scratch copy of the seeds grows during the run, so the
 # committed corpus stays as it is.
 run_target() {
-    local target=$1 label=$2
+    local target=$1 label=$2 seconds=$3
     local work="$build/corpus/$label"
     rm -rf "$work"
     mkdir -p "$work"
@@ -45,9 +45,11 @@ run_target() {
 }
 
 for target in $targets; do
-    run_target "$target" "$target"
+    run_target "$target" "$target" "$seconds"
 done
-for locale in $locales; do
-    LANG=$locale run_target fuzz_path_escapes "fuzz_path_escapes-$locale"
+read -r -a locale_list <<<"$locales"
+per_locale=$(( (seconds + ${#locale_list[@]} - 1) / ${#locale_list[@]} ))
+for locale in "${locale_list[@]}"; do
+    LANG=$locale run_target fuzz_path_escapes "fuzz_path_escapes-$locale" "$per_locale"
 done
 echo "fuzz: no findings"
