@@ -257,4 +257,45 @@ TEST(TextBlocks, SingleByteDecodingStopsWhereTheGeneralLoopStops) {
     }
 }
 
+Outcome encodeSingleBytes(KelCharSet cs, std::vector<unsigned short> text, KelLength room,
+                          ILLCHAR_OPTYPE op) {
+    text.push_back(0);
+    std::vector<unsigned char> dst(room + 8, 0xA5);
+    bool illegal = false;
+    const KelLength n =
+        KelCharSetConverter::getConverter(cs)->fromUTF16(dst.data(), text.data(), room, op, &illegal);
+    return outcome(dst, n, illegal);
+}
+
+// Latin-1 letters with code page 1252's few units above U+00FF, and units
+// it lacks (U+0081 is mapped, U+0100 and U+4E00 are not).
+TEST(TextBlocks, SingleByteEncodingWithAnUnmappedUnitAtEveryOffset) {
+    std::mt19937 rng(31);
+    std::uniform_int_distribution<int> unit(0x20, 0xFF);
+    std::vector<unsigned short> base(150);
+    for (unsigned short& u : base)
+        u = static_cast<unsigned short>(unit(rng) | 0x20); // no C1 controls, which 1252 lacks
+    base[40] = 0x20AC;
+    for (std::size_t at = 0; at < base.size(); ++at) {
+        std::vector<unsigned short> text = base;
+        text[at] = at % 2 == 0 ? 0x0100 : 0x4E00;
+        for (ILLCHAR_OPTYPE op : {ILLCHAR_STOP, ILLCHAR_REPLACE, ILLCHAR_ESCAPE}) {
+            expectSameAtEveryLevel(
+                [&] { return encodeSingleBytes(KELCS_WCP1252, text, 6 * text.size(), op); },
+                "at " + std::to_string(at));
+        }
+    }
+}
+
+TEST(TextBlocks, SingleByteEncodingStopsWhereTheGeneralLoopStops) {
+    std::vector<unsigned short> text;
+    for (int i = 0; i < 300; ++i)
+        text.push_back(static_cast<unsigned short>(0x20 + i % 0xDF));
+    for (KelLength room = 0; room < 200; room += 7) {
+        expectSameAtEveryLevel(
+            [&] { return encodeSingleBytes(KELCS_ISO_8859_8, text, room, ILLCHAR_ESCAPE); },
+            "room " + std::to_string(room));
+    }
+}
+
 } // namespace

@@ -123,7 +123,20 @@ KelLength KelCharSetConverterSBCS::fromUTF16(void* dst, const unsigned short* sr
         return convertNothing(d, pIllegal);
     kel::clearFlag(pIllegal);
     KelLength out = 0;
+    kel::blocks::UnitRun run(src);
+    KelLength blocksFrom = 0;
     for (const unsigned short* s = src; out < dstLen && *s != 0; ++s) {
+        // Units below U+0100 go a block at a time through the table's first page.
+        const KelLength pos = static_cast<KelLength>(s - src);
+        if (pos >= blocksFrom) {
+            const KelLength fast = kel::blocks::encodeSingleBytes(
+                fromUnicode->page(0), s, std::min(run.from(pos), dstLen - out), d + out);
+            s += fast;
+            out += fast;
+            blocksFrom = pos + fast + kel::blocks::kSingleByteBlock;
+            if (out == dstLen || *s == 0)
+                break;
+        }
         const unsigned char byte = fromUnicode->trans(*s);
         if (byte != 0) {
             d[out++] = byte;

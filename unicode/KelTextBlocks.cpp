@@ -33,7 +33,8 @@ Level detectLevel() {
 #if KEL_X86_64_BLOCKS
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
-        __builtin_cpu_supports("avx512vbmi2") && __builtin_cpu_supports("bmi2"))
+        __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
+        __builtin_cpu_supports("bmi2"))
         return Level::Wide;
     return Level::Blocks;
 #else
@@ -170,7 +171,8 @@ Progress narrowASCII(const unsigned short* s, KelLength n, unsigned char* d, Kel
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
-#define KEL_WIDE __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi2,bmi,bmi2,popcnt")))
+#define KEL_WIDE                                                                                   \
+    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
 
 
 KEL_WIDE std::uint32_t lowBits32(unsigned count) {
@@ -434,8 +436,10 @@ KEL_WIDE KelLength decodeSingleBytesWide(const unsigned short* table, const unsi
         t[k] = _mm512_loadu_si512(table + 32 * k);
     KelLength i = 0;
     while (i < n) {
+        const bool whole = n - i >= 32;
         const __mmask32 span = lowBits32(static_cast<unsigned>(std::min<KelLength>(n - i, 32)));
-        const __m512i idx = _mm512_cvtepu8_epi16(_mm256_maskz_loadu_epi8(span, s + i));
+        const __m512i idx = _mm512_cvtepu8_epi16(whole ? loadBytes(s + i)
+                                                       : _mm256_maskz_loadu_epi8(span, s + i));
         const __mmask32 bit6 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(0x40));
         const __mmask32 bit7 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(0x80));
         const __m512i low = _mm512_mask_blend_epi16(bit6, _mm512_permutex2var_epi16(t[0], idx, t[1]),
@@ -445,7 +449,39 @@ KEL_WIDE KelLength decodeSingleBytesWide(const unsigned short* table, const unsi
         const __m512i units = _mm512_mask_blend_epi16(bit7, low, high);
         if ((_mm512_test_epi16_mask(units, units) & span) != span)
             break;
-        _mm512_mask_storeu_epi16(d + i, span, units);
+        if (whole)
+            _mm512_storeu_si512(d + i, units);
+        else
+            _mm512_mask_storeu_epi16(d + i, span, units);
+        i += static_cast<KelLength>(_mm_popcnt_u32(span));
+    }
+    return i;
+}
+
+// The page in eight registers of 32 codes, chosen as for the units of
+// decodeSingleBytesWide.
+KEL_WIDE KelLength encodeSingleBytesWide(const unsigned char* page, const unsigned short* s,
+                                         KelLength n, unsigned char* d) {
+    __m256i t[8];
+    for (int k = 0; k < 8; ++k)
+        t[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(page + 32 * k));
+    KelLength i = 0;
+    while (i < n) {
+        const __mmask32 span = lowBits32(static_cast<unsigned>(std::min<KelLength>(n - i, 32)));
+        const __m512i units = _mm512_maskz_loadu_epi16(span, s + i);
+        if (_mm512_cmpge_epu16_mask(units, _mm512_set1_epi16(0x100)) != 0)
+            break;
+        const __m256i idx = _mm512_cvtepi16_epi8(units);
+        const __mmask32 bit6 = _mm256_test_epi8_mask(idx, bytes(0x40));
+        const __mmask32 bit7 = _mm256_test_epi8_mask(idx, bytes(0x80));
+        const __m256i low = _mm256_mask_blend_epi8(bit6, _mm256_permutex2var_epi8(t[0], idx, t[1]),
+                                                   _mm256_permutex2var_epi8(t[2], idx, t[3]));
+        const __m256i high = _mm256_mask_blend_epi8(bit6, _mm256_permutex2var_epi8(t[4], idx, t[5]),
+                                                    _mm256_permutex2var_epi8(t[6], idx, t[7]));
+        const __m256i codes = _mm256_mask_blend_epi8(bit7, low, high);
+        if ((_mm256_test_epi8_mask(codes, codes) & span) != span)
+            break;
+        _mm256_mask_storeu_epi8(d + i, span, codes);
         i += static_cast<KelLength>(_mm_popcnt_u32(span));
     }
     return i;
@@ -495,6 +531,11 @@ Progress encodeUTF8Wide(const unsigned short*, KelLength, unsigned char*, KelLen
 
 KelLength decodeSingleBytesWide(const unsigned short*, const unsigned char*, KelLength,
                                 unsigned short*) {
+    return 0;
+}
+
+KelLength encodeSingleBytesWide(const unsigned char*, const unsigned short*, KelLength,
+                                unsigned char*) {
     return 0;
 }
 
@@ -577,6 +618,11 @@ Progress encodeUTF8(const unsigned short* s, KelLength n, unsigned char* d, KelL
 KelLength decodeSingleBytes(const unsigned short* table, const unsigned char* s, KelLength n,
                             unsigned short* d) {
     return level() == Level::Wide ? decodeSingleBytesWide(table, s, n, d) : 0;
+}
+
+KelLength encodeSingleBytes(const unsigned char* firstPage, const unsigned short* s, KelLength n,
+                            unsigned char* d) {
+    return level() == Level::Wide ? encodeSingleBytesWide(firstPage, s, n, d) : 0;
 }
 
 KelLength ByteRun::from(KelLength pos) {

@@ -49,7 +49,14 @@ Progress encodeUTF8(const unsigned short* s, KelLength n, unsigned char* d, KelL
 KelLength decodeSingleBytes(const unsigned short* table, const unsigned char* s, KelLength n,
                             unsigned short* d);
 
-// The bytes of a block of decodeSingleBytes.
+// Units below U+0100 to single-byte codes through the 256 codes of the
+// table's first page, 0 meaning no mapping; stops in front of a block
+// holding any other unit. `n` bounds source and destination alike.
+// Returns the units converted.
+KelLength encodeSingleBytes(const unsigned char* firstPage, const unsigned short* s, KelLength n,
+                            unsigned char* d);
+
+// The units of a block of decodeSingleBytes and encodeSingleBytes.
 constexpr KelLength kSingleByteBlock = 32;
 
 // The non-zero prefix of text that ends at its first 0 byte or at `end`,

@@ -65,6 +65,9 @@ public:
         KelLookupPages::store(m_pPages[key >> 8], m_gNullTable, key & 0xFFu, value);
     }
     T trans(unsigned short key) const { return m_pPages[key >> 8][key & 0xFF]; }
+    // The values of the 256 keys whose high byte is `high`, for lookups a
+    // block at a time.
+    const T* page(unsigned char high) const { return m_pPages[high]; }
 
 private:
     static T m_gNullTable[KelLookupPages::PAGE_SIZE];
