@@ -124,14 +124,15 @@ void printRow(const Workload& w, const Recorder& recorder, Tally& tally) {
 
 void printThreadScaling(const std::vector<Workload>& workloads, const Recorder& recorder,
                         Tally& tally) {
-    std::printf("\nTwo threads converting at once through the same converters (kelulib):\n");
+    std::printf("\nTwo threads converting at once through the same converters (kelulib; both "
+                "threads together, per-name rows: wall time per name converted):\n");
     std::printf("%-28s %12s %12s %8s  %-16s\n", "workload", "1 thread", "2 threads", "scaling",
                 "target");
     for (const Workload& w : workloads) {
         if (!w.threaded)
             continue;
-        const double one = recorder.best(threadedName(w), 1);
-        const double two = recorder.best(threadedName(w), 2);
+        const double one = recorder.bestTotal(threadedName(w), 1, w.inputBytes);
+        const double two = recorder.bestTotal(threadedName(w), 2, w.inputBytes);
         std::printf("%-28s %12s %12s", w.name.c_str(), cell(w, one).c_str(),
                     cell(w, two).c_str());
         if (one <= 0 || two <= 0) {
@@ -181,15 +182,28 @@ void Recorder::ReportRuns(const std::vector<Run>& runs) {
         const auto counter = run.counters.find("bytes_per_second");
         if (counter == run.counters.end())
             continue;
-        double& best = m_best[{run.run_name.function_name, static_cast<int>(run.threads)}];
-        best = std::max(best, counter->second.value);
+        const std::string& name = run.run_name.function_name;
+        if (run.threads == 1)
+            m_best[name] = std::max(m_best[name], counter->second.value);
+        const double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        const auto key = std::make_pair(name, static_cast<int>(run.threads));
+        const auto known = m_bestSeconds.find(key);
+        if (known == m_bestSeconds.end() || seconds < known->second)
+            m_bestSeconds[key] = seconds;
     }
     ConsoleReporter::ReportRuns(runs);
 }
 
-double Recorder::best(const std::string& name, int threads) const {
-    const auto it = m_best.find({name, threads});
+double Recorder::best(const std::string& name) const {
+    const auto it = m_best.find(name);
     return it != m_best.end() ? it->second : 0;
+}
+
+double Recorder::bestTotal(const std::string& name, int threads, std::size_t inputBytes) const {
+    const auto it = m_bestSeconds.find({name, threads});
+    return it != m_bestSeconds.end() && it->second > 0
+               ? threads * static_cast<double>(inputBytes) / it->second
+               : 0;
 }
 
 Tally printTable(const std::vector<Workload>& workloads, const Recorder& recorder) {

@@ -33,10 +33,14 @@ public:
     void ReportRuns(const std::vector<Run>& runs) override;
 
     // Bytes per second; 0 when the benchmark did not run.
-    double best(const std::string& name, int threads = 1) const;
+    double best(const std::string& name) const;
+    // Input bytes per second of all threads together, from the wall time
+    // of one iteration of each thread; 0 when the benchmark did not run.
+    double bestTotal(const std::string& name, int threads, std::size_t inputBytes) const;
 
 private:
-    std::map<std::pair<std::string, int>, double> m_best;
+    std::map<std::string, double> m_best;
+    std::map<std::pair<std::string, int>, double> m_bestSeconds;
 };
 
 struct Tally {
