@@ -5,7 +5,9 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace keltest {
 
@@ -25,19 +27,21 @@ public:
     // glibc rejects any of the input.
     std::string convert(const std::string& in) {
         iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
-        char buffer[64];
+        // No conversion of these tests makes more than 8 bytes of one.
+        m_buffer.resize(std::max<size_t>(64, 8 * in.size()));
         char* inPtr = const_cast<char*>(in.data());
         size_t inLeft = in.size();
-        char* outPtr = buffer;
-        size_t outLeft = sizeof buffer;
+        char* outPtr = m_buffer.data();
+        size_t outLeft = m_buffer.size();
         const bool ok =
             iconv(m_cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<size_t>(-1) &&
             iconv(m_cd, nullptr, nullptr, &outPtr, &outLeft) != static_cast<size_t>(-1);
-        return ok ? std::string(buffer, outPtr) : std::string();
+        return ok ? std::string(m_buffer.data(), outPtr) : std::string();
     }
 
 private:
     iconv_t m_cd;
+    std::vector<char> m_buffer;
 };
 
 } // namespace keltest
