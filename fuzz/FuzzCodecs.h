@@ -57,8 +57,8 @@ inline Decoded decode(KelCharSetConverter& conv, const std::vector<char>& text, 
 }
 
 inline Decoded decode(KelCharSetConverter& conv, const std::vector<unsigned char>& bytes) {
-    const std::vector<char> text = terminatedText(bytes.data(), bytes.size(),
-                                                  conv.getNullCharSize());
+    const std::vector<char> text =
+        terminatedText(bytes.data(), bytes.size(), conv.getNullCharSize());
     return decode(conv, text, text.size(), ILLCHAR_REPLACE, -1);
 }
 

@@ -103,7 +103,9 @@ private:
 };
 
 // A room between 0 and `ample`, inclusive, from a fuzzed word.
-inline KelLength fitRoom(unsigned int word, KelLength ample) { return word % (ample + 1); }
+inline KelLength fitRoom(unsigned int word, KelLength ample) {
+    return word % (ample + 1);
+}
 
 inline bool allZero(const unsigned char* p, std::size_t n) {
     for (std::size_t i = 0; i < n; ++i) {
@@ -142,11 +144,6 @@ inline std::vector<unsigned short> terminatedUnits(const std::uint8_t* bytes, st
         units.push_back(static_cast<unsigned short>(bytes[i] | bytes[i + 1] << 8));
     units.push_back(0);
     return units;
-}
-
-inline bool startsWith(const unsigned char* text, std::size_t textLen,
-                       const unsigned char* prefix, std::size_t prefixLen) {
-    return prefixLen <= textLen && (prefixLen == 0 || std::memcmp(text, prefix, prefixLen) == 0);
 }
 
 } // namespace kelfuzz

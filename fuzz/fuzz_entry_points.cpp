@@ -14,8 +14,8 @@ using namespace kelfuzz;
 struct Call {
     KelCharSet cs;
     unsigned int capacityWord;
-    std::vector<char> bytes;            // NUL-terminated by one 0 byte
-    std::vector<unsigned short> units;  // terminated by a 0 unit
+    std::vector<char> bytes;           // NUL-terminated by one 0 byte
+    std::vector<unsigned short> units; // terminated by a 0 unit
 };
 
 // A result below the capacity, nothing past the capacity, and the
@@ -36,8 +36,8 @@ bool isEmpty(const Call& call) {
 void utf8ToUtf16(const Call& call) {
     const KelLength capacity = fitRoom(call.capacityWord, call.bytes.size() + 1);
     Guarded dst(capacity * 2);
-    const int n = UTF8ToUTF16(dst.units(), reinterpret_cast<const unsigned char*>(call.bytes.data()),
-                              capacity);
+    const int n = UTF8ToUTF16(dst.units(),
+                              reinterpret_cast<const unsigned char*>(call.bytes.data()), capacity);
     if (capacity == 0)
         require(n == 0 && dst.untouchedFrom(0), "UTF8ToUTF16 wrote into no room", call.cs);
     else
@@ -58,8 +58,8 @@ void utf16ToLocal(const Call& call) {
     const KelLength nullSize = static_cast<KelLength>(GetNullCharSize(call.cs));
     const KelLength capacity = fitRoom(call.capacityWord, ampleBytes(call.units.size()));
     Guarded dst(capacity);
-    const int n = UTF16ToLocal(reinterpret_cast<char*>(dst.bytes()), call.units.data(), capacity,
-                               call.cs);
+    const int n =
+        UTF16ToLocal(reinterpret_cast<char*>(dst.bytes()), call.units.data(), capacity, call.cs);
     if (capacity < nullSize) {
         require(n == 0 && dst.untouchedFrom(0), "UTF16ToLocal wrote into no room", call.cs);
         return;
@@ -83,8 +83,7 @@ void checkLocalReading(const Call& call, const unsigned short* units, int n) {
                 "LocalToUTF16 differs from its set's reading", call.cs);
         return;
     }
-    require(static_cast<std::size_t>(n) == len, "LocalToUTF16 lost bytes of invalid text",
-            call.cs);
+    require(static_cast<std::size_t>(n) == len, "LocalToUTF16 lost bytes of invalid text", call.cs);
     for (std::size_t i = 0; i < len; ++i)
         require(units[i] == static_cast<unsigned char>(call.bytes[i]),
                 "invalid text is not read as ISO-8859-1", call.cs);
@@ -108,9 +107,9 @@ void utf8ToLocal(const Call& call) {
     const KelLength nullSize = static_cast<KelLength>(GetNullCharSize(call.cs));
     const KelLength capacity = fitRoom(call.capacityWord, 4 * call.bytes.size() + 4);
     Guarded dst(capacity);
-    const int n = UTF8ToLocal(reinterpret_cast<char*>(dst.bytes()),
-                              reinterpret_cast<const unsigned char*>(call.bytes.data()), capacity,
-                              call.cs);
+    const int n =
+        UTF8ToLocal(reinterpret_cast<char*>(dst.bytes()),
+                    reinterpret_cast<const unsigned char*>(call.bytes.data()), capacity, call.cs);
     if (capacity < nullSize) {
         require(n == 0 && dst.untouchedFrom(0), "UTF8ToLocal wrote into no room", call.cs);
         return;

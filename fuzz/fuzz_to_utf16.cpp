@@ -18,18 +18,19 @@ struct Steering {
 
 // With a fuzzed room, op type and limit the output is a prefix of the
 // unbounded conversion: the converter ends at character boundaries only.
-void checkBoundedRun(KelCharSetConverter& conv, const std::vector<char>& text,
-                     const Steering& how, const Decoded& ample) {
+void checkBoundedRun(KelCharSetConverter& conv, const std::vector<char>& text, const Steering& how,
+                     const Decoded& ample) {
     const ILLCHAR_OPTYPE op = how.op;
     const Decoded bounded =
         decode(conv, text, fitRoom(how.room, ample.units.size() + 1), op, how.limit);
-    const Decoded& full = op == ILLCHAR_STOP ? decode(conv, text, ample.units.size(),
-                                                      ILLCHAR_STOP, -1)
-                                             : ample;
+    const Decoded& full =
+        op == ILLCHAR_STOP ? decode(conv, text, ample.units.size(), ILLCHAR_STOP, -1) : ample;
     require(isPrefix(bounded.units, full.units), "a bounded toUTF16 is no prefix of the whole",
             conv.getCharSet());
-    require(isPrefix(full.units, ample.units), "ILLCHAR_STOP wrote other units than "
-                                               "ILLCHAR_REPLACE", conv.getCharSet());
+    require(isPrefix(full.units, ample.units),
+            "ILLCHAR_STOP wrote other units than "
+            "ILLCHAR_REPLACE",
+            conv.getCharSet());
 }
 
 // getNumUnits must announce what toUTF16 writes: the string class sizes its
@@ -63,8 +64,8 @@ void checkRoundTrip(KelCharSetConverter& conv, const std::vector<char>& text,
 
 // Only the UTF-32 converter has a direct path to UTF-8; it writes what the
 // UTF-8 converter makes of the same text wherever neither finds a problem.
-void checkDirectUTF8(KelCharSetConverter& conv, const std::vector<char>& text,
-                     const Steering& how, const Decoded& ample) {
+void checkDirectUTF8(KelCharSetConverter& conv, const std::vector<char>& text, const Steering& how,
+                     const Decoded& ample) {
     const KelLength ampleUTF8 = 6 * text.size() + 1;
     const KelLength room = fitRoom(how.utf8Room, ampleUTF8);
     Guarded dst(room + 1);

@@ -26,8 +26,7 @@ std::vector<unsigned short> unitsOf(const KelUString& s) {
 
 // What the string must hold: the converter's own reading of the text, with
 // ILLCHAR_REPLACE and room for all of it.
-std::vector<unsigned short> expectedUnits(KelCharSet cs, const std::uint8_t* bytes,
-                                          std::size_t n) {
+std::vector<unsigned short> expectedUnits(KelCharSet cs, const std::uint8_t* bytes, std::size_t n) {
     KelCharSetConverter& conv = *KelCharSetConverter::getConverter(cs);
     const std::vector<char> text = terminatedText(bytes, n, conv.getNullCharSize());
     return decode(conv, text, text.size(), ILLCHAR_REPLACE, -1).units;
@@ -120,7 +119,7 @@ void checkGivenOut(KelUString& s, KelCharSet cs) {
 }
 
 using Build = void (*)(const Source&);
-constexpr Build kBuilds[] = {fromTerminatedText, fromCountedText,  fromCharacter,
+constexpr Build kBuilds[] = {fromTerminatedText,    fromCountedText,  fromCharacter,
                              fromRepeatedCharacter, fromPascalString, resizedWithFill};
 
 } // namespace

@@ -19,10 +19,10 @@ constexpr const char* kChildVariable = "KELULIB_COLD_TABLES_CHILD";
 // Letters of most tables: Latin, Greek, Cyrillic, Hebrew, Arabic, Thai,
 // kana, CJK ideographs, Hangul, half-width katakana, a private-use
 // character, and one beyond the BMP (U+2000B).
-const unsigned short kSample[] = {
-    0x0041, 0x00E9, 0x00FF, 0x20AC, 0x03A9, 0x0416, 0x05D0, 0x0628, 0x0E44, 0x3042, 0x30A2,
-    0x4E9C, 0x4E2D, 0x6587, 0xAC00, 0xD55C, 0xFF71, 0x00A5, 0x203E, 0xE000, 0xD840, 0xDC0B,
-    0x2E81, 0x005C, 0x007E, 0x0000};
+const unsigned short kSample[] = {0x0041, 0x00E9, 0x00FF, 0x20AC, 0x03A9, 0x0416, 0x05D0,
+                                  0x0628, 0x0E44, 0x3042, 0x30A2, 0x4E9C, 0x4E2D, 0x6587,
+                                  0xAC00, 0xD55C, 0xFF71, 0x00A5, 0x203E, 0xE000, 0xD840,
+                                  0xDC0B, 0x2E81, 0x005C, 0x007E, 0x0000};
 constexpr std::size_t kSampleUnits = sizeof kSample / sizeof kSample[0] - 1;
 
 // What one converter made of the sample: the local bytes, the units read
@@ -43,8 +43,8 @@ Result roundTrip(KelCharSet cs) {
     KelCharSetConverter& conv = *KelCharSetConverter::getConverter(cs);
     Result r;
     r.local.assign(8 * kSampleUnits + 8, 0);
-    const KelLength n = conv.fromUTF16(r.local.data(), kSample, 8 * kSampleUnits, ILLCHAR_REPLACE,
-                                       nullptr);
+    const KelLength n =
+        conv.fromUTF16(r.local.data(), kSample, 8 * kSampleUnits, ILLCHAR_REPLACE, nullptr);
     r.local.resize(n + conv.getNullCharSize());
     r.back.assign(n + 1, 0);
     r.back.resize(conv.toUTF16(r.back.data(), r.local.data(), n, ILLCHAR_REPLACE, nullptr, -1));

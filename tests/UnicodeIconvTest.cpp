@@ -45,8 +45,7 @@ Units unitsOf(std::uint32_t cp) {
 }
 
 // Host-order bytes of a text of 16- or 32-bit units.
-template <typename T>
-std::string hostBytes(const std::vector<T>& units) {
+template <typename T> std::string hostBytes(const std::vector<T>& units) {
     return std::string(reinterpret_cast<const char*>(units.data()), units.size() * sizeof(T));
 }
 
@@ -81,8 +80,8 @@ Conversion decode(KelCharSet cs, const std::string& bytes) {
     text.append(4, '\0');
     Units out(bytes.size() + 1);
     bool illegal = false;
-    const KelLength n = conv.toUTF16(out.data(), text.data(), bytes.size(), ILLCHAR_REPLACE,
-                                     &illegal, -1);
+    const KelLength n =
+        conv.toUTF16(out.data(), text.data(), bytes.size(), ILLCHAR_REPLACE, &illegal, -1);
     out.resize(n);
     return {hostBytes(out), illegal};
 }
@@ -93,9 +92,7 @@ Conversion decode(KelCharSet cs, const std::string& bytes) {
 class Agreement {
 public:
     Agreement() = default;
-    ~Agreement() {
-        EXPECT_EQ(m_unlisted, 0);
-    }
+    ~Agreement() { EXPECT_EQ(m_unlisted, 0); }
     Agreement(const Agreement&) = delete;
     Agreement& operator=(const Agreement&) = delete;
 
@@ -110,9 +107,8 @@ public:
         }
         if (!agree && ++m_unlisted <= 10)
             ADD_FAILURE() << "input " << ::testing::PrintToString(input) << ": ours "
-                          << ::testing::PrintToString(ours.bytes)
-                          << (ours.illegal ? " (flag)" : "") << ", glibc "
-                          << ::testing::PrintToString(theirs);
+                          << ::testing::PrintToString(ours.bytes) << (ours.illegal ? " (flag)" : "")
+                          << ", glibc " << ::testing::PrintToString(theirs);
     }
 
 private:
@@ -319,8 +315,8 @@ Conversion utf32ToUTF8(const std::string& text) {
 Conversion utf8ToUTF32(const std::string& utf8) {
     std::vector<std::uint32_t> values(utf8.size() + 1, 0);
     bool illegal = false;
-    values.resize(utf32().fromUTF8(values.data(), reinterpret_cast<const unsigned char*>(
-                                                       utf8.c_str()),
+    values.resize(utf32().fromUTF8(values.data(),
+                                   reinterpret_cast<const unsigned char*>(utf8.c_str()),
                                    utf8.size(), ILLCHAR_REPLACE, &illegal));
     return {hostBytes(values), illegal};
 }
