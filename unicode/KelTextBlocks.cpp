@@ -491,26 +491,6 @@ KEL_WIDE KelLength encodeSingleBytesWide(const unsigned char* page, const unsign
 #pragma GCC diagnostic pop
 #endif
 
-// Aligned loads never cross into the next page, so they may read past the
-// terminator, which the sanitizers would take for an overflow.
-__attribute__((no_sanitize_address)) KelLength nonzeroUnits(const unsigned short* s,
-                                                            KelLength max) {
-    KelLength i = 0;
-    while (i < max && (reinterpret_cast<std::uintptr_t>(s + i) & 15) != 0) {
-        if (s[i] == 0)
-            return i;
-        ++i;
-    }
-    const __m128i zero = _mm_setzero_si128();
-    for (; i < max; i += 8) {
-        const __m128i v = _mm_load_si128(reinterpret_cast<const __m128i*>(s + i));
-        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(v, zero));
-        if (mask != 0)
-            return std::min(max, i + static_cast<KelLength>(__builtin_ctz(mask)) / 2);
-    }
-    return max;
-}
-
 #else
 
 Progress widenASCII(const unsigned char*, KelLength, unsigned short*, KelLength) {
@@ -539,6 +519,10 @@ KelLength encodeSingleBytesWide(const unsigned char*, const unsigned short*, Kel
     return 0;
 }
 
+#endif
+
+// One unit at a time: the text's length is unknown, and a wider load could
+// read past its terminator, outside the caller's buffer.
 KelLength nonzeroUnits(const unsigned short* s, KelLength max) {
     KelLength i = 0;
     while (i < max && s[i] != 0)
@@ -546,7 +530,6 @@ KelLength nonzeroUnits(const unsigned short* s, KelLength max) {
     return i;
 }
 
-#endif
 
 void advance(Progress& total, const Progress& step) {
     total.read += step.read;
