@@ -1,7 +1,10 @@
 // What every registered converter promises at the edges of its arguments:
 // null pointers and empty lengths convert and count nothing, a room of 0
-// writes only the terminator, and a count bounded by a length never reads
-// past it.
+// writes only the terminator, a count bounded by a length never reads past
+// it, and no unit encodes to more bytes than the converter's largest unit.
+#include "KelCharSetConverterEUC_JP.h"
+#include "KelCharSetConverterGB18030.h"
+#include "KelCharSetConverterSBCS.h"
 #include "RegisteredSets.h"
 
 #include <gtest/gtest.h>
@@ -83,6 +86,79 @@ TEST(ConverterContract, CountsStopAtTheGivenLength) {
         const KelLength oneCharacter = (text.size() - conv.getNullCharSize()) / 2;
         EXPECT_EQ(conv.getNumUnits(text.data(), oneCharacter), 1u) << cs;
         EXPECT_EQ(conv.getNumBytes(units, 1), oneCharacter) << cs;
+    }
+}
+
+struct UnitSizes {
+    KelLength min;
+    KelLength max;
+    KelLength null;
+};
+
+// The unit sizes of the class that converts each set; single-byte by default.
+UnitSizes unitSizesOf(KelCharSet cs) {
+    switch (cs) {
+    case KELCS_WCP932:
+    case KELCS_WCP936:
+    case KELCS_WCP949:
+    case KELCS_WCP950:
+    case KELCS_BIG5:
+    case KELCS_SHIFTJIS:
+    case KELCS_SJIS0213:
+    case KELCS_EUC_KR:
+    case KELCS_EUC_CN:
+        return {1, 2, 1};
+    case KELCS_EUC_JP:
+    case KELCS_UTF8:
+        return {1, 3, 1};
+    case KELCS_GB18030:
+        return {1, 4, 1};
+    case KELCS_UTF16:
+        return {2, 2, 2};
+    case KELCS_UTF16ESC:
+        return {1, 6, 1};
+    case KELCS_UTF32:
+        return {4, 4, 4};
+    default:
+        return {1, 1, 1};
+    }
+}
+
+// Callers size buffers by the largest unit: no BMP unit may need more.
+TEST(ConverterContract, NoUnitEncodesToMoreThanTheLargestUnitSize) {
+    for (KelCharSet cs : kRegisteredSets) {
+        KelCharSetConverter& conv = converter(cs);
+        const UnitSizes sizes = unitSizesOf(cs);
+        EXPECT_EQ(conv.getMinUnitSize(), sizes.min) << cs;
+        EXPECT_EQ(conv.getMaxUnitSize(), sizes.max) << cs;
+        EXPECT_EQ(conv.getNullCharSize(), sizes.null) << cs;
+        KelLength largest = 0;
+        for (unsigned int u = 1; u <= 0xFFFF; ++u) {
+            const unsigned short text[] = {static_cast<unsigned short>(u), 0};
+            unsigned char bytes[16];
+            largest = std::max(largest, conv.fromUTF16(bytes, text, 8, ILLCHAR_REPLACE, nullptr));
+        }
+        EXPECT_LE(largest, sizes.max) << cs;
+    }
+}
+
+// A converter built from table names rather than pair lists has no tables:
+// the library builds none this way, and such a converter maps nothing.
+TEST(ConverterContract, ConvertersNamedInsteadOfTabledMapNothing) {
+    KelCharSetConverterSBCS sbcs("cp1252", KELCS_WCP1252);
+    KelCharSetConverterGB18030 gb18030("gbk", KELCS_GB18030);
+    KelCharSetConverterEUC_JP eucJP("jis0208", "jis0201", "jis0212", KELCS_EUC_JP);
+    const unsigned short kanji[] = {0x4E9C, 0};
+    for (KelCharSetConverter* conv :
+         {static_cast<KelCharSetConverter*>(&sbcs), static_cast<KelCharSetConverter*>(&gb18030),
+          static_cast<KelCharSetConverter*>(&eucJP)}) {
+        unsigned char bytes[8];
+        bool illegal = false;
+        EXPECT_EQ(conv->fromUTF16(bytes, kanji, 6, ILLCHAR_STOP, &illegal), 0u);
+        EXPECT_TRUE(illegal);
+        unsigned short units[4];
+        conv->toUTF16(units, "\xB0\xA1", 3, ILLCHAR_STOP, &illegal, -1);
+        EXPECT_TRUE(illegal);
     }
 }
 
