@@ -80,11 +80,11 @@ ProbeConverter& probe() {
 TEST(UStringLocal, ConvertersSeeAPaddedCopyCutAtTheFirstNul) {
     ProbeConverter& conv = probe();
     EXPECT_EQ(text(fromExactBytes("abc", kProbeSet)), u"abc");
-    EXPECT_EQ(conv.seen, std::string("abc\0\0\0\0", 7));
+    EXPECT_EQ(conv.seen, "abc" + std::string(KelLocalText::kPadding, '\0'));
     EXPECT_EQ(text(fromExactBytes(std::string("ab\0cd", 5), kProbeSet)), u"ab");
-    EXPECT_EQ(conv.seen, std::string("ab\0\0\0\0", 6));
+    EXPECT_EQ(conv.seen, "ab" + std::string(KelLocalText::kPadding, '\0'));
     EXPECT_EQ(text(KelUString('x', kProbeSet)), u"x");
-    EXPECT_EQ(conv.seen, std::string("x\0\0\0\0", 5));
+    EXPECT_EQ(conv.seen, "x" + std::string(KelLocalText::kPadding, '\0'));
 }
 
 TEST(UStringLocal, ConvertedCopyTooLargeForItsSize) {
@@ -323,6 +323,16 @@ TEST(UStringLocal, OperandsInTheDefaultCharacterSet) {
     EXPECT_EQ(text("z" + ab), u"zab");
     EXPECT_EQ(text('z' + ab), u"zab");
     EXPECT_EQ(text(static_cast<const char*>(nullptr) + ab), u"ab");
+}
+
+// A fill whose byte count is no multiple of the unit size must not let a
+// four-byte converter read a unit past the private copy.
+TEST(KelUStringLocal, ResizeWithWideUnitsStaysInsideTheCopy) {
+    for (KelLength extra : {1021u, 1022u, 1023u, 1025u, 1030u}) {
+        KelUString s;
+        s.resize(extra, 'A', KELCS_UTF32);
+        EXPECT_EQ(s.size(), extra);
+    }
 }
 
 } // namespace

@@ -38,8 +38,9 @@ public:
     const char* data() const { return m_pData; }
     KelLength size() const { return m_nSize; }
 
-    // Zero bytes behind the text: enough for the widest NUL character.
-    static constexpr KelLength kPadding = 4;
+    // Zero bytes behind the text: enough to complete a last unit cut by the
+    // length and still leave a whole NUL character of the widest set (4 bytes).
+    static constexpr KelLength kPadding = 7;
 
 private:
     char* reserve(KelLength n);
