@@ -32,6 +32,4 @@ tests/windows/run.sh build/windows
 # A bounded slice of fuzzing; the long run is `fuzz/run.sh build-fuzz 3600`.
 echo "=== fuzzing, ${FUZZ_SECONDS:-20} s per target"
 fuzz/run.sh build/fuzz "${FUZZ_SECONDS:-20}"
-echo "=== coverage of unicode/ and xfer/"
-tests/coverage/run.sh build/coverage
 echo "=== all tests passed"
