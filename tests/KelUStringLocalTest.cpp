@@ -267,6 +267,25 @@ TEST(UStringLocal, ResizeFillsWhatTheConversionLeavesOpen) {
     EXPECT_EQ(s.begin()[4], 0xFFFD);
 }
 
+// The appended units are what the fill bytes make as a string of their own;
+// a unit that the count cuts is left out, however wide the set's units, and
+// the conversion reads no further than the fill bytes.
+TEST(UStringLocal, ResizeAppendsWhatTheFillBytesMakeOnTheirOwn) {
+    for (KelCharSet cs : {KELCS_UTF16, KELCS_UTF32, KELCS_UTF8, KELCS_WCP932}) {
+        for (KelLength count : {3u, 5u, 1027u}) {
+            KelUString s = U(u"ab");
+            s.resize(2 + count, 'A', cs);
+            const KelUString alone('A', count, cs);
+            ASSERT_EQ(s.size(), 2 + count) << cs;
+            EXPECT_TRUE(std::equal(alone.begin(), alone.end(), s.begin() + 2))
+                << cs << ", " << count << " bytes";
+            EXPECT_TRUE(std::all_of(s.begin() + 2 + alone.size(), s.end(),
+                                    [](unsigned short u) { return u == 0xFFFD; }))
+                << cs << ", " << count << " bytes";
+        }
+    }
+}
+
 TEST(UStringLocal, DoubleByteCharactersCutByTheCount) {
     SKIP_WITHOUT_CONVERTER(KELCS_WCP932);
     EXPECT_EQ(text(fromExactBytes("\x82\xA0", KELCS_WCP932)), u"\u3042");

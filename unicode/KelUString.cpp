@@ -680,9 +680,13 @@ void KelUString::resize(KelLength n, char c, KelCharSet cs) {
         length_error();
     const KelLength old = size();
     const KelLocalText fill(c, n - old);
+    KelCharSetConverter* conv = converterFor(cs);
     growKeepingText(n);
-    const KelLength written = converterFor(cs)->toUTF16(begin() + old, fill.data(), fill.size(),
-                                                        ILLCHAR_REPLACE, nullptr, -1);
+    // Sized by the units the fill bytes hold, as the constructors size theirs:
+    // a room of one unit per byte would let UTF-32 read past the fill.
+    const KelLength units = conv->getNumUnits(fill.data(), fill.size());
+    const KelLength written =
+        conv->toUTF16(begin() + old, fill.data(), units, ILLCHAR_REPLACE, nullptr, -1);
     std::fill(begin() + old + written, begin() + n, kReplacementUnit);
     setLength(n);
 }
