@@ -20,11 +20,13 @@ find "$build" -name '*.gcda' -delete
 ctest --test-dir "$build" -R '^unit$' --output-on-failure
 
 # Branches that only exception unwinding or the compiler's own checks take
-# are left out: no test can reach them.
+# are left out: no test can reach them. The build directory is the only place
+# searched for counts: other builds under the root may hold counts of other
+# versions of the same sources, which gcovr cannot merge.
 gcovr --root "$root" --object-directory "$build" \
     --filter "$root/unicode/" --filter "$root/xfer/" \
     --exclude-throw-branches --exclude-unreachable-branches \
-    --json "$build/coverage.json"
+    --json "$build/coverage.json" "$build"
 gcovr --root "$root" --add-tracefile "$build/coverage.json" --txt "$build/coverage-lines.txt"
 gcovr --root "$root" --add-tracefile "$build/coverage.json" --branches \
     --txt "$build/coverage-branches.txt"
