@@ -27,6 +27,9 @@ run_config gcc-m32 -DCMAKE_CXX_COMPILER=g++ -DKELULIB_M32=ON
 echo "=== java exports of the 32-bit library"
 tests/java/run.sh build/gcc-m32
 
+echo "=== coverage of unicode/ and xfer/ by the unit tests (fails below 95 % of lines)"
+tests/coverage/run.sh build/coverage
+
 echo "=== windows DLLs (exports; x64 under Wine)"
 tests/windows/run.sh build/windows
 # A bounded slice of fuzzing; the long run is `fuzz/run.sh build-fuzz 3600`.
