@@ -463,6 +463,22 @@ void resolveEscapes(unsigned short* text, KelLength count) {
     text[out] = 0;
 }
 
+// Local text to UTF-8 through a UTF-16 copy: `readLocal(text, src, len)`
+// fills the copy and says whether the text is fit to pass on.
+template <typename Capacity, typename ReadLocal>
+int localToUTF8(unsigned char* dst, const char* src, Capacity dstLen, ReadLocal readLocal) {
+    KelLength room = 0;
+    if (dst == nullptr || src == nullptr || !roomFor(dstLen, 1, room))
+        return 0;
+    const KelLength len = std::strlen(src);
+    if (len == 0)
+        return writeEmptyText(dst);
+    ScratchText text;
+    if (!text.reserve(len) || !readLocal(text.data(), src, len))
+        return 0;
+    return utf16ToUTF8(dst, text.data(), room);
+}
+
 } // namespace
 
 int UTF8ToUTF16(unsigned short* dst, const unsigned char* src, KelLength dstLen) {
@@ -516,38 +532,21 @@ int UTF8ToLocalPath(char* dst, const unsigned char* src, int dstLen) {
 }
 
 int LocalToUTF8(unsigned char* dst, const char* src, KelCapacity dstLen, KelCharSet cs) {
-    KelLength room = 0;
-    if (dst == nullptr || src == nullptr || !roomFor(dstLen, 1, room))
-        return 0;
-    const KelLength len = std::strlen(src);
-    if (len == 0)
-        return writeEmptyText(dst);
-    ScratchText text;
-    if (!text.reserve(len))
-        return 0;
-    bool illegal = false;
-    readLocalOrLatin1(text.data(), src, len, len, cs, &illegal);
-    if (illegal)
-        return 0;
-    return utf16ToUTF8(dst, text.data(), room);
+    return localToUTF8(dst, src, dstLen, [cs](unsigned short* text, const char* local, KelLength len) {
+        bool illegal = false;
+        readLocalOrLatin1(text, local, len, len, cs, &illegal);
+        return !illegal;
+    });
 }
 
 int LocalPathToUTF8(unsigned char* dst, const char* src, int dstLen) {
-    KelLength room = 0;
-    if (dst == nullptr || src == nullptr || !roomFor(dstLen, 1, room))
-        return 0;
-    const KelLength len = std::strlen(src);
-    if (len == 0)
-        return writeEmptyText(dst);
-    ScratchText text;
-    if (!text.reserve(len))
-        return 0;
-    const KelLength count =
-        readLocalText(converterOf(KELCS_OS_DEFAULT), text.data(), src, len, len, nullptr);
-    if (count == 0)
-        return 0;
-    resolveEscapes(text.data(), count);
-    return utf16ToUTF8(dst, text.data(), room);
+    return localToUTF8(dst, src, dstLen, [](unsigned short* text, const char* local, KelLength len) {
+        const KelLength count = readLocalText(converterOf(KELCS_OS_DEFAULT), text, local, len, len, nullptr);
+        if (count == 0)
+            return false;
+        resolveEscapes(text, count);
+        return true;
+    });
 }
 
 int GetNumBytes(const unsigned short* src, KelCharSet cs) {
