@@ -24,6 +24,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -127,6 +128,28 @@ TEST(AllocationFailure, GB18030RangesConvertWithoutTheirIndexes) {
     ASSERT_EQ(d.count, 2u);
     EXPECT_EQ(d.units[0], 0x0080);
     EXPECT_EQ(d.units[1], 0xFFFF);
+}
+
+// Long texts go through a heap copy in the entry points; without memory for
+// it they convert nothing and leave the caller's buffer as it was.
+TEST(AllocationFailure, EntryPointsWithoutTheirCopyLeaveTheBufferAlone) {
+    const std::string text(600, 'a');
+    const char* local = text.c_str();
+    const unsigned char* utf8 = reinterpret_cast<const unsigned char*>(local);
+    std::string out(1024, 'x');
+    char* dst = &out[0];
+    unsigned char* dstBytes = reinterpret_cast<unsigned char*>(dst);
+    {
+        MemoryRefused refused;
+        EXPECT_EQ(LocalToUTF8(dstBytes, local, 1024, KELCS_UTF8), 0);
+        EXPECT_EQ(LocalPathToUTF8(dstBytes, local, 1024), 0);
+        EXPECT_EQ(UTF8ToLocal(dst, utf8, 1024, KELCS_UTF8), 0);
+        EXPECT_EQ(UTF8ToLocalPath(dst, utf8, 1024), 0);
+        EXPECT_EQ(out, std::string(1024, 'x'));
+    }
+    EXPECT_EQ(LocalToUTF8(dstBytes, local, 1024, KELCS_UTF8), 600);
+    EXPECT_EQ(UTF8ToLocal(dst, utf8, 1024, KELCS_UTF8), 600);
+    EXPECT_STREQ(dst, local);
 }
 
 } // namespace

@@ -89,6 +89,35 @@ TEST(ConverterContract, CountsStopAtTheGivenLength) {
     }
 }
 
+// A NUL character inside the given length ends the text for counting as it
+// does for converting, so a count never sizes more than the conversion fills.
+TEST(ConverterContract, NulCharacterInsideTheLengthEndsTheCount) {
+    for (KelCharSet cs : kRegisteredSets) {
+        KelCharSetConverter& conv = converter(cs);
+        const std::string ab = localAB(conv);
+        const std::string text = ab + ab;
+        unsigned short utf16[8];
+        EXPECT_EQ(conv.toUTF16(utf16, text.data(), 7, ILLCHAR_REPLACE, nullptr, -1), 2u) << cs;
+        EXPECT_EQ(conv.getNumUnits(text.data(), text.size()), 2u) << cs;
+    }
+}
+
+// Only UTF-32 converts straight from and to UTF-8; every other converter
+// answers 0, so callers go through UTF-16, and writes nothing.
+TEST(ConverterContract, NoDirectUTF8PathBesidesUTF32) {
+    const unsigned char utf8[] = "AB";
+    for (KelCharSet cs : kRegisteredSets) {
+        if (cs == KELCS_UTF32)
+            continue;
+        KelCharSetConverter& conv = converter(cs);
+        unsigned char out[8] = {0xEE, 0xEE};
+        const std::string text = localAB(conv);
+        EXPECT_EQ(conv.fromUTF8(out, utf8, 4, ILLCHAR_REPLACE, nullptr), 0u) << cs;
+        EXPECT_EQ(conv.toUTF8(out, text.data(), 4, ILLCHAR_REPLACE, nullptr), 0u) << cs;
+        EXPECT_EQ(out[0], 0xEE) << cs;
+    }
+}
+
 struct UnitSizes {
     KelLength min;
     KelLength max;

@@ -1,5 +1,6 @@
 // The lead/trail double-byte converters: code pages 932, 936, 949, 950, Big5,
 // Shift-JIS, and Shift_JIS-2004 with its characters beyond U+FFFF.
+#include "KelCharSetConverterMBCSEx.h"
 #include "MBCSTestSets.h"
 
 #include <gtest/gtest.h>
@@ -138,6 +139,37 @@ TEST(DBCSExConverter, CharactersBeyondTheBmpAreSurrogatePairs) {
     // Room for one unit only: the pair is not split.
     EXPECT_EQ(decode(sjis2004(), "A\x87\xA0", ILLCHAR_REPLACE, 2).units, Units{0x41});
     EXPECT_EQ(decode(sjis2004(), "\x87\xA0", ILLCHAR_REPLACE, 1).units, Units{});
+}
+
+// An extended base built from a name instead of a list: only its tables
+// matter here, so the conversions of the probe are left empty.
+class NamedExtendedBase : public KelCharSetConverterMBCSEx {
+public:
+    NamedExtendedBase() : KelCharSetConverterMBCSEx("sjis2004", KELCS_SJIS0213) {}
+    bool mapsAnything() const {
+        return toUnicode().trans(0x87A0) != 0 || fromUnicode().trans(0x2000B) != 0 ||
+               toUnicode().trans(0x41) != 0;
+    }
+    KelLength getNumUnits(const void*, KelLength) override { return 0; }
+    KelLength toUTF16(unsigned short*, const void*, KelLength, ILLCHAR_OPTYPE, bool*,
+                      int) override {
+        return 0;
+    }
+    KelLength getNumBytes(const unsigned short*, KelLength) override { return 0; }
+    KelLength fromUTF16(void*, const unsigned short*, KelLength, ILLCHAR_OPTYPE, bool*) override {
+        return 0;
+    }
+    KelLength getMinUnitSize() const override { return 1; }
+    KelLength getMaxUnitSize() const override { return 2; }
+    KelLength getNullCharSize() const override { return 1; }
+};
+
+TEST(DBCSExConverter, BaseBuiltFromANameLoadsNoTables) {
+    NamedExtendedBase conv;
+    EXPECT_STREQ(conv.getName(), "sjis2004");
+    conv.load();
+    conv.load();
+    EXPECT_FALSE(conv.mapsAnything());
 }
 
 TEST(DBCSExConverter, YenSignAndBackslashFollowTheTable) {

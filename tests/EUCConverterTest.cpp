@@ -1,6 +1,7 @@
 // The EUC converters: EUC-KR and EUC-CN over their 94 x 94 sets, and EUC-JP
 // with its single shifts.
 #include "ConverterInvariants.h"
+#include "KelCharSetConverterEUC_JP.h"
 #include "MBCSTestSets.h"
 
 #include <gtest/gtest.h>
@@ -129,6 +130,19 @@ TEST(EUC_JPConverter, ConverterWithoutTablesConvertsOnlyCodeSetZero) {
     EXPECT_EQ(encode(*conv, {0x41, 0x4E9C}).bytes, "A?");
     keltest::expectUnitCountMatchesDecoding(*conv, "A\xB0\xA1\x8E");
     keltest::expectByteCountMatchesEncoding(*conv, {0x41, 0x4E9C});
+}
+
+// The library's JIS X 0212 list is empty; a converter given one reads and
+// writes its characters behind SS3, three bytes each.
+TEST(EUC_JPConverter, JisX0212CharactersTravelBehindSS3) {
+    static const unsigned short jis0208[] = {0x3021, 0x4E9C, 0, 0};
+    static const unsigned short jis0212[] = {0x3021, 0x4E02, 0, 0};
+    KelCharSetConverterEUC_JP conv(jis0208, nullptr, jis0212, KELCS_EUC_JP);
+    EXPECT_EQ(decode(conv, "\xB0\xA1\x8F\xB0\xA1\x41").units, (Units{0x4E9C, 0x4E02, 0x41}));
+    EXPECT_EQ(encode(conv, {0x4E9C, 0x4E02, 0x41}).bytes, "\xB0\xA1\x8F\xB0\xA1\x41");
+    EXPECT_EQ(encode(conv, {0x41, 0x4E02}, ILLCHAR_REPLACE, 3).bytes, "A");
+    keltest::expectUnitCountMatchesDecoding(conv, "\x8F\xB0\xA1\x8F\xB0");
+    keltest::expectByteCountMatchesEncoding(conv, {0x4E02, 0x4E9C, 0x4E03});
 }
 
 } // namespace

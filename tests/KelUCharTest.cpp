@@ -108,6 +108,10 @@ TEST(UCharObject, BuiltFromUnits) {
     EXPECT_EQ(notAPair.getCodePoint(), 0u);
     EXPECT_TRUE(notAPair.isNonChar());
     EXPECT_EQ(KelUChar(0xDC00, 0xD800).getCodePoint(), 0u);
+    EXPECT_EQ(KelUChar(0xD800, 0x0041).getCodePoint(), 0u);
+    // What is not a pair answers as the unit 0 does.
+    EXPECT_EQ(notAPair.getCharClass(), KelUChar::getCharClass(0));
+    EXPECT_FALSE(notAPair.isLetter());
 
     notAPair = emoji;
     EXPECT_EQ(notAPair.getCodePoint(), 0x1F600u);

@@ -252,6 +252,9 @@ TEST(UStringLocal, ResizeWithALocalFillCharacter) {
 
     s.resize(0, 'x', KELCS_UTF8);
     EXPECT_TRUE(s.empty());
+    s = U(u"ab");
+    s.resize(4, '\0', KELCS_UTF8);
+    EXPECT_EQ(text(s), std::u16string(u"ab\0\0", 4)) << "a NUL fill pads with 0 units";
     s = U(u"keep");
     expectLengthError([&] { s.resize(KelUString::npos, 'x', KELCS_UTF8); });
     EXPECT_EQ(text(s), u"keep");
@@ -302,6 +305,17 @@ TEST(UStringLocal, DoubleByteCharactersCutByTheCount) {
 }
 
 // Whatever the converter, the string is built from the given bytes only.
+// In a set of two- or four-byte units the text ends at its first NUL
+// character, not at its first 0 byte.
+TEST(UStringLocal, WideUnitTextEndsAtItsNulCharacter) {
+    const unsigned short units16[] = {'A', 0x100, 0, 'B'};
+    const unsigned int units32[] = {'A', 0x100, 0, 'B'};
+    const KelUString from16(reinterpret_cast<const char*>(units16), sizeof units16, KELCS_UTF16);
+    const KelUString from32(reinterpret_cast<const char*>(units32), sizeof units32, KELCS_UTF32);
+    EXPECT_EQ(text(from16), u"A\u0100");
+    EXPECT_EQ(text(from32), u"A\u0100");
+}
+
 TEST(UStringLocal, ConversionsReadOnlyTheGivenBytes) {
     const KelCharSet sets[] = {KELCS_UTF8,    KELCS_UTF16,   KELCS_UTF32,  KELCS_UTF16ESC,
                                KELCS_WCP932,  KELCS_WCP936,  KELCS_EUC_JP, KELCS_GB18030,
@@ -333,6 +347,8 @@ TEST(UStringLocal, CodePoints) {
     expectRangeError([&] { s.at_utf32(2); });
     s.at_utf32(1) = 'y';
     EXPECT_EQ(text(s), u"\U0001F600x") << "the code points are a copy";
+    s.c_str(KELCS_UTF8);
+    EXPECT_EQ(s.numChars(), 2u) << "a copy in another set is not counted";
 }
 
 TEST(UStringLocal, OperandsInTheDefaultCharacterSet) {

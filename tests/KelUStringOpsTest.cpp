@@ -30,23 +30,51 @@ TEST(UStringCompare, OrdersByUnsignedUnitValueAndStopsAtZero) {
     EXPECT_EQ(ab.compare(KelUString()), 1);
 }
 
+// Every operator, with a string, UTF-16 text or local text on the left, says
+// what compare says.
 TEST(UStringCompare, OperatorsAgreeWithCompare) {
-    const KelUString b = U(u"b");
-    EXPECT_TRUE(U(u"a") < b);
-    EXPECT_FALSE(b < b);
-    EXPECT_TRUE(b == U(u"b"));
-    EXPECT_TRUE(b != U(u"c"));
-    EXPECT_TRUE(b <= b && b >= b);
-    EXPECT_TRUE(U(u"c") > b);
-
-    const unsigned short a[] = {'a', 0};
-    EXPECT_TRUE(a < b);
-    EXPECT_TRUE(a != b);
-    EXPECT_FALSE(a >= b);
+    const char* const texts[] = {"", "a", "ab", "b"};
+    for (const char* left : texts) {
+        const KelUString l(left, KELCS_ISO_8859_1);
+        const unsigned short* units = l.begin();
+        for (const char* right : texts) {
+            const KelUString r(right, KELCS_ISO_8859_1);
+            const int order = l.compare(r);
+            const bool expected[] = {order == 0, order != 0, order < 0,
+                                     order <= 0, order > 0,  order >= 0};
+            const bool byString[] = {l == r, l != r, l < r, l <= r, l > r, l >= r};
+            const bool byUnits[] = {units == r, units != r, units < r,
+                                    units <= r, units > r,  units >= r};
+            const bool byLocal[] = {left == r, left != r, left < r, left <= r, left > r, left >= r};
+            for (int op = 0; op < 6; ++op) {
+                EXPECT_EQ(byString[op], expected[op]) << left << " op " << op << " " << right;
+                EXPECT_EQ(byUnits[op], expected[op]) << left << " op " << op << " " << right;
+                EXPECT_EQ(byLocal[op], expected[op]) << left << " op " << op << " " << right;
+            }
+        }
+    }
     EXPECT_TRUE(static_cast<const unsigned short*>(nullptr) == KelUString());
-    EXPECT_TRUE("b" == b);
-    EXPECT_TRUE("a" <= b);
-    EXPECT_TRUE("c" > b);
+    EXPECT_TRUE(static_cast<const char*>(nullptr) < U(u"a"));
+}
+
+// Null texts order before every text; a count of 0 or the string itself is
+// equal without looking.
+TEST(UStringCompare, NullTextsAndEmptyCounts) {
+    const KelUString s = U(u"ab");
+    const unsigned short ab[] = {'a', 'b', 0};
+    for (bool noCase : {false, true}) {
+        const auto order = [&](const unsigned short* a, const unsigned short* b, KelLength n) {
+            return noCase ? s.canonicalCompareNoCase(a, b, n) : s.canonicalCompare(a, b, n);
+        };
+        EXPECT_EQ(order(nullptr, ab, npos), -1);
+        EXPECT_EQ(order(ab, nullptr, npos), 1);
+        EXPECT_EQ(order(nullptr, nullptr, npos), 0);
+        EXPECT_EQ(order(nullptr, ab, 0), 0);
+    }
+    EXPECT_EQ(s.compareNoCase(s, npos), 0);
+    EXPECT_EQ(s.compareNoCase(U(u"xy"), 0), 0);
+    EXPECT_EQ(s.compareNoCase(U(u"AC"), 1), 0);
+    EXPECT_EQ(s.compareNoCase(U(u"AC"), npos), -1);
 }
 
 TEST(UStringSearch, FindUnit) {
@@ -138,6 +166,15 @@ TEST(UStringEdit, ReplaceInsertsDeletesAndGrows) {
     EXPECT_EQ(s.capacity(), 303u);
     EXPECT_EQ(text(s.left(2)), u"4w");
     EXPECT_EQ(text(s.mid(300)), u"wab");
+}
+
+TEST(UStringEdit, ReplaceThatLeavesNothingEmptiesTheString) {
+    KelUString s(static_cast<unsigned short>('w'), KelLength(300));
+    s.c_str(KELCS_UTF8);
+    s.replace(0, npos, KelUString(), 0, 0);
+    EXPECT_TRUE(s.empty());
+    EXPECT_EQ(s.begin()[0], 0);
+    EXPECT_STREQ(s.c_str(KELCS_UTF8), "");
 }
 
 TEST(UStringEdit, ReplaceRejectsBadPositionsWithoutChange) {

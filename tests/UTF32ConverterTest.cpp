@@ -218,6 +218,9 @@ TEST(UTF32FromUTF8, DecodesOneSequence) {
     }
     KelCharSetConverterUTF32 conv;
     EXPECT_EQ(conv.UTF32fromUTF8(nullptr), 0u);
+    unsigned char* none = nullptr;
+    EXPECT_EQ(conv.UTF32fromUTF8(&none), 0u);
+    EXPECT_EQ(none, nullptr);
 }
 
 TEST(UTF32FromUTF8, RoomAndTerminator) {
@@ -270,6 +273,12 @@ TEST(UTF32Converter, NullArgumentsWriteNothing) {
     illegal = true;
     EXPECT_EQ(conv.toUTF8(nullptr, text, 4, ILLCHAR_REPLACE, &illegal), 0u);
     EXPECT_FALSE(illegal);
+    unsigned char bytes[4] = {7, 7, 7, 7};
+    EXPECT_EQ(conv.toUTF8(bytes, nullptr, 4, ILLCHAR_REPLACE, nullptr), 0u);
+    EXPECT_EQ(bytes[0], 7);
+    EXPECT_EQ(conv.fromUTF8(nullptr, reinterpret_cast<const unsigned char*>("A"), 1,
+                            ILLCHAR_REPLACE, nullptr),
+              0u);
     EXPECT_EQ(out[0], 7u);
     EXPECT_EQ(conv.getNumUnits(nullptr, 8), 0u);
     EXPECT_EQ(conv.getNumUnits(text, 0), 0u);

@@ -316,8 +316,7 @@ KelCharSet CharSetConverterManager::getDefaultCharSet() const {
     const char* locale = std::getenv("LANG");
     if (locale == nullptr)
         locale = std::setlocale(LC_CTYPE, nullptr);
-    if (locale == nullptr)
-        return KELCS_ISO_8859_1;
+    // A null locale makes an empty key, which no entry matches.
     KelUString key(locale, KELCS_UTF8);
     key.toUpper(true);
     reduceToCodesetKey(key);

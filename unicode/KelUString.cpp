@@ -196,6 +196,14 @@ void KelUString::setLength(KelLength n) {
     freeSecText();
 }
 
+// Construction from units: the buffer is sized once, for exactly n units.
+void KelUString::initWithUnits(const unsigned short* src, KelLength n) {
+    SetupSpace(n);
+    if (n != 0)
+        copyUnits(begin(), src, n);
+    setLength(n);
+}
+
 // Starts again from the embedded buffer when the text fits in it.
 void KelUString::restartWith(const unsigned short* src, KelLength n) {
     unsigned short* heap = n > kEmbeddedCapacity ? allocUnits(n) : nullptr;
@@ -259,32 +267,25 @@ KelUString::KelUString() {
 }
 
 KelUString::KelUString(const KelUString& s) {
-    SetupSpace();
-    storeUnits(s.begin(), s.size());
+    initWithUnits(s.begin(), s.size());
 }
 
 KelUString::KelUString(const KelUString& s, KelLength pos, KelLength count) {
-    SetupSpace();
     pos = std::min(pos, s.size());
-    storeUnits(s.begin() + pos, std::min(count, s.size() - pos));
+    initWithUnits(s.begin() + pos, std::min(count, s.size() - pos));
 }
 
 KelUString::KelUString(const unsigned short* p) {
-    SetupSpace();
-    if (p != nullptr)
-        storeUnits(p, KelCharSetWStrlen(p));
+    initWithUnits(p, p != nullptr ? KelCharSetWStrlen(p) : 0);
 }
 
 KelUString::KelUString(const unsigned short* p, KelLength count) {
-    SetupSpace();
-    if (p != nullptr)
-        storeUnits(p, unitsBeforeNul(p, count));
+    initWithUnits(p, p != nullptr ? unitsBeforeNul(p, count) : 0);
 }
 
 KelUString::KelUString(const unsigned short* first, const unsigned short* last) {
-    SetupSpace();
-    if (first != nullptr && last != nullptr && first < last)
-        storeUnits(first, static_cast<KelLength>(last - first));
+    const bool range = first != nullptr && last != nullptr && first < last;
+    initWithUnits(first, range ? static_cast<KelLength>(last - first) : 0);
 }
 
 KelUString::KelUString(unsigned short c) {

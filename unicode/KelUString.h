@@ -194,6 +194,7 @@ private:
     void adoptBuffer(unsigned short* buffer, KelLength capacity);
     void releaseStorage();
     void growKeepingText(KelLength n);
+    void initWithUnits(const unsigned short* src, KelLength n);
     void restartWith(const unsigned short* src, KelLength n);
     void storeUnits(const unsigned short* src, KelLength n);
     void storeLocal(const char* s, KelLength len, KelCharSet cs);

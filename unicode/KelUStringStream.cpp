@@ -33,7 +33,7 @@ bool isSpace(Byte c) {
 // terminator, as for character arrays.
 KelLength readLimit(const std::istream& is, const KelUString& s) {
     const std::streamsize width = is.width();
-    if (width > 0 && static_cast<unsigned long long>(width) < s.max_size())
+    if (width > 0)
         return static_cast<KelLength>(width);
     return s.max_size();
 }

@@ -37,7 +37,7 @@ void store(T*& page, T* nullPage, unsigned int low, T value) {
 template <class T, std::size_t N>
 void freeAll(T* (&pages)[N], const T* nullPage) {
     for (T* page : pages) {
-        if (page != nullPage && page != nullptr) {
+        if (page != nullPage) {
             delete[] page;
         }
     }
