@@ -250,6 +250,9 @@ TEST(UStringEdit, ResizeWithAUnitKeepsTheTextAcrossGrowth) {
     EXPECT_EQ(s.capacity(), 300u);
     EXPECT_EQ(text(s.left(9)), u"abcdefxxy");
     EXPECT_EQ(s.begin()[299], 'y');
+    s.resize(1000, static_cast<unsigned short>('z'));
+    EXPECT_EQ(s.capacity(), 1000u) << "a heap buffer grows into a new one";
+    EXPECT_EQ(text(s.mid(298, 4)), u"yyzz");
     s.resize(2, static_cast<unsigned short>(0));
     s.resize(4, static_cast<unsigned short>(0));
     EXPECT_EQ(text(s), std::u16string(u"ab\0\0", 4));
@@ -301,16 +304,16 @@ TEST(UStringCompare, NoCaseFoldsThroughTheFullTable) {
 }
 
 TEST(UStringEdit, CaseChanges) {
-    KelUString s = U(u"str\u00DF\u00E9");
+    KelUString s = U(u"str1\u00DF\u00E9");
     s.toUpper(true);
-    EXPECT_EQ(text(s), u"STR\u00DF\u00E9");
-    s = U(u"str\u00DF\u00E9");
+    EXPECT_EQ(text(s), u"STR1\u00DF\u00E9");
+    s = U(u"str1\u00DF\u00E9");
     s.toUpper(false);
-    EXPECT_EQ(text(s), u"STR\u00DF\u00C9");
+    EXPECT_EQ(text(s), u"STR1\u00DF\u00C9");
     s.toLower(true);
-    EXPECT_EQ(text(s), u"str\u00DF\u00C9");
+    EXPECT_EQ(text(s), u"str1\u00DF\u00C9");
     s.toLower(false);
-    EXPECT_EQ(text(s), u"str\u00DF\u00E9");
+    EXPECT_EQ(text(s), u"str1\u00DF\u00E9");
     KelUString empty;
     empty.toUpper(false);
     EXPECT_TRUE(empty.empty());
@@ -325,7 +328,7 @@ TEST(UStringEdit, Trim) {
               u"x ");
     EXPECT_EQ(text(KelUString(padded).trim(KelUString::TRIM_TRAILING, KelUString::TRIM_WHITESPACE)),
               u"  \tx");
-    EXPECT_EQ(text(U(u"$5").trim(KelUString::TRIM_LEADING, KelUString::TRIM_WHITESPACE_NONCHAR)),
+    EXPECT_EQ(text(U(u" $5").trim(KelUString::TRIM_LEADING, KelUString::TRIM_WHITESPACE_NONCHAR)),
               u"5");
     EXPECT_TRUE(U(u" \u3000 ").trim().empty());
     EXPECT_TRUE(KelUString().trim().empty());

@@ -64,6 +64,7 @@ TEST(UStringStorage, PointerRangeKeepsZeroUnits) {
     EXPECT_EQ(text(s), std::u16string(u"a\0b", 3));
     EXPECT_TRUE(KelUString(a0b, a0b).empty());
     EXPECT_TRUE(KelUString(a0b + 2, a0b).empty()) << "first after last";
+    EXPECT_TRUE(KelUString(a0b, static_cast<const unsigned short*>(nullptr)).empty());
 }
 
 TEST(UStringStorage, SubstringConstructorClampsAndNeverThrows) {

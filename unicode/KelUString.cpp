@@ -473,8 +473,9 @@ int KelUString::canonicalCompareNoCase(const unsigned short* a, const unsigned s
         }
         if (n != npos && --n == 0)
             return 0;
-        if (a[i] == 0 || b[i] == 0)
-            return endOrder(a[i], b[i]);
+        // Only 0 folds to 0, so here both texts end together.
+        if (a[i] == 0)
+            return 0;
     }
 }
 
