@@ -1,3 +1,4 @@
+#include "InertConverter.h"
 #include "KelCharSet.h"
 #include "KelCharSetConverterManager.h"
 
@@ -103,22 +104,10 @@ const KelCharSet kNeverRegistered[] = {
 };
 
 // Counts its destructions.
-class CountedConverter : public KelCharSetConverter {
+class CountedConverter : public keltest::InertConverter<KelCharSetConverter> {
 public:
-    CountedConverter(KelCharSet cs, int& deaths) : KelCharSetConverter(cs), m_deaths(deaths) {}
+    CountedConverter(KelCharSet cs, int& deaths) : InertConverter(cs), m_deaths(deaths) {}
     ~CountedConverter() override { ++m_deaths; }
-    KelLength getNumUnits(const void*, KelLength) override { return 0; }
-    KelLength toUTF16(unsigned short*, const void*, KelLength, ILLCHAR_OPTYPE, bool*,
-                      int) override {
-        return 0;
-    }
-    KelLength getNumBytes(const unsigned short*, KelLength) override { return 0; }
-    KelLength fromUTF16(void*, const unsigned short*, KelLength, ILLCHAR_OPTYPE, bool*) override {
-        return 0;
-    }
-    KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 1; }
-    KelLength getNullCharSize() const override { return 1; }
 
 private:
     int& m_deaths;
