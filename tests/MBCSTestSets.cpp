@@ -146,32 +146,4 @@ std::string bytesOf(std::uint32_t code) {
     return bytes;
 }
 
-constexpr unsigned short kGuardUnit = 0xBEEF;
-constexpr char kGuardByte = '#';
-
-Decoded decode(KelCharSetConverter& conv, const std::string& bytes, ILLCHAR_OPTYPE op,
-               KelLength room, int srcLimit) {
-    const std::string src = bytes + '\0';
-    Units out(room + 4, kGuardUnit);
-    bool illegal = false;
-    const KelLength n = conv.toUTF16(out.data(), src.data(), room, op, &illegal, srcLimit);
-    EXPECT_LE(n, room);
-    EXPECT_EQ(out[n], 0) << "terminator";
-    for (KelLength i = n + 1; i < out.size(); ++i)
-        EXPECT_EQ(out[i], kGuardUnit) << "written past the terminator at " << i;
-    return {Units(out.begin(), out.begin() + static_cast<long>(n)), illegal};
-}
-
-Encoded encode(KelCharSetConverter& conv, Units units, ILLCHAR_OPTYPE op, KelLength room) {
-    units.push_back(0);
-    std::vector<char> out(room + 4, kGuardByte);
-    bool illegal = false;
-    const KelLength n = conv.fromUTF16(out.data(), units.data(), room, op, &illegal);
-    EXPECT_LE(n, room);
-    EXPECT_EQ(out[n], '\0') << "terminator";
-    for (KelLength i = n + 1; i < out.size(); ++i)
-        EXPECT_EQ(out[i], kGuardByte) << "written past the terminator at " << i;
-    return {std::string(out.data(), n), illegal};
-}
-
 } // namespace keltest

@@ -2,9 +2,9 @@
 #define KELULIB_TESTS_MBCSTESTSETS_H
 
 // The double-byte and EUC character sets with their generated tables, so
-// that the tests can hold every converter against its own data, and guarded
-// calls of the conversions.
+// that the tests can hold every converter against its own data.
 
+#include "GuardedConversions.h"
 #include "KelCharSet.h"
 
 #include <cstdint>
@@ -14,8 +14,6 @@
 #include <vector>
 
 namespace keltest {
-
-using Units = std::vector<unsigned short>;
 
 enum class MBCSKind { DBCS, DBCSEx, EUC_CN_KR, EUC_JP };
 
@@ -50,24 +48,6 @@ std::string bytesOf(std::uint32_t code);
 // The bytes that stand for a code of the set's table; empty for the JIS X
 // 0201 codes below 0x80 of EUC-JP, whose bytes are code set 0.
 std::string localBytes(const MBCSSet& set, std::uint32_t key);
-
-struct Decoded {
-    Units units;
-    bool illegal;
-};
-
-struct Encoded {
-    std::string bytes;
-    bool illegal;
-};
-
-// toUTF16 and fromUTF16 into guarded buffers of `room` units or bytes;
-// each checks that exactly the returned count and the terminator were
-// written. The source is terminated after `bytes` or `units`.
-Decoded decode(KelCharSetConverter& conv, const std::string& bytes,
-               ILLCHAR_OPTYPE op = ILLCHAR_REPLACE, KelLength room = 64, int srcLimit = -1);
-Encoded encode(KelCharSetConverter& conv, Units units, ILLCHAR_OPTYPE op = ILLCHAR_REPLACE,
-               KelLength room = 64);
 
 } // namespace keltest
 

@@ -1,6 +1,7 @@
 #include "KelCharSetConverterSBCS.h"
 
 #include "ConverterInvariants.h"
+#include "GuardedConversions.h"
 #include "SBCSTestSets.h"
 
 #include <gtest/gtest.h>
@@ -12,52 +13,17 @@
 
 namespace {
 
-using Units = std::vector<unsigned short>;
-
-constexpr unsigned short kGuardUnit = 0xBEEF;
-constexpr char kGuardByte = '#';
+using keltest::decode;
+using keltest::Decoded;
+using keltest::encode;
+using keltest::Encoded;
+using keltest::kGuardByte;
+using keltest::kGuardUnit;
+using keltest::Units;
 
 // 3 is the one value beyond the named ones that the enumeration can hold.
 const ILLCHAR_OPTYPE kEveryOpType[] = {ILLCHAR_STOP, ILLCHAR_REPLACE, ILLCHAR_ESCAPE,
                                        static_cast<ILLCHAR_OPTYPE>(3)};
-
-struct Decoded {
-    Units units;
-    bool illegal;
-};
-
-// Runs toUTF16 into a guarded buffer of `room` units and checks that exactly
-// the returned count plus the terminator was written.
-Decoded decode(KelCharSetConverter& conv, const std::string& bytes,
-               ILLCHAR_OPTYPE op = ILLCHAR_REPLACE, KelLength room = 64, int srcLimit = -1) {
-    const std::string src = bytes + '\0';
-    Units out(room + 4, kGuardUnit);
-    bool illegal = false;
-    const KelLength n = conv.toUTF16(out.data(), src.data(), room, op, &illegal, srcLimit);
-    EXPECT_LE(n, room);
-    EXPECT_EQ(out[n], 0) << "terminator";
-    for (KelLength i = n + 1; i < out.size(); ++i)
-        EXPECT_EQ(out[i], kGuardUnit) << "written past the terminator at " << i;
-    return {Units(out.begin(), out.begin() + static_cast<long>(n)), illegal};
-}
-
-struct Encoded {
-    std::string bytes;
-    bool illegal;
-};
-
-Encoded encode(KelCharSetConverter& conv, Units units, ILLCHAR_OPTYPE op = ILLCHAR_REPLACE,
-               KelLength room = 64) {
-    units.push_back(0);
-    std::vector<char> out(room + 4, kGuardByte);
-    bool illegal = false;
-    const KelLength n = conv.fromUTF16(out.data(), units.data(), room, op, &illegal);
-    EXPECT_LE(n, room);
-    EXPECT_EQ(out[n], '\0') << "terminator";
-    for (KelLength i = n + 1; i < out.size(); ++i)
-        EXPECT_EQ(out[i], kGuardByte) << "written past the terminator at " << i;
-    return {std::string(out.data(), n), illegal};
-}
 
 KelCharSetConverter& cp1252() { return keltest::sbcsConverter(KELCS_WCP1252); }
 
