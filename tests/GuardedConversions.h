@@ -30,8 +30,7 @@ constexpr unsigned short kGuardUnit = 0xBEEF;
 constexpr char kGuardByte = '#';
 
 inline Decoded decode(KelCharSetConverter& conv, const std::string& bytes,
-                      ILLCHAR_OPTYPE op = ILLCHAR_REPLACE, KelLength room = 64,
-                      int srcLimit = -1) {
+                      ILLCHAR_OPTYPE op = ILLCHAR_REPLACE, KelLength room = 64, int srcLimit = -1) {
     const std::string src = bytes + '\0';
     Units out(room + 4, kGuardUnit);
     bool illegal = false;

@@ -8,8 +8,7 @@
 
 namespace keltest {
 
-template <class Base>
-class InertConverter : public Base {
+template <class Base> class InertConverter : public Base {
 public:
     using Base::Base;
 

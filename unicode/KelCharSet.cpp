@@ -531,21 +531,24 @@ int UTF8ToLocalPath(char* dst, const unsigned char* src, int dstLen) {
 }
 
 int LocalToUTF8(unsigned char* dst, const char* src, KelCapacity dstLen, KelCharSet cs) {
-    return localToUTF8(dst, src, dstLen, [cs](unsigned short* text, const char* local, KelLength len) {
-        bool illegal = false;
-        readLocalOrLatin1(text, local, len, len, cs, &illegal);
-        return !illegal;
-    });
+    return localToUTF8(dst, src, dstLen,
+                       [cs](unsigned short* text, const char* local, KelLength len) {
+                           bool illegal = false;
+                           readLocalOrLatin1(text, local, len, len, cs, &illegal);
+                           return !illegal;
+                       });
 }
 
 int LocalPathToUTF8(unsigned char* dst, const char* src, int dstLen) {
-    return localToUTF8(dst, src, dstLen, [](unsigned short* text, const char* local, KelLength len) {
-        const KelLength count = readLocalText(converterOf(KELCS_OS_DEFAULT), text, local, len, len, nullptr);
-        if (count == 0)
-            return false;
-        resolveEscapes(text, count);
-        return true;
-    });
+    return localToUTF8(
+        dst, src, dstLen, [](unsigned short* text, const char* local, KelLength len) {
+            const KelLength count =
+                readLocalText(converterOf(KELCS_OS_DEFAULT), text, local, len, len, nullptr);
+            if (count == 0)
+                return false;
+            resolveEscapes(text, count);
+            return true;
+        });
 }
 
 int GetNumBytes(const unsigned short* src, KelCharSet cs) {
