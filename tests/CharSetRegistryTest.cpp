@@ -1,9 +1,12 @@
 #include "InertConverter.h"
 #include "KelCharSet.h"
 #include "KelCharSetConverterManager.h"
+#include "RegisteredSets.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -74,17 +77,6 @@ const Named kAllNames[] = {
     {KELCS_OS_DEFAULT, "KELCS_OS_DEFAULT"},
 };
 
-// Sets with a converter of their own from the start; later converters join
-// the registry as they land.
-const KelCharSet kAlwaysRegistered[] = {
-    KELCS_WCP1250,     KELCS_WCP1251,     KELCS_WCP1252,     KELCS_WCP1253,     KELCS_WCP1254,
-    KELCS_WCP1255,     KELCS_WCP1256,     KELCS_WCP1257,     KELCS_WCP1258,     KELCS_WCP874,
-    KELCS_ISO_8859_1,  KELCS_ISO_8859_2,  KELCS_ISO_8859_3,  KELCS_ISO_8859_4,  KELCS_ISO_8859_5,
-    KELCS_ISO_8859_6,  KELCS_ISO_8859_7,  KELCS_ISO_8859_8,  KELCS_ISO_8859_9,  KELCS_ISO_8859_10,
-    KELCS_ISO_8859_11, KELCS_ISO_8859_13, KELCS_ISO_8859_14, KELCS_ISO_8859_15, KELCS_ISO_8859_16,
-    KELCS_KOI8R,       KELCS_UTF8,        KELCS_UTF16,       KELCS_UTF32,       KELCS_UTF16ESC,
-};
-
 const KelCharSet kNeverRegistered[] = {
     KELCS_ISO_2022JP,
     KELCS_ISO_2022JP_1,
@@ -114,17 +106,19 @@ private:
 };
 
 TEST(CharSetRegistry, EachConverterServesItsOwnIdentifier) {
-    for (KelCharSet cs : kAlwaysRegistered) {
+    for (KelCharSet cs : keltest::kRegisteredSets) {
         EXPECT_EQ(converter(cs)->getCharSet(), cs);
         EXPECT_EQ(converter(cs), converter(cs));
         EXPECT_EQ(converter(cs), g_oCnvtMgr.getConverter(cs));
     }
-    // Whatever has landed since answers for itself; the rest converts as UTF-8.
+    // A named identifier is either registered or converts as UTF-8.
     for (const Named& n : kAllNames) {
-        const KelCharSet got = converter(n.cs)->getCharSet();
-        if (n.cs != KELCS_OS_DEFAULT) {
-            EXPECT_TRUE(got == n.cs || got == KELCS_UTF8) << n.name;
-        }
+        if (n.cs == KELCS_OS_DEFAULT)
+            continue;
+        const bool registered = std::find(std::begin(keltest::kRegisteredSets),
+                                          std::end(keltest::kRegisteredSets),
+                                          n.cs) != std::end(keltest::kRegisteredSets);
+        EXPECT_EQ(converter(n.cs)->getCharSet(), registered ? n.cs : KELCS_UTF8) << n.name;
     }
 }
 

@@ -21,12 +21,6 @@ inline std::u16string text(const KelUString& s) {
     return std::u16string(s.begin(), s.end());
 }
 
-// True while the registry answers the identifier with the UTF-8 fallback,
-// i.e. the set's own converter does not exist yet.
-inline bool lacksConverter(KelCharSet cs) {
-    return KelCharSetConverter::getConverter(cs)->getCharSet() != cs;
-}
-
 template <class F> inline void expectLengthError(F f) {
     try {
         f();
