@@ -115,9 +115,9 @@ TEST(CharSetRegistry, EachConverterServesItsOwnIdentifier) {
     for (const Named& n : kAllNames) {
         if (n.cs == KELCS_OS_DEFAULT)
             continue;
-        const bool registered = std::find(std::begin(keltest::kRegisteredSets),
-                                          std::end(keltest::kRegisteredSets),
-                                          n.cs) != std::end(keltest::kRegisteredSets);
+        const bool registered =
+            std::find(std::begin(keltest::kRegisteredSets), std::end(keltest::kRegisteredSets),
+                      n.cs) != std::end(keltest::kRegisteredSets);
         EXPECT_EQ(converter(n.cs)->getCharSet(), registered ? n.cs : KELCS_UTF8) << n.name;
     }
 }
