@@ -521,9 +521,13 @@ KelLength encodeSingleBytesWide(const unsigned char*, const unsigned short*, Kel
 
 #endif
 
+KelLength nonzeroPrefix(const unsigned char* s, KelLength max) {
+    return ::strnlen(reinterpret_cast<const char*>(s), max);
+}
+
 // One unit at a time: the text's length is unknown, and a wider load could
 // read past its terminator, outside the caller's buffer.
-KelLength nonzeroUnits(const unsigned short* s, KelLength max) {
+KelLength nonzeroPrefix(const unsigned short* s, KelLength max) {
     KelLength i = 0;
     while (i < max && s[i] != 0)
         ++i;
@@ -608,26 +612,19 @@ KelLength encodeSingleBytes(const unsigned char* firstPage, const unsigned short
     return level() == Level::Wide ? encodeSingleBytesWide(firstPage, s, n, d) : 0;
 }
 
-KelLength ByteRun::from(KelLength pos) {
+template <class Unit>
+KelLength TextRun<Unit>::from(KelLength pos) {
     if (!m_ended && m_known < pos + kRescanBelow) {
         const KelLength chunk = chunkAt(pos, m_end);
-        const KelLength found = static_cast<KelLength>(
-            ::strnlen(reinterpret_cast<const char*>(m_s + pos), chunk));
+        const KelLength found = nonzeroPrefix(m_s + pos, chunk);
         m_known = pos + found;
         m_ended = found < chunk || m_known == m_end;
     }
     return m_known > pos ? m_known - pos : 0;
 }
 
-KelLength UnitRun::from(KelLength pos) {
-    if (!m_ended && m_known < pos + kRescanBelow) {
-        const KelLength chunk = chunkAt(pos, m_end);
-        const KelLength found = nonzeroUnits(m_s + pos, chunk);
-        m_known = pos + found;
-        m_ended = found < chunk || m_known == m_end;
-    }
-    return m_known > pos ? m_known - pos : 0;
-}
+template class TextRun<unsigned char>;
+template class TextRun<unsigned short>;
 
 } // namespace blocks
 } // namespace kel

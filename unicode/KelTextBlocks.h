@@ -59,36 +59,29 @@ KelLength encodeSingleBytes(const unsigned char* firstPage, const unsigned short
 // The units of a block of decodeSingleBytes and encodeSingleBytes.
 constexpr KelLength kSingleByteBlock = 32;
 
-// The non-zero prefix of text that ends at its first 0 byte or at `end`,
+// The non-zero prefix of text that ends at its first 0 unit or at `end`,
 // whichever comes first, found a chunk at a time so that a short conversion
 // of a long text does not scan all of it. Nothing at or past `end` is read.
-class ByteRun {
+template <class Unit>
+class TextRun {
 public:
-    explicit ByteRun(const unsigned char* s, KelLength end = KEL_NPOS) : m_s(s), m_end(end) {}
-    // Bytes from `pos` on known to be non-zero and before `end`; `pos` must
+    explicit TextRun(const Unit* s, KelLength end = KEL_NPOS) : m_s(s), m_end(end) {}
+    // Units from `pos` on known to be non-zero and before `end`; `pos` must
     // not lie past the terminator.
     KelLength from(KelLength pos);
 
 private:
-    const unsigned char* m_s;
+    const Unit* m_s;
     KelLength m_end;
     KelLength m_known = 0;
     bool m_ended = false;
 };
 
-// The same for 16-bit units. Its scan may read past the terminator within
-// the same aligned 16 bytes, never past `end` into another page.
-class UnitRun {
-public:
-    explicit UnitRun(const unsigned short* s, KelLength end = KEL_NPOS) : m_s(s), m_end(end) {}
-    KelLength from(KelLength pos);
+extern template class TextRun<unsigned char>;
+extern template class TextRun<unsigned short>;
 
-private:
-    const unsigned short* m_s;
-    KelLength m_end;
-    KelLength m_known = 0;
-    bool m_ended = false;
-};
+using ByteRun = TextRun<unsigned char>;
+using UnitRun = TextRun<unsigned short>;
 
 } // namespace blocks
 } // namespace kel
