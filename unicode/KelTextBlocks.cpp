@@ -534,7 +534,6 @@ KelLength nonzeroPrefix(const unsigned short* s, KelLength max) {
     return i;
 }
 
-
 void advance(Progress& total, const Progress& step) {
     total.read += step.read;
     total.written += step.written;
@@ -612,8 +611,7 @@ KelLength encodeSingleBytes(const unsigned char* firstPage, const unsigned short
     return level() == Level::Wide ? encodeSingleBytesWide(firstPage, s, n, d) : 0;
 }
 
-template <class Unit>
-KelLength TextRun<Unit>::from(KelLength pos) {
+template <class Unit> KelLength TextRun<Unit>::from(KelLength pos) {
     if (!m_ended && m_known < pos + kRescanBelow) {
         const KelLength chunk = chunkAt(pos, m_end);
         const KelLength found = nonzeroPrefix(m_s + pos, chunk);

@@ -62,8 +62,7 @@ constexpr KelLength kSingleByteBlock = 32;
 // The non-zero prefix of text that ends at its first 0 unit or at `end`,
 // whichever comes first, found a chunk at a time so that a short conversion
 // of a long text does not scan all of it. Nothing at or past `end` is read.
-template <class Unit>
-class TextRun {
+template <class Unit> class TextRun {
 public:
     explicit TextRun(const Unit* s, KelLength end = KEL_NPOS) : m_s(s), m_end(end) {}
     // Units from `pos` on known to be non-zero and before `end`; `pos` must
