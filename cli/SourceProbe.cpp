@@ -2,6 +2,7 @@
 
 #include "KelUChar.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace kelconv {
@@ -57,27 +58,51 @@ std::size_t SourceProbe::isolatedCount(const unsigned char* text, std::size_t le
                                ILLCHAR_REPLACE, nullptr, -1);
 }
 
+namespace {
+
+// The code unit behind the last NUL character of text[0, end), 0 when there
+// is none. A NUL is always a whole character of its own, so a character
+// starts behind it.
+std::size_t afterLastNul(const unsigned char* text, std::size_t end, std::size_t unitSize) {
+    for (std::size_t unit = end; unit > 0; --unit) {
+        const unsigned char* p = text + (unit - 1) * unitSize;
+        if (std::all_of(p, p + unitSize, [](unsigned char b) { return b == 0; }))
+            return unit;
+    }
+    return 0;
+}
+
+} // namespace
+
 std::size_t findCut(SourceProbe& probe, const unsigned char* text, std::size_t size) {
     // Leave room behind the cut for the longest character and the one after it.
     const std::size_t margin = 4 * kLongestCharacter;
-    const std::size_t units = size / probe.unitSize();
+    const std::size_t unitSize = probe.unitSize();
+    const std::size_t units = size / unitSize;
     if (units <= 2 * margin)
         return 0;
+    std::size_t k = units - margin;
+    const std::size_t lowest = units - 2 * margin;
+    // Decoding ends at a NUL character, so the probe starts behind the last
+    // one; one inside the window is itself a boundary to cut behind.
+    const std::size_t base = afterLastNul(text, k, unitSize);
+    if (base > lowest)
+        return base * unitSize;
+    const unsigned char* from = text + base * unitSize;
     // Decoding the characters that start before k and before k + 1 gives
     // different results exactly when a character starts at k.
-    std::size_t k = units - margin;
-    bool malformed = probe.decode(text, k + 1);
+    bool malformed = probe.decode(from, k + 1 - base);
     std::size_t count = probe.count();
-    for (; k > units - 2 * margin; --k) {
-        const bool malformedBefore = probe.decode(text, k);
+    for (; k > lowest; --k) {
+        const bool malformedBefore = probe.decode(from, k - base);
         const bool starts = probe.count() != count || malformedBefore != malformed;
         if (starts && !probe.endsWithHighSurrogate())
-            return k * probe.unitSize();
+            return k * unitSize;
         malformed = malformedBefore;
         count = probe.count();
     }
     // Nothing starts here that yields text (a run of stray bytes), so any cut will do.
-    return (units - margin) * probe.unitSize();
+    return (units - margin) * unitSize;
 }
 
 } // namespace kelconv

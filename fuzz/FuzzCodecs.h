@@ -28,12 +28,11 @@ inline bool mayDecodeZero(KelCharSet cs) {
 }
 
 // Sets whose decoder accepts each code in one form only, so that decoded
-// text encodes back to its own bytes. The UTF-8 decoder takes overlong and
-// surrogate forms, the escaped form takes U+0041 for A, UTF-32 takes the two
-// halves of a surrogate pair as two characters, and EUC-JP looks up a JIS
-// code without testing the high bits of its bytes (B0 21 reads as B0 A1).
+// text encodes back to its own bytes. The UTF-8 decoder takes C0 80 and
+// surrogate forms, the escaped form takes U+0041 for A, and UTF-32 takes the
+// two halves of a surrogate pair as two characters.
 inline bool decodesEveryCodeOneWay(KelCharSet cs) {
-    return cs != KELCS_UTF8 && cs != KELCS_UTF16ESC && cs != KELCS_UTF32 && cs != KELCS_EUC_JP;
+    return cs != KELCS_UTF8 && cs != KELCS_UTF16ESC && cs != KELCS_UTF32;
 }
 
 inline bool isPrefix(const std::vector<unsigned short>& prefix,

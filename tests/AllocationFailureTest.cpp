@@ -131,8 +131,8 @@ TEST(AllocationFailure, GB18030RangesConvertWithoutTheirIndexes) {
 }
 
 // Long texts go through a heap copy in the entry points; without memory for
-// it they convert nothing and leave the caller's buffer as it was.
-TEST(AllocationFailure, EntryPointsWithoutTheirCopyLeaveTheBufferAlone) {
+// it they convert nothing and leave an empty, terminated text.
+TEST(AllocationFailure, EntryPointsWithoutTheirCopyLeaveAnEmptyText) {
     const std::string text(600, 'a');
     const char* local = text.c_str();
     const unsigned char* utf8 = reinterpret_cast<const unsigned char*>(local);
@@ -141,11 +141,15 @@ TEST(AllocationFailure, EntryPointsWithoutTheirCopyLeaveTheBufferAlone) {
     unsigned char* dstBytes = reinterpret_cast<unsigned char*>(dst);
     {
         MemoryRefused refused;
-        EXPECT_EQ(LocalToUTF8(dstBytes, local, 1024, KELCS_UTF8), 0);
-        EXPECT_EQ(LocalPathToUTF8(dstBytes, local, 1024), 0);
-        EXPECT_EQ(UTF8ToLocal(dst, utf8, 1024, KELCS_UTF8), 0);
-        EXPECT_EQ(UTF8ToLocalPath(dst, utf8, 1024), 0);
-        EXPECT_EQ(out, std::string(1024, 'x'));
+        const auto refusedCopy = [&](int result) {
+            EXPECT_EQ(result, 0);
+            EXPECT_EQ(out, std::string(1, '\0') + std::string(1023, 'x'));
+            out[0] = 'x';
+        };
+        refusedCopy(LocalToUTF8(dstBytes, local, 1024, KELCS_UTF8));
+        refusedCopy(LocalPathToUTF8(dstBytes, local, 1024));
+        refusedCopy(UTF8ToLocal(dst, utf8, 1024, KELCS_UTF8));
+        refusedCopy(UTF8ToLocalPath(dst, utf8, 1024));
     }
     EXPECT_EQ(LocalToUTF8(dstBytes, local, 1024, KELCS_UTF8), 600);
     EXPECT_EQ(UTF8ToLocal(dst, utf8, 1024, KELCS_UTF8), 600);

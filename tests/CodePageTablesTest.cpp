@@ -233,7 +233,7 @@ TEST(CodePageTables, SevenBitTablesAndJisX0201) {
     LoadedTable ksx = load(oKSX1001map);
     EXPECT_EQ(ksx.toUnicode.count(0x2266) + ksx.toUnicode.count(0x2267), 0u);
     EXPECT_EQ(ksx.toUnicode.at(0x2454), 0x3164u);
-    EXPECT_EQ(load(oJIS0208map).toUnicode.at(0x2140), 0x5Cu);
+    EXPECT_EQ(load(oJIS0208map).toUnicode.at(0x2140), 0xFF3Cu);
 
     LoadedTable jis0201 = load(oJIS0201map);
     EXPECT_EQ(jis0201.toUnicode.at(0x5C), 0xA5u);

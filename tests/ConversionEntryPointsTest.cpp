@@ -109,13 +109,21 @@ TEST(EntryPoints, EmptySourcesWriteOnlyTheTerminator) {
     EXPECT_EQ(path.buffer[0], 0);
 }
 
-// A source from which UTF-8 decoding yields nothing leaves the destination as
-// it was.
-TEST(EntryPoints, NothingDecodedLeavesTheDestinationAlone) {
-    Guarded<char> out(8);
-    EXPECT_EQ(UTF8ToLocal(out.data(), u8("\x80\xBF"), 8, KELCS_UTF8), 0);
-    EXPECT_EQ(UTF8ToLocalPath(out.data(), u8("\x80"), 8), 0);
-    EXPECT_TRUE(out.untouched());
+// A misplaced byte is replaced, never deleted, so the bytes around it cannot
+// meet and spell ".." or "//" in a name that a filter has passed.
+TEST(EntryPoints, MisplacedBytesNeverJoinTheirNeighbours) {
+    unsigned short units[16];
+    ASSERT_EQ(UTF8ToUTF16(units, u8(".\x80./x"), 16), 5);
+    EXPECT_EQ(Units(units, units + 5), (Units{0x2E, 0xFFFD, 0x2E, 0x2F, 0x78}));
+
+    char local[64];
+    const int n = UTF8ToLocalPath(local, u8("\x2E\x80\x2E\x2F\x2E\xBF\x2E\x2F\x65\x74\x63"), 64);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(std::string(local, static_cast<size_t>(n)).find("../"), std::string::npos) << local;
+    unsigned char back[64];
+    const int m = LocalPathToUTF8(back, local, 64);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(back), static_cast<size_t>(m)),
+              ".\xEF\xBF\xBD./.\xEF\xBF\xBD./etc");
 }
 
 TEST(EntryPoints, BadArgumentsWriteNothing) {

@@ -191,4 +191,39 @@ TEST(ConverterContract, ConvertersNamedInsteadOfTabledMapNothing) {
     }
 }
 
+// No pair of high bytes may decode to a character of the ASCII range, where
+// "/", "." and "\" live: a filter that passed the bytes would not see them.
+// Shift_JIS-2004 keeps "\" and "~" at 81 5F and 81 B0, since its bytes 5C
+// and 7E are the yen sign and the overline; C0 80 is the JVM's NUL in UTF-8.
+TEST(ConverterContract, NoPairOfHighBytesDecodesBelowU0080) {
+    const struct {
+        KelCharSet cs;
+        unsigned first, second;
+    } intended[] = {
+        {KELCS_SJIS0213, 0x81, 0x5F}, {KELCS_SJIS0213, 0x81, 0xB0}, {KELCS_UTF8, 0xC0, 0x80}};
+    for (KelCharSet cs : kRegisteredSets) {
+        KelCharSetConverter& conv = converter(cs);
+        int failures = 0;
+        for (unsigned b1 = 0x80; b1 <= 0xFF && failures < 5; ++b1) {
+            for (unsigned b2 = 0x80; b2 <= 0xFF && failures < 5; ++b2) {
+                const unsigned char bytes[10] = {static_cast<unsigned char>(b1),
+                                                 static_cast<unsigned char>(b2)};
+                unsigned short units[8];
+                const KelLength n = conv.toUTF16(units, bytes, 7, ILLCHAR_REPLACE, nullptr, -1);
+                const bool low =
+                    std::any_of(units, units + n, [](unsigned short u) { return u < 0x80; });
+                const bool allowed =
+                    std::any_of(std::begin(intended), std::end(intended), [&](const auto& i) {
+                        return i.cs == cs && i.first == b1 && i.second == b2;
+                    });
+                if (low && !allowed) {
+                    ++failures;
+                    ADD_FAILURE() << cs << std::hex << ": " << b1 << " " << b2 << " gives U+"
+                                  << units[0];
+                }
+            }
+        }
+    }
+}
+
 } // namespace

@@ -77,6 +77,21 @@ TEST(EUC_JPConverter, YenSignAndOverlineTravelThroughTheJisX0201Codes) {
     EXPECT_EQ(decode(eucJP(), "\x80\xDC\x80\xFE").units, (Units{0xA5, 0x203E}));
 }
 
+// Codes are taken only in their own byte ranges: a high byte never aliases
+// an ASCII character through a 7-bit key, and no ASCII byte is swallowed as
+// a trail. JIS X 0208 0x2140 is the full-width reverse solidus, not "\\".
+TEST(EUC_JPConverter, PairsOutsideTheCodeRangesAreNoCharacters) {
+    constexpr unsigned short R = 0xFFFD;
+    EXPECT_EQ(decode(eucJP(), "\x80\xAE\x80\xAE\x80\xAF").units, Units(6, R));
+    EXPECT_EQ(decode(eucJP(), "\x80\xC1").units, (Units{R, R}));
+    EXPECT_EQ(decode(eucJP(), "\xB0\x2F").units, (Units{R, 0x2F}));
+    EXPECT_EQ(decode(eucJP(), "\xB0\x21").units, (Units{R, 0x21}));
+    EXPECT_EQ(decode(eucJP(), "\x8F\x30\x21").units, (Units{R, 0x30, 0x21}));
+    EXPECT_EQ(eucJP().getNumUnits("\xB0\x21\x80\xAF", KEL_NPOS), 4u);
+    EXPECT_EQ(decode(eucJP(), "\xA1\xC0").units, Units{0xFF3C});
+    EXPECT_EQ(encode(eucJP(), {0xFF3C, 0x5C}).bytes, "\xA1\xC0\\");
+}
+
 TEST(EUC_JPConverter, SingleShiftsWithoutACharacterAreSubstitutes) {
     // SS3: no JIS X 0212 character converts, and the bytes after it are read again.
     keltest::Decoded d = decode(eucJP(), "\x8F\xB0\xA1");

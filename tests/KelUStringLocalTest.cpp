@@ -102,6 +102,10 @@ TEST(UStringLocal, BuildsFromUTF8AndConvertsBack) {
     EXPECT_EQ(KelUString().length(KELCS_UTF8), 0u);
 
     EXPECT_EQ(text(KelUString("A\xC3\xA9", 2, KELCS_UTF8)), u"A\uFFFD") << "cut by the count";
+    // Sized by the count, so every replaced byte of malformed text is kept.
+    EXPECT_EQ(text(KelUString(".\x80./x", KELCS_UTF8)), u".\uFFFD./x");
+    EXPECT_EQ(text(KelUString("\xE0\x80\xAF\xE2\x82", KELCS_UTF8)), u"\uFFFD\uFFFD\uFFFD\uFFFD");
+    EXPECT_EQ(text(KelUString("\xB0\x2F\xA1\xC0", KELCS_EUC_JP)), u"\uFFFD/\uFF3C");
     EXPECT_EQ(text(KelUString("abc", KelUString::npos, KELCS_UTF8)), u"abc");
     EXPECT_TRUE(KelUString(static_cast<const char*>(nullptr), KELCS_UTF8).empty());
     EXPECT_TRUE(KelUString("", KELCS_UTF8).empty());

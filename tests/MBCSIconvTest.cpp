@@ -79,8 +79,7 @@ const Reference kReferences[] = {
                           {0xF9D6, 0xFEFE}})},
     {KELCS_EUC_KR, "EUC-KR", {}},
     {KELCS_EUC_CN, "EUC-CN", {}},
-    // JIS X 0208 0x2140 is U+005C here.
-    {KELCS_EUC_JP, "EUC-JP", {{0xA1C0, 0xA1C0}}},
+    {KELCS_EUC_JP, "EUC-JP", {}},
     // The single byte 0xFF and the user-defined areas.
     {KELCS_BIG5, "CP950", {{0xFF, 0xFF}, {0x8140, 0xA0FE}, {0xFA40, 0xFEFE}}},
     {KELCS_SHIFTJIS, "CP932", withControlRotation({})},

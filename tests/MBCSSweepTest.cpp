@@ -62,11 +62,14 @@ Step stepAt(const MBCSSet& set, const std::string& bytes, std::size_t pos) {
     }
     if (b <= 0x7E)
         return {1, b};
-    if (next == 0 || b == 0x8F) // no JIS X 0212 character has a mapping
-        return {1, kNone};
-    const std::uint32_t value =
-        b == 0x8E ? (next >= 0xA1 && next <= 0xDF ? lookup(set.toUnicode, next) : kNone)
-                  : lookup(set.toUnicode, sevenBit(b, next));
+    const bool pair = b >= 0xA1 && b <= 0xFE && next >= 0xA1 && next <= 0xFE;
+    std::uint32_t value = kNone; // also after 8F: no JIS X 0212 character has a mapping
+    if (b == 0x8E && next >= 0xA1 && next <= 0xDF)
+        value = lookup(set.toUnicode, next);
+    else if (b == 0x80 && (next == 0xDC || next == 0xFE)) // U+00A5 and U+203E
+        value = lookup(set.toUnicode, next & 0x7F);
+    else if (pair)
+        value = lookup(set.toUnicode, sevenBit(b, next));
     return {value != kNone ? 2u : 1u, value};
 }
 

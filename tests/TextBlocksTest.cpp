@@ -41,7 +41,8 @@ private:
 };
 
 std::string firstDifference(const Outcome& a, const Outcome& b) {
-    const auto at = std::mismatch(a.buffer.begin(), a.buffer.end(), b.buffer.begin(), b.buffer.end());
+    const auto at =
+        std::mismatch(a.buffer.begin(), a.buffer.end(), b.buffer.begin(), b.buffer.end());
     if (at.first == a.buffer.end())
         return "";
     return ", byte " + std::to_string(at.first - a.buffer.begin()) + " is " +
@@ -59,9 +60,10 @@ void expectSameAtEveryLevel(const std::function<Outcome()>& convert, const std::
     for (Level level : {Level::Blocks, Level::Wide}) {
         AtLevel limit(level);
         const Outcome fast = convert();
-        EXPECT_TRUE(fast == scalar) << what << " at level " << static_cast<int>(level) << ": count "
-                                    << fast.count << " for " << scalar.count << ", flag "
-                                    << fast.illegal << " for " << scalar.illegal << firstDifference(fast, scalar);
+        EXPECT_TRUE(fast == scalar)
+            << what << " at level " << static_cast<int>(level) << ": count " << fast.count
+            << " for " << scalar.count << ", flag " << fast.illegal << " for " << scalar.illegal
+            << firstDifference(fast, scalar);
     }
 }
 
@@ -83,9 +85,18 @@ std::string hexOf(const std::string& bytes) {
 // Text of every shape the block paths take, in runs long enough to fill
 // their blocks: ASCII, two-, three- and four-byte forms.
 std::string wellFormedUTF8(std::mt19937& rng, std::size_t chars) {
-    static const char* const pieces[] = {"a", "Z", "0", " ", "\xC3\xA9", "\xD0\x96", "\xE3\x81\x82",
-                                         "\xE4\xB8\xAD", "\xEF\xBF\xBD", "\xED\x9F\xBF",
-                                         "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF"};
+    static const char* const pieces[] = {"a",
+                                         "Z",
+                                         "0",
+                                         " ",
+                                         "\xC3\xA9",
+                                         "\xD0\x96",
+                                         "\xE3\x81\x82",
+                                         "\xE4\xB8\xAD",
+                                         "\xEF\xBF\xBD",
+                                         "\xED\x9F\xBF",
+                                         "\xF0\x9F\x98\x80",
+                                         "\xF4\x8F\xBF\xBF"};
     std::string text;
     std::uniform_int_distribution<int> runLength(1, 70);
     std::uniform_int_distribution<std::size_t> piece(0, std::size(pieces) - 1);
@@ -99,18 +110,28 @@ std::string wellFormedUTF8(std::mt19937& rng, std::size_t chars) {
 
 // Bytes that the block paths must leave to the general loop: misplaced and
 // cut sequences, overlong forms, surrogates, values past U+10FFFF.
-const char* const kMalformedUTF8[] = {"\x80",         "\xBF",         "\xC0\x80",
-                                      "\xC1\xBF",     "\xC3",         "\xE0\x80\x80",
-                                      "\xE0\x9F\xBF", "\xE3\x81",     "\xED\xA0\x80",
-                                      "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
-                                      "\xF8\x88\x80\x80", "\xFF",     "\xF0\x9F\x98"};
+const char* const kMalformedUTF8[] = {"\x80",
+                                      "\xBF",
+                                      "\xC0\x80",
+                                      "\xC1\xBF",
+                                      "\xC3",
+                                      "\xE0\x80\x80",
+                                      "\xE0\x9F\xBF",
+                                      "\xE3\x81",
+                                      "\xED\xA0\x80",
+                                      "\xF0\x8F\xBF\xBF",
+                                      "\xF4\x90\x80\x80",
+                                      "\xF5\x80\x80\x80",
+                                      "\xF8\x88\x80\x80",
+                                      "\xFF",
+                                      "\xF0\x9F\x98"};
 
 Outcome decodeUTF8(const std::string& text, KelLength room, int srcLimit) {
     std::vector<unsigned short> dst(room + 8, 0xBEEF);
     bool illegal = false;
-    const KelLength n = KelCharSetConverter::getConverter(KELCS_UTF8)
-                            ->toUTF16(dst.data(), text.c_str(), room, ILLCHAR_REPLACE, &illegal,
-                                      srcLimit);
+    const KelLength n =
+        KelCharSetConverter::getConverter(KELCS_UTF8)
+            ->toUTF16(dst.data(), text.c_str(), room, ILLCHAR_REPLACE, &illegal, srcLimit);
     return outcome(dst, n, illegal);
 }
 
@@ -119,10 +140,85 @@ TEST(TextBlocks, UTF8DecodingWithAMalformedSequenceAtEveryOffset) {
     for (int round = 0; round < 6; ++round) {
         const std::string base = wellFormedUTF8(rng, 160);
         for (std::size_t at = 0; at < base.size(); ++at) {
-            const std::string text =
-                base.substr(0, at) + kMalformedUTF8[at % std::size(kMalformedUTF8)] + base.substr(at);
+            const std::string text = base.substr(0, at) +
+                                     kMalformedUTF8[at % std::size(kMalformedUTF8)] +
+                                     base.substr(at);
             expectSameAtEveryLevel([&] { return decodeUTF8(text, text.size() + 2, -1); },
                                    hexOf(text));
+        }
+    }
+}
+
+// The decoder's replacement rule written out independently: the bytes each
+// lead allows after it, and one U+FFFD per maximal subpart of such a form.
+std::vector<unsigned short> modelDecode(const std::string& text) {
+    struct Form {
+        unsigned char lead, lastLead;
+        unsigned char second[2]; // range of the byte after the lead
+        int trail;               // continuation bytes after that one
+    };
+    static const Form forms[] = {{0xC0, 0xC0, {0x80, 0x80}, 0}, {0xC2, 0xDF, {0x80, 0xBF}, 0},
+                                 {0xE0, 0xE0, {0xA0, 0xBF}, 1}, {0xE1, 0xEF, {0x80, 0xBF}, 1},
+                                 {0xF0, 0xF0, {0x90, 0xBF}, 2}, {0xF1, 0xF3, {0x80, 0xBF}, 2},
+                                 {0xF4, 0xF4, {0x80, 0x8F}, 2}};
+    std::vector<unsigned short> out;
+    const auto byte = [&](std::size_t i) {
+        return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
+    };
+    for (std::size_t i = 0; i < text.size();) {
+        const unsigned char b = byte(i);
+        const Form* form = nullptr;
+        for (const Form& f : forms)
+            form = b >= f.lead && b <= f.lastLead ? &f : form;
+        if (b < 0x80 || form == nullptr) {
+            out.push_back(b < 0x80 ? b : 0xFFFD);
+            ++i;
+            continue;
+        }
+        std::size_t n = 1;
+        if (byte(i + 1) >= form->second[0] && byte(i + 1) <= form->second[1]) {
+            n = 2;
+            while (n < 2u + form->trail && (byte(i + n) & 0xC0) == 0x80)
+                ++n;
+        }
+        if (n < 2u + form->trail) {
+            out.push_back(0xFFFD);
+        } else {
+            std::uint32_t v = b & (0x7F >> n);
+            for (std::size_t k = 1; k < n; ++k)
+                v = v << 6 | (byte(i + k) & 0x3F);
+            if (v >= 0x10000) {
+                out.push_back(static_cast<unsigned short>(0xD7C0 + (v >> 10)));
+                out.push_back(static_cast<unsigned short>(0xDC00 + (v & 0x3FF)));
+            } else {
+                out.push_back(static_cast<unsigned short>(v));
+            }
+        }
+        i += n;
+    }
+    return out;
+}
+
+TEST(TextBlocks, UTF8DecodingAgreesWithTheReplacementModelAtEveryLevel) {
+    std::mt19937 rng(23);
+    std::uniform_int_distribution<int> anyByte(1, 255);
+    for (int round = 0; round < 200; ++round) {
+        std::string text = wellFormedUTF8(rng, 100 + rng() % 200);
+        for (int k = static_cast<int>(rng() % 8); k > 0; --k) {
+            const std::size_t at = rng() % text.size();
+            if (rng() % 2)
+                text.insert(at, kMalformedUTF8[rng() % std::size(kMalformedUTF8)]);
+            else
+                text[at] = static_cast<char>(anyByte(rng));
+        }
+        const std::vector<unsigned short> expected = modelDecode(text);
+        for (Level level : {Level::Scalar, Level::Blocks, Level::Wide}) {
+            AtLevel limit(level);
+            const Outcome got = decodeUTF8(text, text.size() + 2, -1);
+            const unsigned short* units =
+                reinterpret_cast<const unsigned short*>(got.buffer.data());
+            EXPECT_EQ(std::vector<unsigned short>(units, units + got.count), expected)
+                << hexOf(text) << " at level " << static_cast<int>(level);
         }
     }
 }
@@ -133,7 +229,8 @@ TEST(TextBlocks, UTF8DecodingStopsWhereTheGeneralLoopStops) {
     for (KelLength room = 0; room < 200; room += 7) {
         for (int limit : {-1, 0, 1, 33, 34, 35, 64, 65, 97, 150}) {
             expectSameAtEveryLevel([&] { return decodeUTF8(text, room, limit); },
-                                   "room " + std::to_string(room) + " limit " + std::to_string(limit));
+                                   "room " + std::to_string(room) + " limit " +
+                                       std::to_string(limit));
         }
     }
 }
@@ -147,7 +244,9 @@ TEST(TextBlocks, UTF8CountsMatchTheGeneralLoop) {
             base.substr(0, at) + kMalformedUTF8[at % std::size(kMalformedUTF8)] + base.substr(at);
         for (KelLength len : {KEL_NPOS, static_cast<KelLength>(text.size() / 2)}) {
             expectSameAtEveryLevel(
-                [&] { return Outcome{{}, conv->getNumUnits(text.c_str(), len), false}; },
+                [&] {
+                    return Outcome{{}, conv->getNumUnits(text.c_str(), len), false};
+                },
                 hexOf(text));
         }
     }
@@ -155,8 +254,8 @@ TEST(TextBlocks, UTF8CountsMatchTheGeneralLoop) {
 
 // UTF-16 text with ASCII, two- and three-byte units and surrogate pairs.
 std::vector<unsigned short> wellFormedUTF16(std::mt19937& rng, std::size_t units) {
-    static const unsigned short pieces[][2] = {{'a', 0},    {'~', 0},      {0x00E9, 0},
-                                               {0x07FF, 0}, {0x3042, 0},   {0xFFFD, 0},
+    static const unsigned short pieces[][2] = {{'a', 0},         {'~', 0},        {0x00E9, 0},
+                                               {0x07FF, 0},      {0x3042, 0},     {0xFFFD, 0},
                                                {0xD83D, 0xDE00}, {0xDBFF, 0xDFFF}};
     std::vector<unsigned short> text;
     std::uniform_int_distribution<int> runLength(1, 40);
@@ -187,7 +286,8 @@ TEST(TextBlocks, UTF8EncodingWithAnUnpairedSurrogateAtEveryOffset) {
             text.insert(text.begin() + static_cast<long>(at), lone);
             for (ILLCHAR_OPTYPE op : {ILLCHAR_STOP, ILLCHAR_REPLACE, ILLCHAR_ESCAPE}) {
                 expectSameAtEveryLevel([&] { return encodeUTF8(text, 3 * text.size(), op); },
-                                       "unit " + std::to_string(lone) + " at " + std::to_string(at));
+                                       "unit " + std::to_string(lone) + " at " +
+                                           std::to_string(at));
             }
         }
     }
@@ -201,9 +301,12 @@ TEST(TextBlocks, UTF8ByteCountsMatchTheGeneralLoop) {
         std::vector<unsigned short> text = base;
         text.insert(text.begin() + static_cast<long>(at), at % 2 == 0 ? 0xD800 : 0xDC00);
         text.push_back(0);
-        for (KelLength len : {KEL_NPOS, static_cast<KelLength>(at), static_cast<KelLength>(at + 1)}) {
+        for (KelLength len :
+             {KEL_NPOS, static_cast<KelLength>(at), static_cast<KelLength>(at + 1)}) {
             expectSameAtEveryLevel(
-                [&] { return Outcome{{}, conv->getNumBytes(text.data(), len), false}; },
+                [&] {
+                    return Outcome{{}, conv->getNumBytes(text.data(), len), false};
+                },
                 "at " + std::to_string(at) + " length " + std::to_string(len));
         }
     }
@@ -262,8 +365,8 @@ Outcome encodeSingleBytes(KelCharSet cs, std::vector<unsigned short> text, KelLe
     text.push_back(0);
     std::vector<unsigned char> dst(room + 8, 0xA5);
     bool illegal = false;
-    const KelLength n =
-        KelCharSetConverter::getConverter(cs)->fromUTF16(dst.data(), text.data(), room, op, &illegal);
+    const KelLength n = KelCharSetConverter::getConverter(cs)->fromUTF16(dst.data(), text.data(),
+                                                                         room, op, &illegal);
     return outcome(dst, n, illegal);
 }
 

@@ -25,7 +25,8 @@ Decoded decode(const std::string& bytes, KelLength room = 64, int srcLimit = -1)
     src.push_back('\0');
     Units out(room + 1, 0xBEEF);
     bool illegal = false;
-    const KelLength n = conv.toUTF16(out.data(), src.data(), room, ILLCHAR_REPLACE, &illegal, srcLimit);
+    const KelLength n =
+        conv.toUTF16(out.data(), src.data(), room, ILLCHAR_REPLACE, &illegal, srcLimit);
     EXPECT_EQ(out[n], 0) << "terminator";
     return {Units(out.begin(), out.begin() + static_cast<long>(n)), n, illegal};
 }
@@ -51,29 +52,61 @@ TEST(UTF8Decode, WorkedExamples) {
     EXPECT_EQ(decode("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80").units,
               (Units{0x41, 0xE9, 0x20AC, 0xD83D, 0xDE00}));
     EXPECT_EQ(decode("\xED\xA0\xBD\xED\xB8\x80").units, (Units{0xD83D, 0xDE00}));
-    EXPECT_EQ(decode(std::string("\xC0\x80" "A", 3)).units, (Units{0x0000, 0x41}));
+    EXPECT_EQ(decode(std::string("\xC0\x80"
+                                 "A",
+                                 3))
+                  .units,
+              (Units{0x0000, 0x41}));
 
-    const Decoded cutTwo = decode("\xC3" "A");
+    const Decoded cutTwo = decode("\xC3"
+                                  "A");
     EXPECT_EQ(cutTwo.units, (Units{0xFFFD, 0x41}));
     EXPECT_TRUE(cutTwo.illegal);
-    const Decoded cutThree = decode("\xE2\x82" "A");
+    const Decoded cutThree = decode("\xE2\x82"
+                                    "A");
     EXPECT_EQ(cutThree.units, (Units{0xFFFD, 0x41}));
     EXPECT_TRUE(cutThree.illegal);
-    const Decoded misplaced = decode("\x80" "A");
-    EXPECT_EQ(misplaced.units, (Units{0x41}));
-    EXPECT_TRUE(misplaced.illegal);
     EXPECT_FALSE(decode("plain").illegal);
 }
 
-// Overlong and out-of-range forms would let "/" or "." through as C0 AF or
-// C0 AE; only the JVM's C0 80 survives.
-TEST(UTF8Decode, OverlongAndOutOfRangeFormsAreMalformed) {
-    for (const char* bad : {"\xC0\xAF", "\xC0\xAE", "\xC1\xBF", "\xE0\x80\xAF", "\xE0\x9F\xBF",
-                            "\xF0\x80\x80\xAF", "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80",
-                            "\xF5\x80\x80\x80", "\xF8\x88\x80\x80", "\xF8\x90\x80\x80", "\xFF\xBF\xBF\xBF"}) {
-        const Decoded d = decode(bad);
-        EXPECT_EQ(d.units, (Units{0xFFFD})) << bad;
-        EXPECT_TRUE(d.illegal) << bad;
+// Malformed input is replaced one maximal subpart at a time and never
+// deleted: deleting 80 from 2E 80 2E would spell "..", and C0 AF must not
+// spell "/". Only the JVM's C0 80 and three-byte surrogates are accepted
+// beyond standard UTF-8.
+TEST(UTF8Decode, MalformedInputIsReplacedByMaximalSubparts) {
+    constexpr unsigned short R = 0xFFFD;
+    const struct {
+        std::string bytes;
+        Units units;
+    } cases[] = {
+        {"\x80"
+         "A",
+         {R, 0x41}},
+        {".\x80./x", {0x2E, R, 0x2E, 0x2F, 0x78}},
+        {"\xC0\xAF", {R, R}},
+        {"\xC0\xAE", {R, R}},
+        {"\xC1\xBF", {R, R}},
+        {"\xE0\x80\xAF", {R, R, R}},
+        {"\xE0\x9F\xBF", {R, R, R}},
+        {"\xF0\x8F\xBF\xBF", {R, R, R, R}},
+        {"\xF4\x90\x80\x80", {R, R, R, R}},
+        {"\xF5\x80\x80\x80", {R, R, R, R}},
+        {"\xF8\x88\x80\x80", {R, R, R, R}},
+        {"\xFF\xBF", {R, R}},
+        {"\xE2\x82"
+         "A",
+         {R, 0x41}},
+        {"\xE2\x82\x82\xAC", {0x2082, R}},
+        {"\xF0\x9F\x98"
+         "A",
+         {R, 0x41}},
+        {"\xED\xA0", {R}},
+        {"\xC0", {R}},
+    };
+    for (const auto& c : cases) {
+        const Decoded d = decode(c.bytes);
+        EXPECT_EQ(d.units, c.units) << testing::PrintToString(c.bytes);
+        EXPECT_TRUE(d.illegal) << testing::PrintToString(c.bytes);
     }
     EXPECT_EQ(decode("\xF4\x8F\xBF\xBF").units, (Units{0xDBFF, 0xDFFF}));
     EXPECT_EQ(decode("\xF0\x90\x80\x80").units, (Units{0xD800, 0xDC00}));
@@ -91,7 +124,11 @@ TEST(UTF8Decode, RoomAndLimits) {
     EXPECT_FALSE(oneUnit.illegal);
     EXPECT_EQ(decode("A\xF0\x9F\x98\x80", 2).units, (Units{0x41}));
 
-    EXPECT_EQ(decode("\xC3\xA9" "A", 64, 1).units, (Units{0xE9}));
+    EXPECT_EQ(decode("\xC3\xA9"
+                     "A",
+                     64, 1)
+                  .units,
+              (Units{0xE9}));
     EXPECT_EQ(decode("AB", 64, 100).units, (Units{0x41, 0x42}));
     EXPECT_EQ(decode("ABC", 64, 0).units, (Units{0x41, 0x42, 0x43}));
 }
@@ -146,8 +183,11 @@ TEST(UTF8Counts, WorkedExamples) {
     EXPECT_EQ(conv.getNumBytes(text.data(), 3), 6u);
     EXPECT_EQ(conv.getNumUnits("\xC3\xA9\xF0\x9F\x98\x80", KEL_NPOS), 3u);
     EXPECT_EQ(conv.getNumUnits("\xE2\x82", 2), 1u);
-    // A misplaced byte adds nothing but does not end the count: A 80 B is two units.
-    EXPECT_EQ(conv.getNumUnits("A\x80" "B", KEL_NPOS), 2u);
+    EXPECT_EQ(conv.getNumUnits("A\x80"
+                               "B",
+                               KEL_NPOS),
+              3u);
+    EXPECT_EQ(conv.getNumUnits("\xE0\x80\xAF", KEL_NPOS), 3u);
     EXPECT_EQ(conv.getNumUnits("A\xE2\x82\xAC", 2), 2u);
 }
 
@@ -159,8 +199,10 @@ TEST(UTF8Counts, MatchConversionsOnEveryByteInEveryPosition) {
             std::string text = frame;
             text.push_back(static_cast<char>(b));
             keltest::expectUnitCountMatchesDecoding(conv, text);
-            keltest::expectUnitCountMatchesDecoding(conv, text + "\x80\xBF" "Z");
-            keltest::expectUnitCountMatchesDecoding(conv, std::string(1, static_cast<char>(b)) + frame);
+            keltest::expectUnitCountMatchesDecoding(conv, text + "\x80\xBF"
+                                                                 "Z");
+            keltest::expectUnitCountMatchesDecoding(conv,
+                                                    std::string(1, static_cast<char>(b)) + frame);
         }
     }
 }
@@ -168,8 +210,10 @@ TEST(UTF8Counts, MatchConversionsOnEveryByteInEveryPosition) {
 TEST(UTF8Counts, MatchConversionsOnRandomText) {
     KelCharSetConverterUTF8 conv;
     std::mt19937 rng(12345);
-    const unsigned char interesting[] = {0x41, 0x80, 0xBF, 0xC0, 0xC3, 0xE2, 0xED, 0xF0, 0xF4, 0xF8, 0xFF};
-    const unsigned short units[] = {0x41, 0xE9, 0x7FF, 0x800, 0x20AC, 0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFF};
+    const unsigned char interesting[] = {0x41, 0x80, 0xBF, 0xC0, 0xC3, 0xE2,
+                                         0xED, 0xF0, 0xF4, 0xF8, 0xFF};
+    const unsigned short units[] = {0x41,   0xE9,   0x7FF,  0x800,  0x20AC,
+                                    0xD800, 0xDBFF, 0xDC00, 0xDFFF, 0xFFFF};
     for (int round = 0; round < 3000; ++round) {
         std::string bytes;
         Units text;
@@ -211,7 +255,9 @@ TEST(UTF8Converter, UnitSizesAndNoDirectUTF8Path) {
     EXPECT_EQ(conv.getMaxUnitSize(), 3u);
     EXPECT_EQ(conv.getNullCharSize(), 1u);
     unsigned char out[4] = {7, 7, 7, 7};
-    EXPECT_EQ(conv.fromUTF8(out, reinterpret_cast<const unsigned char*>("A"), 3, ILLCHAR_REPLACE, nullptr), 0u);
+    EXPECT_EQ(conv.fromUTF8(out, reinterpret_cast<const unsigned char*>("A"), 3, ILLCHAR_REPLACE,
+                            nullptr),
+              0u);
     EXPECT_EQ(out[0], 7);
 }
 

@@ -296,8 +296,11 @@ def seven_bit(mapping):
 
 
 def jis_x0208():
+    # 0x2140 stays U+FF3C, FULLWIDTH REVERSE SOLIDUS, as the codec has it:
+    # read as U+005C it would alias the byte 5C, a path separator elsewhere,
+    # and U+FF3C could not be written at all.
     mapping = seven_bit(decode_double_bytes("euc_jp", TRAILS_94, TRAILS_94))
-    mapping[0x2140] = 0x005C
+    fail_unless(mapping[0x2140] == 0xFF3C, "euc_jp no longer reads A1 C0 as U+FF3C")
     return mapping
 
 

@@ -422,24 +422,17 @@ KelLength readLocalOrLatin1(unsigned short* dst, const char* src, KelLength len,
     return readLocalText(converterOf(KELCS_ISO_8859_1), dst, src, len, room, pIllegal);
 }
 
+// Terminated first, so that a caller who reads the destination after a
+// result of 0 finds an empty text, never what the buffer held before.
 int utf8ToLocal(char* dst, const unsigned char* src, KelLength room, KelCharSetConverter* conv,
                 ILLCHAR_OPTYPE opType) {
+    std::memset(dst, 0, conv->getNullCharSize());
     const KelLength len = std::strlen(reinterpret_cast<const char*>(src));
-    if (len == 0) {
-        std::memset(dst, 0, conv->getNullCharSize());
-        return 0;
-    }
     ScratchText text;
-    if (!text.reserve(len))
+    if (len == 0 || !text.reserve(len))
         return 0;
-    if (converterOf(KELCS_UTF8)->toUTF16(text.data(), src, len, ILLCHAR_REPLACE, nullptr, -1) == 0)
-        return 0;
+    converterOf(KELCS_UTF8)->toUTF16(text.data(), src, len, ILLCHAR_REPLACE, nullptr, -1);
     return asCount(conv->fromUTF16(dst, text.data(), room, opType, nullptr));
-}
-
-int writeEmptyText(unsigned char* dst) {
-    dst[0] = 0;
-    return 0;
 }
 
 int utf16ToUTF8(unsigned char* dst, const unsigned short* src, KelLength room) {
@@ -469,11 +462,10 @@ int localToUTF8(unsigned char* dst, const char* src, Capacity dstLen, ReadLocal 
     KelLength room = 0;
     if (dst == nullptr || src == nullptr || !roomFor(dstLen, 1, room))
         return 0;
+    dst[0] = 0; // as in utf8ToLocal
     const KelLength len = std::strlen(src);
-    if (len == 0)
-        return writeEmptyText(dst);
     ScratchText text;
-    if (!text.reserve(len) || !readLocal(text.data(), src, len))
+    if (len == 0 || !text.reserve(len) || !readLocal(text.data(), src, len))
         return 0;
     return utf16ToUTF8(dst, text.data(), room);
 }

@@ -12,24 +12,26 @@ public:
           m_fromUnicode0212(fromUnicode0212) {}
 
     // A byte that starts no convertible character is one without a mapping
-    // by itself; the bytes after it are read again as new characters. The
-    // byte after a JIS X 0208 lead byte is looked up by its 7-bit key
-    // whatever its high bit, which is how 80 DC reads back as U+00A5.
+    // by itself; the bytes after it are read again as new characters. Codes
+    // are taken only in the byte ranges that EUC-JP gives them, so that no
+    // pair of high bytes aliases an ASCII character through the tables' 7-bit
+    // keys and no trail byte below A1 is swallowed. After the byte 80 only
+    // the two JIS X 0201 codes the encoder writes there read back.
     kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
         const unsigned char b = p[0];
         if (isCS0(b))
             return {1, b};
         const unsigned char c1 = kel::mbcs::byteAt(p, avail, 1);
-        if (c1 == 0)
-            return {1, 0};
         if (isSS2(b))
             return oneOrNone(2, isValidSS2(c1) ? m_toUnicode.trans(c1) : 0);
-        if (!isSS3(b))
-            return oneOrNone(2, m_toUnicode.trans(kel::mbcs::sevenBitKey(b, c1)));
-        const unsigned char c2 = kel::mbcs::byteAt(p, avail, 2);
-        if (c2 == 0)
-            return {1, 0};
-        return oneOrNone(3, m_toUnicode0212.trans(kel::mbcs::sevenBitKey(c1, c2)));
+        if (b == kJIS0201Shift)
+            return oneOrNone(2, c1 == 0xDC || c1 == 0xFE ? m_toUnicode.trans(c1 & 0x7F) : 0);
+        if (isSS3(b)) {
+            // c2 is read only behind a code byte, never past a terminator.
+            const unsigned char c2 = isCodeByte(c1) ? kel::mbcs::byteAt(p, avail, 2) : 0;
+            return oneOrNone(3, codeValue(m_toUnicode0212, c1, c2));
+        }
+        return oneOrNone(2, codeValue(m_toUnicode, b, c1));
     }
 
     kel::mbcs::EncodedChar encode(const unsigned short* p, KelLength) const {
@@ -50,6 +52,17 @@ public:
     }
 
 private:
+    // The byte in front of the JIS X 0201 codes below 0x80 (U+00A5, U+203E).
+    static constexpr unsigned char kJIS0201Shift = 0x80;
+
+    // A byte of a two-byte JIS X 0208 or JIS X 0212 code.
+    static bool isCodeByte(unsigned char b) { return b >= 0xA1 && b <= 0xFE; }
+
+    static unsigned short codeValue(const LookupTable<unsigned short>& table, unsigned char b1,
+                                    unsigned char b2) {
+        return isCodeByte(b1) && isCodeByte(b2) ? table.trans(kel::mbcs::sevenBitKey(b1, b2)) : 0;
+    }
+
     // A character of `length` bytes, or its first byte alone when the table
     // has no mapping for it.
     static kel::mbcs::LocalChar oneOrNone(KelLength length, unsigned short value) {

@@ -13,10 +13,11 @@ namespace {
 // Units or bytes counted a block at a time through a scratch buffer.
 constexpr KelLength kCountingRoom = 256;
 
-// Sequence length started by a byte, by its high four bits; 0: cannot start one.
+// Sequence length announced by a byte, by its high four bits; 0: a
+// continuation byte, which starts nothing.
 const std::uint32_t oUTF8Bits[16] = {1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 2, 2, 3, 4};
 
-enum class SeqKind { Misplaced, Malformed, Unit, Pair };
+enum class SeqKind { Malformed, Unit, Pair };
 
 struct Sequence {
     SeqKind kind;
@@ -24,40 +25,55 @@ struct Sequence {
     KelLength length; // bytes consumed
 };
 
-// Overlong forms would let "/" or "." into a file name as C0 AF or C0 AE.
-// C0 80 (U+0000) stays legal: the JVM writes NUL that way.
-bool isOverlongOrOutOfRange(std::uint32_t v, unsigned length) {
-    if (length == 2 && v == 0)
-        return false;
-    return v < kel::utf8::minValueForLength(length) || v > KelUChar::UTF32_MAX;
+struct ByteRange {
+    unsigned char lowest;
+    unsigned char highest;
+};
+
+// The bytes that may follow a lead in a form this decoder accepts: the
+// shortest forms of U+0000 to U+10FFFF, surrogates included (the JVM writes
+// them as three bytes each), and C0 80, the JVM's NUL. A lead that starts
+// no accepted form gets an empty range: C1, F5 to FF, and C0 before
+// anything but 80, so that "/" cannot arrive as C0 AF.
+ByteRange secondByteRange(unsigned char lead) {
+    switch (lead) {
+    case 0xC0:
+        return {0x80, 0x80};
+    case 0xE0:
+        return {0xA0, 0xBF};
+    case 0xF0:
+        return {0x90, 0xBF};
+    case 0xF4:
+        return {0x80, 0x8F};
+    default:
+        return lead == 0xC1 || lead >= 0xF5 ? ByteRange{0xFF, 0x00} : ByteRange{0x80, 0xBF};
+    }
 }
 
-// Decodes the sequence at p, of which `avail` bytes may be read. A sequence
-// that fails any check consumes only its lead byte.
+// Decodes the sequence at p, of which `avail` bytes may be read (a NUL ends
+// the text before that). Malformed input is never deleted: the longest
+// prefix of an accepted form that is broken or cut short is one U+FFFD, and
+// a byte that starts no accepted form is one U+FFFD of its own, so that no
+// two bytes around a deleted one can meet and spell what the text did not.
 Sequence decodeSequence(const unsigned char* p, KelLength avail) {
     const unsigned length = oUTF8Bits[p[0] >> 4];
-    if (length == 0)
-        return {SeqKind::Misplaced, 0, 1};
     if (length == 1)
         return {SeqKind::Unit, p[0], 1};
-    if (!kel::utf8::continuationsFollow(p, avail, length - 1))
+    if (length == 0)
         return {SeqKind::Malformed, 0xFFFD, 1};
+    const ByteRange second = secondByteRange(p[0]);
+    if (avail < 2 || p[1] < second.lowest || p[1] > second.highest)
+        return {SeqKind::Malformed, 0xFFFD, 1};
+    for (unsigned i = 2; i < length; ++i) {
+        if (i >= avail || !kel::utf8::isContinuation(p[i]))
+            return {SeqKind::Malformed, 0xFFFD, i};
+    }
     const std::uint32_t v = kel::utf8::payload(p, length);
-    // F8 to FF lead the five- and six-byte forms, all beyond Unicode.
-    if (p[0] >= 0xF8 || isOverlongOrOutOfRange(v, length))
-        return {SeqKind::Malformed, 0xFFFD, 1};
     return {length == 4 ? SeqKind::Pair : SeqKind::Unit, v, length};
 }
 
 KelLength unitsOf(const Sequence& seq) {
-    switch (seq.kind) {
-    case SeqKind::Misplaced:
-        return 0;
-    case SeqKind::Pair:
-        return 2;
-    default:
-        return 1;
-    }
+    return seq.kind == SeqKind::Pair ? 2 : 1;
 }
 
 } // namespace
@@ -98,8 +114,8 @@ KelLength KelCharSetConverterUTF8::toUTF16(unsigned short* dst, const void* src,
     kel::blocks::ByteRun run(s, limit);
     while (written < dstLen && s[pos] != 0) {
         // Common text goes a block at a time, each character ending inside the limit.
-        const kel::blocks::Progress fast = kel::blocks::decodeUTF8(
-            s + pos, run.from(pos), dst + written, dstLen - written);
+        const kel::blocks::Progress fast =
+            kel::blocks::decodeUTF8(s + pos, run.from(pos), dst + written, dstLen - written);
         if (fast.read != 0) {
             pos += fast.read;
             written += fast.written;
@@ -114,8 +130,6 @@ KelLength KelCharSetConverterUTF8::toUTF16(unsigned short* dst, const void* src,
                 break;
             KelUChar::toSurrogatePair(seq.value, dst[written], dst[written + 1]);
             written += 2;
-        } else if (seq.kind == SeqKind::Misplaced) {
-            kel::raiseFlag(pIllegal);
         } else {
             if (seq.kind == SeqKind::Malformed)
                 kel::raiseFlag(pIllegal);
@@ -162,9 +176,8 @@ KelLength KelCharSetConverterUTF8::getNumBytes(const unsigned short* src, KelLen
     return count;
 }
 
-KelLength KelCharSetConverterUTF8::fromUTF16(void* dst, const unsigned short* src,
-                                             KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                             bool* pIllegal) {
+KelLength KelCharSetConverterUTF8::fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
+                                             ILLCHAR_OPTYPE opType, bool* pIllegal) {
     if (dst == nullptr || src == nullptr)
         return 0;
     kel::clearFlag(pIllegal);

@@ -84,6 +84,33 @@ TEST_F(KelconvRun, ReportsProblemsWithFileAndOffsetAndExitsWithOne) {
     EXPECT_EQ(m_errors, "");
 }
 
+// Lines longer than a chunk are cut between characters also when a NUL
+// character comes early in the line, where decoding a prefix ends.
+TEST_F(KelconvRun, LongLinesWithAnEarlyNulAreCutBetweenCharacters) {
+    const std::size_t repeat = 400 * 1024;
+    std::string expected("A\0B", 3);
+    for (std::size_t i = 0; i < repeat; ++i)
+        expected += "\xE3\x81\x82";
+    const struct {
+        const char* set;
+        std::string head;
+        const char* character;
+    } sources[] = {{"UTF-8", std::string("A\0B", 3), "\xE3\x81\x82"},
+                   {"Shift_JIS", std::string("A\0B", 3), "\x82\xA0"},
+                   {"UTF-16LE", std::string("A\0\0\0B\0", 6), "\x42\x30"}};
+    for (const auto& source : sources) {
+        std::string input = source.head;
+        for (std::size_t i = 0; i < repeat; ++i)
+            input += source.character;
+        const std::string out = m_dir + "/out";
+        EXPECT_EQ(run({"-f", source.set, "-t", "UTF-8", "-o", out, file("in", input)}),
+                  kelconv::kExitClean)
+            << source.set;
+        EXPECT_EQ(m_errors, "") << source.set;
+        EXPECT_TRUE(read(out) == expected) << source.set;
+    }
+}
+
 TEST_F(KelconvRun, ShowsTheFirstProblemsOfAnInputAndCountsTheRest) {
     const std::string bad = file("bad", std::string(15, '\x80'));
     EXPECT_EQ(run({"-f", "UTF-8", "-t", "UTF-8", "-o", m_dir + "/out", bad}),
