@@ -87,7 +87,7 @@ TEST_F(KelconvRun, ReportsProblemsWithFileAndOffsetAndExitsWithOne) {
 // Lines longer than a chunk are cut between characters also when a NUL
 // character comes early in the line, where decoding a prefix ends.
 TEST_F(KelconvRun, LongLinesWithAnEarlyNulAreCutBetweenCharacters) {
-    const std::size_t repeat = 400 * 1024;
+    const std::size_t repeat = 600 * 1024; // lines of more than 1 MiB in every set
     std::string expected("A\0B", 3);
     for (std::size_t i = 0; i < repeat; ++i)
         expected += "\xE3\x81\x82";
