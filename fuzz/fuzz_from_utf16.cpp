@@ -38,7 +38,7 @@ void checkByteCount(KelCharSetConverter& conv, const std::vector<unsigned short>
 }
 
 // Only the UTF-32 converter reads UTF-8 directly; it never writes past its
-// room and terminates its units.
+// room, terminates its units, and raises the flag only for a U+FFFD it wrote.
 void checkDirectUTF8(KelCharSetConverter& conv, const std::uint8_t* bytes, std::size_t n,
                      unsigned int roomWord) {
     const std::vector<char> utf8 = terminatedText(bytes, n, 1);
@@ -57,7 +57,13 @@ void checkDirectUTF8(KelCharSetConverter& conv, const std::uint8_t* bytes, std::
     require(dst.guardIntact(), "fromUTF8 wrote past its room and terminator", cs);
     require(written <= room && firstNul(dst.bytes(), (written + 1) * 4, 4) == written * 4,
             "fromUTF8 wrote no terminator behind its count, or a 0 unit before it", cs);
-    require(!illegal, "fromUTF8 raised the flag", cs);
+    bool replaced = false;
+    for (KelLength i = 0; i < written; ++i) {
+        std::uint32_t unit;
+        std::memcpy(&unit, dst.bytes() + 4 * i, sizeof unit);
+        replaced = replaced || unit == 0xFFFD;
+    }
+    require(!illegal || replaced, "fromUTF8 raised the flag but wrote no U+FFFD", cs);
 }
 
 } // namespace

@@ -7,7 +7,7 @@ namespace {
 
 using Unit32 = std::uint32_t;
 
-constexpr Unit32 kReplacement = 0xFFFD;
+constexpr Unit32 kReplacement = kel::utf8::kReplacement;
 constexpr KelLength kUnitSize = sizeof(Unit32);
 
 Unit32 load(const void* src, KelLength i) {
@@ -31,35 +31,11 @@ KelLength utf16Length(Unit32 v) {
     return KelUChar::isSurrogate(v) ? 2 : 1;
 }
 
-// Sequence length a lead byte announces (RFC 2279 lengths up to six);
-// 0 for continuation bytes, FE and FF.
-unsigned sequenceLength(unsigned char lead) {
-    if (lead < 0x80)
-        return 1;
-    if (lead < 0xC0 || lead >= 0xFE)
-        return 0;
-    unsigned n = 2;
-    for (unsigned char mark = 0x20; (lead & mark) != 0; mark >>= 1)
-        ++n;
-    return n;
-}
-
-bool isUnacceptable(Unit32 v, unsigned length) {
-    return v < kel::utf8::minValueForLength(length) || isSurrogateValue(v) || v == 0xFFFE ||
-           v == 0xFFFF || isBeyondUnicode(v);
-}
-
-Unit32 decodeUTF8(const unsigned char*& p) {
-    const unsigned length = sequenceLength(p[0]);
-    if (length == 1)
-        return *p++;
-    if (length == 0 || !kel::utf8::continuationsFollow(p, KEL_NPOS, length - 1)) {
-        ++p;
-        return kReplacement;
-    }
-    const Unit32 v = kel::utf8::payload(p, length);
-    p += length;
-    return isUnacceptable(v, length) ? kReplacement : v;
+// Advances p past the sequence it decodes.
+kel::utf8::Sequence decodeUTF8(const unsigned char*& p) {
+    const kel::utf8::Sequence seq = kel::utf8::decode<kel::utf8::Reading::Strict>(p, KEL_NPOS);
+    p += seq.length;
+    return seq;
 }
 
 } // namespace
@@ -160,11 +136,12 @@ KelLength KelCharSetConverterUTF32::fromUTF8(void* dst, const unsigned char* src
         return 0;
     const unsigned char* p = src;
     KelLength count = 0;
-    for (; count < dstLen; ++count) {
-        const Unit32 v = decodeUTF8(p);
-        if (v == 0)
-            break;
-        store(dst, count, v);
+    for (; count < dstLen && *p != 0; ++count) {
+        const kel::utf8::Sequence seq = decodeUTF8(p);
+        // A U+FFFD written for malformed input is no success to report.
+        if (seq.malformed)
+            kel::raiseFlag(pIllegal);
+        store(dst, count, seq.value);
     }
     store(dst, count, 0);
     return count;
@@ -197,7 +174,7 @@ unsigned int KelCharSetConverterUTF32::UTF32fromUTF8(unsigned char** pp) {
     if (pp == nullptr || *pp == nullptr)
         return 0;
     const unsigned char* p = *pp;
-    const Unit32 v = decodeUTF8(p);
+    const Unit32 v = decodeUTF8(p).value;
     *pp += p - *pp;
     return v;
 }

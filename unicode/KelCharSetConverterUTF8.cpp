@@ -13,67 +13,14 @@ namespace {
 // Units or bytes counted a block at a time through a scratch buffer.
 constexpr KelLength kCountingRoom = 256;
 
-// Sequence length announced by a byte, by its high four bits; 0: a
-// continuation byte, which starts nothing.
-const std::uint32_t oUTF8Bits[16] = {1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 0, 0, 2, 2, 3, 4};
+using kel::utf8::Sequence;
 
-enum class SeqKind { Malformed, Unit, Pair };
-
-struct Sequence {
-    SeqKind kind;
-    std::uint32_t value;
-    KelLength length; // bytes consumed
-};
-
-struct ByteRange {
-    unsigned char lowest;
-    unsigned char highest;
-};
-
-// The bytes that may follow a lead in a form this decoder accepts: the
-// shortest forms of U+0000 to U+10FFFF, surrogates included (the JVM writes
-// them as three bytes each), and C0 80, the JVM's NUL. A lead that starts
-// no accepted form gets an empty range: C1, F5 to FF, and C0 before
-// anything but 80, so that "/" cannot arrive as C0 AF.
-ByteRange secondByteRange(unsigned char lead) {
-    switch (lead) {
-    case 0xC0:
-        return {0x80, 0x80};
-    case 0xE0:
-        return {0xA0, 0xBF};
-    case 0xF0:
-        return {0x90, 0xBF};
-    case 0xF4:
-        return {0x80, 0x8F};
-    default:
-        return lead == 0xC1 || lead >= 0xF5 ? ByteRange{0xFF, 0x00} : ByteRange{0x80, 0xBF};
-    }
-}
-
-// Decodes the sequence at p, of which `avail` bytes may be read (a NUL ends
-// the text before that). Malformed input is never deleted: the longest
-// prefix of an accepted form that is broken or cut short is one U+FFFD, and
-// a byte that starts no accepted form is one U+FFFD of its own, so that no
-// two bytes around a deleted one can meet and spell what the text did not.
 Sequence decodeSequence(const unsigned char* p, KelLength avail) {
-    const unsigned length = oUTF8Bits[p[0] >> 4];
-    if (length == 1)
-        return {SeqKind::Unit, p[0], 1};
-    if (length == 0)
-        return {SeqKind::Malformed, 0xFFFD, 1};
-    const ByteRange second = secondByteRange(p[0]);
-    if (avail < 2 || p[1] < second.lowest || p[1] > second.highest)
-        return {SeqKind::Malformed, 0xFFFD, 1};
-    for (unsigned i = 2; i < length; ++i) {
-        if (i >= avail || !kel::utf8::isContinuation(p[i]))
-            return {SeqKind::Malformed, 0xFFFD, i};
-    }
-    const std::uint32_t v = kel::utf8::payload(p, length);
-    return {length == 4 ? SeqKind::Pair : SeqKind::Unit, v, length};
+    return kel::utf8::decode<kel::utf8::Reading::Jvm>(p, avail);
 }
 
 KelLength unitsOf(const Sequence& seq) {
-    return seq.kind == SeqKind::Pair ? 2 : 1;
+    return seq.value > 0xFFFF ? 2 : 1;
 }
 
 } // namespace
@@ -124,14 +71,14 @@ KelLength KelCharSetConverterUTF8::toUTF16(unsigned short* dst, const void* src,
             continue;
         }
         const Sequence seq = decodeSequence(s + pos, KEL_NPOS);
-        if (seq.kind == SeqKind::Pair) {
+        if (unitsOf(seq) == 2) {
             // A whole character that does not fit ends the text like a full buffer.
             if (dstLen - written < 2)
                 break;
             KelUChar::toSurrogatePair(seq.value, dst[written], dst[written + 1]);
             written += 2;
         } else {
-            if (seq.kind == SeqKind::Malformed)
+            if (seq.malformed)
                 kel::raiseFlag(pIllegal);
             dst[written++] = static_cast<unsigned short>(seq.value);
         }

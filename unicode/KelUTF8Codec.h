@@ -1,9 +1,9 @@
 #ifndef KELUTF8CODEC_H
 #define KELUTF8CODEC_H
 
-// The pieces of UTF-8 that the UTF-8 and UTF-32 converters share: reading
-// the bytes of one sequence and writing one code point. Internal to the
-// library.
+// The scalar reference of the UTF-8 form, which the UTF-8 and UTF-32
+// converters share and the fast paths hand back to: reading one sequence
+// and writing one code point. Internal to the library.
 
 #include "KelTypes.h"
 
@@ -41,6 +41,106 @@ inline std::uint32_t payload(const unsigned char* p, unsigned length) {
 inline std::uint32_t minValueForLength(unsigned length) {
     static const std::uint32_t minValue[7] = {0, 0, 0x80, 0x800, 0x10000, 0x200000, 0x4000000};
     return minValue[length];
+}
+
+constexpr std::uint32_t kReplacement = 0xFFFD;
+
+// One sequence as a decoder reads it: a value and the bytes it spans; a
+// malformed one stands for its bytes as U+FFFD.
+struct Sequence {
+    bool malformed;
+    std::uint32_t value;
+    KelLength length;
+};
+
+// The two ways the library reads text that is not standard UTF-8.
+enum class Reading {
+    // The UTF-8 converter: standard UTF-8 and the forms the JVM writes (C0 80
+    // for NUL, surrogates as three bytes each); malformed input is replaced
+    // one maximal subpart at a time and never deleted.
+    Jvm,
+    // The UTF-32 converter: the lengths of up to six bytes that lead bytes
+    // announce; a sequence that breaks off is its lead byte alone, and a
+    // complete one that is overlong or no character (a surrogate, U+FFFE,
+    // U+FFFF, beyond U+10FFFF) is replaced whole.
+    Strict,
+};
+
+struct ByteRange {
+    unsigned char lowest;
+    unsigned char highest;
+};
+
+// The bytes that may follow a lead in a form of the Jvm reading. A lead that
+// starts no such form gets an empty range: C1, F5 to FF, and C0 before
+// anything but 80, so that "/" cannot arrive as C0 AF.
+inline ByteRange jvmSecondByte(unsigned char lead) {
+    switch (lead) {
+    case 0xC0:
+        return {0x80, 0x80};
+    case 0xE0:
+        return {0xA0, 0xBF};
+    case 0xF0:
+        return {0x90, 0xBF};
+    case 0xF4:
+        return {0x80, 0x8F};
+    default:
+        return lead == 0xC1 || lead >= 0xF5 ? ByteRange{0xFF, 0x00} : ByteRange{0x80, 0xBF};
+    }
+}
+
+// Sequence length a lead byte announces: 1 to 6, 0 for continuation bytes,
+// FE and FF.
+inline unsigned announcedLength(unsigned char lead) {
+    if (lead < 0x80)
+        return 1;
+    if (lead < 0xC0 || lead >= 0xFE)
+        return 0;
+    unsigned n = 2;
+    for (unsigned char mark = 0x20; (lead & mark) != 0; mark >>= 1)
+        ++n;
+    return n;
+}
+
+// The longest prefix of a Jvm form at p is one U+FFFD when it is broken or
+// cut short, so that no two bytes around a deleted one can meet and spell
+// what the text did not.
+inline Sequence decodeJvm(const unsigned char* p, KelLength avail) {
+    // F5 to FF lead nothing here: their second byte has an empty range.
+    const unsigned announced = announcedLength(p[0]);
+    const unsigned length = announced > 4 ? 4 : announced;
+    if (length == 1)
+        return {false, p[0], 1};
+    const ByteRange second = jvmSecondByte(p[0]);
+    if (length == 0 || avail < 2 || p[1] < second.lowest || p[1] > second.highest)
+        return {true, kReplacement, 1};
+    for (unsigned i = 2; i < length; ++i) {
+        if (i >= avail || !isContinuation(p[i]))
+            return {true, kReplacement, i};
+    }
+    return {false, payload(p, length), length};
+}
+
+inline bool isCharacter(std::uint32_t v) {
+    return !(v >= 0xD800 && v <= 0xDFFF) && v != 0xFFFE && v != 0xFFFF && v <= 0x10FFFF;
+}
+
+inline Sequence decodeStrict(const unsigned char* p, KelLength avail) {
+    const unsigned length = announcedLength(p[0]);
+    if (length == 1)
+        return {false, p[0], 1};
+    if (length == 0 || !continuationsFollow(p, avail, length - 1))
+        return {true, kReplacement, 1};
+    const std::uint32_t v = payload(p, length);
+    if (v < minValueForLength(length) || !isCharacter(v))
+        return {true, kReplacement, length};
+    return {false, v, length};
+}
+
+// Decodes the sequence at p, whose first byte is not 0; `avail` bytes may be
+// read, and a NUL ends the text before that, since it is no continuation byte.
+template <Reading R> inline Sequence decode(const unsigned char* p, KelLength avail) {
+    return R == Reading::Jvm ? decodeJvm(p, avail) : decodeStrict(p, avail);
 }
 
 // Bytes of the shortest form of a value up to 0x1FFFFF.
