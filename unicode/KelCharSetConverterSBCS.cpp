@@ -1,6 +1,6 @@
 #include "KelCharSetConverterSBCS.h"
 
-#include "KelConverterHelpers.h"
+#include "KelCodecDriver.h"
 #include "KelTextBlocks.h"
 
 #include <algorithm>
@@ -10,12 +10,6 @@
 namespace {
 
 constexpr unsigned int kByteValues = 256;
-
-// Source bytes that toUTF16 may read: a negative limit means none, 0 means
-// that nothing is converted.
-KelLength sourceBudget(int srcLimit) {
-    return srcLimit < 0 ? KEL_NPOS : static_cast<KelLength>(srcLimit);
-}
 
 // Without its table (memory ran out while building it) nothing converts.
 template <class Unit> KelLength convertNothing(Unit* dst, bool* pIllegal) {
@@ -64,46 +58,71 @@ const LookupTable<unsigned char>* KelCharSetConverterSBCS::fromUnicodeTable() {
     return m_pFromUnicode.getOrLoad([this] { load(); });
 }
 
+namespace {
+
+// One byte, one unit, through the converter's two tables; a byte or unit
+// without a mapping is a problem of its own.
+class SBCSCodec {
+public:
+    // A block with an unmapped byte stops the fast path; the loop takes that
+    // block byte by byte before trying again.
+    static constexpr KelLength kFastRetry = kel::blocks::kSingleByteBlock;
+
+    SBCSCodec(const unsigned short* toUnicode, const LookupTable<unsigned char>* fromUnicode)
+        : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode) {}
+
+    kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
+                                     KelLength room) const {
+        const KelLength done = kel::blocks::decodeSingleBytes(m_toUnicode, s, std::min(n, room), d);
+        return {done, done};
+    }
+
+    kel::codec::SourceChar decode(const unsigned char* p, KelLength) const {
+        return kel::codec::mapped(1, m_toUnicode[p[0]]);
+    }
+
+    kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
+                                     KelLength room) const {
+        const KelLength done =
+            kel::blocks::encodeSingleBytes(m_fromUnicode->page(0), s, std::min(n, room), d);
+        return {done, done};
+    }
+
+    // Unit by unit: the two halves of a surrogate pair are two problems.
+    kel::codec::TargetChar encode(const unsigned short* p, KelLength) const {
+        const unsigned char code = m_fromUnicode->trans(p[0]);
+        return {1, p[0], code, code != 0 ? 1u : 0u, false};
+    }
+
+private:
+    const unsigned short* m_toUnicode;
+    const LookupTable<unsigned char>* m_fromUnicode;
+};
+
+} // namespace
+
 KelLength KelCharSetConverterSBCS::getNumUnits(const void* src, KelLength srcLen) {
     if (src == nullptr)
         return 0;
     return kel::terminatedLength(static_cast<const unsigned char*>(src), srcLen);
 }
 
-KelLength KelCharSetConverterSBCS::toUTF16(unsigned short* dst, const void* src,
-                                           KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                           bool* pIllegal, int srcLimit) {
+KelLength KelCharSetConverterSBCS::toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
+                                           ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
     if (dst == nullptr || src == nullptr)
         return 0;
     const unsigned short* toUnicode = toUnicodeTable();
-    if (toUnicode == nullptr)
+    const LookupTable<unsigned char>* fromUnicode = fromUnicodeTable();
+    if (toUnicode == nullptr || fromUnicode == nullptr)
         return convertNothing(dst, pIllegal);
-    kel::clearFlag(pIllegal);
-    const unsigned char* s = static_cast<const unsigned char*>(src);
-    // One byte makes one unit, so a single index serves both sides.
-    const KelLength limit = std::min(dstLen, sourceBudget(srcLimit));
-    KelLength n = 0;
-    kel::blocks::ByteRun run(s, limit);
-    // After a byte that ends a block the blocks resume a block further on.
-    KelLength blocksFrom = 0;
-    for (; n < limit && s[n] != 0; ++n) {
-        if (n >= blocksFrom) {
-            n += kel::blocks::decodeSingleBytes(toUnicode, s + n, run.from(n), dst + n);
-            blocksFrom = n + kel::blocks::kSingleByteBlock;
-            if (n == limit || s[n] == 0)
-                break;
-        }
-        unsigned short unit = toUnicode[s[n]];
-        if (unit == 0) {
-            kel::raiseFlag(pIllegal);
-            unit = kel::decodeSubstitute(opType);
-            if (unit == 0)
-                break;
-        }
-        dst[n] = unit;
+    // A limit of 0 converts nothing; a negative one sets no limit.
+    if (srcLimit == 0) {
+        kel::clearFlag(pIllegal);
+        dst[0] = 0;
+        return 0;
     }
-    dst[n] = 0;
-    return n;
+    return kel::codec::decodeTerminated(SBCSCodec(toUnicode, fromUnicode), dst, src, dstLen,
+                                        kel::codec::onProblem(opType), pIllegal, srcLimit);
 }
 
 KelLength KelCharSetConverterSBCS::getNumBytes(const unsigned short* src, KelLength srcLen) {
@@ -112,42 +131,14 @@ KelLength KelCharSetConverterSBCS::getNumBytes(const unsigned short* src, KelLen
     return kel::terminatedLength(src, srcLen);
 }
 
-KelLength KelCharSetConverterSBCS::fromUTF16(void* dst, const unsigned short* src,
-                                             KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                             bool* pIllegal) {
+KelLength KelCharSetConverterSBCS::fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
+                                             ILLCHAR_OPTYPE opType, bool* pIllegal) {
     if (dst == nullptr || src == nullptr)
         return 0;
-    unsigned char* d = static_cast<unsigned char*>(dst);
+    const unsigned short* toUnicode = toUnicodeTable();
     const LookupTable<unsigned char>* fromUnicode = fromUnicodeTable();
-    if (fromUnicode == nullptr)
-        return convertNothing(d, pIllegal);
-    kel::clearFlag(pIllegal);
-    KelLength out = 0;
-    kel::blocks::UnitRun run(src);
-    KelLength blocksFrom = 0;
-    for (const unsigned short* s = src; out < dstLen && *s != 0; ++s) {
-        // Units below U+0100 go a block at a time through the table's first page.
-        const KelLength pos = static_cast<KelLength>(s - src);
-        if (pos >= blocksFrom) {
-            const KelLength fast = kel::blocks::encodeSingleBytes(
-                fromUnicode->page(0), s, std::min(run.from(pos), dstLen - out), d + out);
-            s += fast;
-            out += fast;
-            blocksFrom = pos + fast + kel::blocks::kSingleByteBlock;
-            if (out == dstLen || *s == 0)
-                break;
-        }
-        const unsigned char byte = fromUnicode->trans(*s);
-        if (byte != 0) {
-            d[out++] = byte;
-            continue;
-        }
-        kel::raiseFlag(pIllegal);
-        const KelLength written = kel::writeSubstitute(d + out, dstLen - out, *s, opType);
-        if (written == 0)
-            break;
-        out += written;
-    }
-    d[out] = 0;
-    return out;
+    if (toUnicode == nullptr || fromUnicode == nullptr)
+        return convertNothing(static_cast<unsigned char*>(dst), pIllegal);
+    return kel::codec::encodeTerminated(SBCSCodec(toUnicode, fromUnicode), dst, src, dstLen,
+                                        kel::codec::onProblem(opType), pIllegal);
 }

@@ -68,6 +68,8 @@ public:
     // Units from `pos` on known to be non-zero and before `end`; `pos` must
     // not lie past the terminator.
     KelLength from(KelLength pos);
+    // True when the text is known to end at `pos`.
+    bool endsAt(KelLength pos) const { return m_ended && m_known == pos; }
 
 private:
     const Unit* m_s;

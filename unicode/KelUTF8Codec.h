@@ -46,11 +46,13 @@ inline std::uint32_t minValueForLength(unsigned length) {
 constexpr std::uint32_t kReplacement = 0xFFFD;
 
 // One sequence as a decoder reads it: a value and the bytes it spans; a
-// malformed one stands for its bytes as U+FFFD.
+// malformed one stands for its bytes as U+FFFD. `cut`: it broke off at the
+// end of the bytes that may be read, which more bytes could complete.
 struct Sequence {
     bool malformed;
     std::uint32_t value;
     KelLength length;
+    bool cut = false;
 };
 
 // The two ways the library reads text that is not standard UTF-8.
@@ -112,11 +114,13 @@ inline Sequence decodeJvm(const unsigned char* p, KelLength avail) {
     if (length == 1)
         return {false, p[0], 1};
     const ByteRange second = jvmSecondByte(p[0]);
-    if (length == 0 || avail < 2 || p[1] < second.lowest || p[1] > second.highest)
+    if (length == 0 || second.lowest > second.highest)
         return {true, kReplacement, 1};
+    if (avail < 2 || p[1] < second.lowest || p[1] > second.highest)
+        return {true, kReplacement, 1, avail < 2};
     for (unsigned i = 2; i < length; ++i) {
         if (i >= avail || !isContinuation(p[i]))
-            return {true, kReplacement, i};
+            return {true, kReplacement, i, i >= avail};
     }
     return {false, payload(p, length), length};
 }

@@ -1,0 +1,383 @@
+#ifndef KELCODECDRIVER_H
+#define KELCODECDRIVER_H
+
+// The one loop of every conversion between local text and UTF-16. A
+// converter describes its encoding one character at a time through a codec;
+// the loop here does the rest: counted input, room, substitutes, problems
+// and the result that says what stopped it and where. The NUL-terminated
+// operations of the converter interface are adapters over it, so counting
+// and converting never disagree. Internal to the library.
+//
+// A codec has these members:
+//
+//   static constexpr KelLength kFastRetry;
+//   blocks::Progress fastDecode(const unsigned char* s, KelLength n,
+//                               unsigned short* d, KelLength room) const;
+//   SourceChar decode(const unsigned char* p, KelLength avail) const;
+//   blocks::Progress fastEncode(const unsigned short* s, KelLength n,
+//                               unsigned char* d, KelLength room) const;
+//   TargetChar encode(const unsigned short* p, KelLength avail) const;
+//
+// decode and encode read the character at p, which is not NUL, and at most
+// `avail` units from p; units past `avail` read as if the text ended there,
+// and a character that would need them says so (`cut`). The fast members
+// convert a prefix of simple characters exactly as decode and encode would
+// and may convert nothing; after they stop, the loop converts at least
+// max(1, kFastRetry) units itself before it asks them again.
+
+#include "KelConverterHelpers.h"
+#include "KelTextBlocks.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kel {
+namespace codec {
+
+// What ended a conversion.
+enum class Stop {
+    EndOfInput,     // all the input, or all up to the source limit, is converted
+    CutOff,         // the input ends inside a character, which is left unread
+    Malformed,      // in front of malformed input, as the caller asked
+    Unmappable,     // in front of a character the target lacks, as the caller asked
+    DestinationFull // in front of a character that does not fit
+};
+
+struct Result {
+    Stop stop;
+    KelLength read;     // source units consumed
+    KelLength written;  // destination units written
+    KelLength problems; // malformed or unmappable characters met, the stopping one included
+};
+
+// What a conversion does with a malformed or unmappable character.
+enum class OnProblem { Stop, Replace, Escape };
+
+inline OnProblem onProblem(ILLCHAR_OPTYPE opType) {
+    switch (opType) {
+    case ILLCHAR_STOP:
+        return OnProblem::Stop;
+    case ILLCHAR_ESCAPE:
+        return OnProblem::Escape;
+    default:
+        return OnProblem::Replace;
+    }
+}
+
+// One character of local text: the units it spans and its Unicode scalar
+// value; one without a value (malformed, or without a mapping) becomes
+// U+FFFD. `cut`: the input ended inside it, and more input could make it
+// another character.
+struct SourceChar {
+    KelLength length;
+    std::uint32_t value;
+    bool valid;
+    bool cut;
+};
+
+inline SourceChar character(KelLength length, std::uint32_t value) {
+    return {length, value, true, false};
+}
+
+inline SourceChar noCharacter(KelLength length, bool cut = false) {
+    return {length, 0, false, cut};
+}
+
+// A table's answer, in which 0 means no mapping.
+inline SourceChar mapped(KelLength length, std::uint32_t value) {
+    return {length, value, value != 0, false};
+}
+
+// One character of UTF-16 text: the units it spans, the character (what an
+// escape shows) and its local bytes, packed high byte first; size 0 when it
+// has no local code. `cut` as for SourceChar: a high surrogate at the end of
+// the input.
+struct TargetChar {
+    KelLength units;
+    std::uint32_t value;
+    std::uint32_t bytes;
+    KelLength size;
+    bool cut;
+};
+
+inline KelLength utf16Units(std::uint32_t value) {
+    return value > 0xFFFF ? 2 : 1;
+}
+
+// Decoded units go to the caller's buffer ...
+class UnitWriter {
+public:
+    UnitWriter(unsigned short* d, KelLength room) : m_d(d), m_room(room) {}
+    KelLength room() const { return m_room - m_written; }
+    unsigned short* fastOut() { return m_d + m_written; }
+    KelLength fastRoom() const { return room(); }
+    void advance(KelLength n) { m_written += n; }
+    void put(std::uint32_t value) {
+        if (value > 0xFFFF) {
+            KelUChar::toSurrogatePair(value, m_d[m_written], m_d[m_written + 1]);
+            m_written += 2;
+        } else {
+            m_d[m_written++] = static_cast<unsigned short>(value);
+        }
+    }
+    KelLength written() const { return m_written; }
+
+private:
+    unsigned short* m_d;
+    KelLength m_room;
+    KelLength m_written = 0;
+};
+
+// ... or are only counted, the fast paths writing into scratch space.
+class UnitCounter {
+public:
+    KelLength room() const { return KEL_NPOS - m_written; }
+    unsigned short* fastOut() { return m_scratch; }
+    KelLength fastRoom() const { return kScratch; }
+    void advance(KelLength n) { m_written += n; }
+    void put(std::uint32_t value) { m_written += utf16Units(value); }
+    KelLength written() const { return m_written; }
+
+private:
+    static constexpr KelLength kScratch = 256;
+    unsigned short m_scratch[kScratch];
+    KelLength m_written = 0;
+};
+
+// Encoded bytes go to the caller's buffer ...
+class ByteWriter {
+public:
+    ByteWriter(unsigned char* d, KelLength room) : m_d(d), m_room(room) {}
+    KelLength room() const { return m_room - m_written; }
+    unsigned char* fastOut() { return m_d + m_written; }
+    KelLength fastRoom() const { return room(); }
+    void advance(KelLength n) { m_written += n; }
+    // The bytes written, 0 when they do not fit.
+    KelLength put(const TargetChar& c) {
+        if (c.size > room())
+            return 0;
+        for (KelLength i = 0; i < c.size; ++i)
+            m_d[m_written + i] = static_cast<unsigned char>(c.bytes >> (8 * (c.size - 1 - i)));
+        m_written += c.size;
+        return c.size;
+    }
+    KelLength substitute(std::uint32_t value, OnProblem on) {
+        const KelLength n =
+            writeSubstitute(m_d + m_written, room(), value,
+                            on == OnProblem::Escape ? ILLCHAR_ESCAPE : ILLCHAR_REPLACE);
+        m_written += n;
+        return n;
+    }
+    KelLength written() const { return m_written; }
+
+private:
+    unsigned char* m_d;
+    KelLength m_room;
+    KelLength m_written = 0;
+};
+
+// ... or are only counted, as written with OnProblem::Replace.
+class ByteCounter {
+public:
+    KelLength room() const { return KEL_NPOS - m_written; }
+    unsigned char* fastOut() { return m_scratch; }
+    KelLength fastRoom() const { return kScratch; }
+    void advance(KelLength n) { m_written += n; }
+    KelLength put(const TargetChar& c) {
+        m_written += c.size;
+        return c.size;
+    }
+    KelLength substitute(std::uint32_t, OnProblem) {
+        ++m_written;
+        return 1;
+    }
+    KelLength written() const { return m_written; }
+
+private:
+    static constexpr KelLength kScratch = 768;
+    unsigned char m_scratch[kScratch];
+    KelLength m_written = 0;
+};
+
+// Runs a codec's fast member when its turn has come, over the units from
+// r.read to `end`; true when it moved on.
+template <class Fast, class Sink>
+bool fastStep(Fast fast, KelLength retry, KelLength end, Sink& out, Result& r,
+              KelLength& fastFrom) {
+    if (r.read < fastFrom)
+        return false;
+    const blocks::Progress p = fast(r.read, end - r.read, out.fastOut(), out.fastRoom());
+    r.read += p.read;
+    out.advance(p.written);
+    fastFrom = r.read + std::max<KelLength>(1, retry);
+    return p.read != 0;
+}
+
+// Decodes local text of `len` bytes, NUL bytes included (each is U+0000:
+// the driver serves the sets whose NUL character is one byte).
+// `last`: the input ends here, so a character cut off by its end is one
+// malformed character; otherwise it is left for the next call (CutOff).
+// Ends once `stopAfter` bytes are read, after the character that reaches it.
+template <class Codec, class Sink>
+Result decode(const Codec& codec, const unsigned char* s, KelLength len, Sink& out, OnProblem on,
+              bool last, KelLength stopAfter = KEL_NPOS) {
+    Result r{Stop::EndOfInput, 0, 0, 0};
+    const KelLength fastEnd = std::min(len, stopAfter);
+    KelLength fastFrom = 0;
+    while (r.read < fastEnd) {
+        if (out.room() == 0) {
+            r.stop = Stop::DestinationFull;
+            break;
+        }
+        // The fast member stops at the source limit; a character the loop
+        // reads itself may reach past it.
+        const auto fast = [&](KelLength at, KelLength n, unsigned short* d, KelLength room) {
+            return codec.fastDecode(s + at, n, d, room);
+        };
+        if (fastStep(fast, Codec::kFastRetry, fastEnd, out, r, fastFrom))
+            continue;
+        const SourceChar c =
+            s[r.read] == 0 ? character(1, 0) : codec.decode(s + r.read, len - r.read);
+        if (c.cut && !last) {
+            r.stop = Stop::CutOff;
+            break;
+        }
+        std::uint32_t value = c.value;
+        if (!c.valid) {
+            ++r.problems;
+            if (on == OnProblem::Stop) {
+                r.stop = Stop::Malformed;
+                break;
+            }
+            value = kReplacementUnit;
+        }
+        if (out.room() < utf16Units(value)) {
+            r.stop = Stop::DestinationFull;
+            break;
+        }
+        out.put(value);
+        r.read += c.length;
+    }
+    r.written = out.written();
+    return r;
+}
+
+// Encodes `len` UTF-16 units, 0 units included (each is the NUL byte);
+// `last` as for decode.
+template <class Codec, class Sink>
+Result encode(const Codec& codec, const unsigned short* s, KelLength len, Sink& out, OnProblem on,
+              bool last) {
+    Result r{Stop::EndOfInput, 0, 0, 0};
+    KelLength fastFrom = 0;
+    while (r.read < len) {
+        if (out.room() == 0) {
+            r.stop = Stop::DestinationFull;
+            break;
+        }
+        const auto fast = [&](KelLength at, KelLength n, unsigned char* d, KelLength room) {
+            return codec.fastEncode(s + at, n, d, room);
+        };
+        if (fastStep(fast, Codec::kFastRetry, len, out, r, fastFrom))
+            continue;
+        const TargetChar c =
+            s[r.read] == 0 ? TargetChar{1, 0, 0, 1, false} : codec.encode(s + r.read, len - r.read);
+        if (c.cut && !last) {
+            r.stop = Stop::CutOff;
+            break;
+        }
+        if (c.size == 0) {
+            ++r.problems;
+            if (on == OnProblem::Stop) {
+                r.stop = Stop::Unmappable;
+                break;
+            }
+        }
+        if ((c.size != 0 ? out.put(c) : out.substitute(c.value, on)) == 0) {
+            r.stop = Stop::DestinationFull;
+            break;
+        }
+        r.read += c.units;
+    }
+    r.written = out.written();
+    return r;
+}
+
+// The NUL-terminated forms of the converter interface. The text is found a
+// chunk at a time (blocks::TextRun), so that a short conversion of a long
+// text does not scan all of it; each chunk is counted input, and a character
+// that a chunk's end cuts off is read again with the next chunk.
+template <class Unit, class Convert>
+Result overTerminated(const Unit* s, KelLength limit, Convert convert) {
+    blocks::TextRun<Unit> run(s);
+    Result total{Stop::EndOfInput, 0, 0, 0};
+    for (;;) {
+        const KelLength known = run.from(total.read);
+        const bool last = run.endsAt(total.read + known);
+        const Result r =
+            convert(total.read, known, last, limit > total.read ? limit - total.read : 0);
+        total.read += r.read;
+        total.written = r.written;
+        total.problems += r.problems;
+        total.stop = r.stop;
+        const bool more =
+            r.stop == Stop::CutOff || (r.stop == Stop::EndOfInput && !last && total.read < limit);
+        if (!more)
+            return total;
+    }
+}
+
+// toUTF16 of the converter interface: `dstLen` units of room behind which
+// the terminator is always written; a positive `srcLimit` ends conversion
+// after the character that reaches that many bytes.
+template <class Codec>
+KelLength decodeTerminated(const Codec& codec, unsigned short* dst, const void* src,
+                           KelLength dstLen, OnProblem on, bool* pIllegal, int srcLimit) {
+    const unsigned char* s = static_cast<const unsigned char*>(src);
+    UnitWriter out(dst, dstLen);
+    const KelLength limit = srcLimit > 0 ? static_cast<KelLength>(srcLimit) : KEL_NPOS;
+    const Result r =
+        overTerminated(s, limit, [&](KelLength at, KelLength n, bool last, KelLength left) {
+            return decode(codec, s + at, n, out, on, last, left);
+        });
+    dst[r.written] = 0;
+    if (pIllegal != nullptr)
+        *pIllegal = r.problems != 0;
+    return r.written;
+}
+
+// fromUTF16 of the converter interface, as decodeTerminated.
+template <class Codec>
+KelLength encodeTerminated(const Codec& codec, void* dst, const unsigned short* src,
+                           KelLength dstLen, OnProblem on, bool* pIllegal) {
+    unsigned char* d = static_cast<unsigned char*>(dst);
+    ByteWriter out(d, dstLen);
+    const Result r =
+        overTerminated(src, KEL_NPOS, [&](KelLength at, KelLength n, bool last, KelLength) {
+            return encode(codec, src + at, n, out, on, last);
+        });
+    d[r.written] = 0;
+    if (pIllegal != nullptr)
+        *pIllegal = r.problems != 0;
+    return r.written;
+}
+
+// getNumUnits of the converter interface: the units toUTF16 writes with
+// ILLCHAR_REPLACE for the text before its first NUL within `srcLen` bytes.
+template <class Codec> KelLength countUnits(const Codec& codec, const void* src, KelLength srcLen) {
+    const unsigned char* s = static_cast<const unsigned char*>(src);
+    UnitCounter out;
+    const KelLength len = ::strnlen(static_cast<const char*>(src), srcLen);
+    return decode(codec, s, len, out, OnProblem::Replace, true).written;
+}
+
+// getNumBytes of the converter interface, as countUnits.
+template <class Codec>
+KelLength countBytes(const Codec& codec, const unsigned short* src, KelLength srcLen) {
+    ByteCounter out;
+    return encode(codec, src, terminatedLength(src, srcLen), out, OnProblem::Replace, true).written;
+}
+
+} // namespace codec
+} // namespace kel
+
+#endif
