@@ -52,9 +52,9 @@ CharSet = collections.namedtuple("CharSet", "ident number description converter 
 ANY_HOST, LITTLE_ENDIAN_HOST, BIG_ENDIAN_HOST = "AnyHost", "LittleEndianHost", "BigEndianHost"
 
 
-def converter(kind, *tables, object=None):
+def converter(kind, *tables, obj=None):
     """A converter; its object is g_oConverter and the identifier's suffix unless named."""
-    return Converter(kind, tables, object)
+    return Converter(kind, tables, obj)
 
 
 def on_little_endian_host(name):
@@ -133,22 +133,22 @@ CHARSETS = [
     charset("KELCS_GB18030", 54936, "GB 18030", converter("GB18030", "oGBKmap"),
             ("GB18030", "GB-18030"), ("GB18030",)),
     charset("KELCS_BIG5", 30950, "Big5",
-            converter("DBCS", "oBIG5map", "oBig5Type", object="g_oConverterBig5"),
+            converter("DBCS", "oBIG5map", "oBig5Type", obj="g_oConverterBig5"),
             ("BIG5", "BIG-5", "CN-BIG5"), ("BIG5",)),
     charset("KELCS_SHIFTJIS", 30932, "Shift-JIS", converter("DBCS", "oSHIFTJISmap", "oCP932Type"),
             ("SHIFT_JIS", "SHIFT-JIS", "SJIS", "MS_KANJI")),
     charset("KELCS_SJIS0213", 30933, "Shift_JIS-2004 (JIS X 0213)",
-            converter("DBCSEx", "oSJIS0213_2004map", "oCP932Type", object="g_oConverterSJIS2004"),
+            converter("DBCSEx", "oSJIS0213_2004map", "oCP932Type", obj="g_oConverterSJIS2004"),
             ("SHIFT_JIS-2004", "SHIFT_JISX0213")),
     charset("KELCS_EUC_JP", 51932, "EUC-JP",
             converter("EUC_JP", "oJIS0208map", "oJIS0201map", "oJIS0212map",
-                      object="g_oConverterEUCJP"),
+                      obj="g_oConverterEUCJP"),
             ("EUC-JP", "EUCJP"), ("JA", "EUCJP")),
     charset("KELCS_EUC_CN", 51936, "EUC-CN (GB 2312)",
-            converter("EUC_CN_KR", "oGB2312map", object="g_oConverterEUCCN"),
+            converter("EUC_CN_KR", "oGB2312map", obj="g_oConverterEUCCN"),
             ("EUC-CN", "EUCCN", "GB2312"), ("CN.EUC",)),
     charset("KELCS_EUC_KR", 51949, "EUC-KR (KS X 1001)",
-            converter("EUC_CN_KR", "oKSX1001map", object="g_oConverterEUCKR"),
+            converter("EUC_CN_KR", "oKSX1001map", obj="g_oConverterEUCKR"),
             ("EUC-KR", "EUCKR"), ("EUCKR", "KR.EUC")),
     charset("KELCS_EUC_TW", 51950, "EUC-TW", names=("EUC-TW", "EUCTW"), keys=("EUCTW", "TW.EUC")),
     charset("KELCS_UTF8", 65001, "UTF-8", converter("UTF8"), ("UTF-8", "UTF8"), ("UTF8",)),
@@ -158,7 +158,7 @@ CHARSETS = [
     charset("KELCS_UTF16BE", 1201, "UTF-16 big-endian",
             names=(on_little_endian_host("UTF-16BE"),)),
     charset("KELCS_UTF16ESC", 1202, "UTF-16 written as U+XXXX escapes",
-            converter("UTF16Esc", object="g_oConverterUTF16Esc")),
+            converter("UTF16Esc", obj="g_oConverterUTF16Esc")),
     charset("KELCS_UTF32", 12000, "UTF-32 in host byte order, no byte-order mark",
             converter("UTF32"),
             (on_little_endian_host("UTF-32LE"), on_big_endian_host("UTF-32BE"))),
