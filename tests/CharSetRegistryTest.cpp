@@ -1,11 +1,13 @@
 #include "InertConverter.h"
 #include "KelCharSet.h"
 #include "KelCharSetConverterManager.h"
+#include "KelUString.h"
 #include "RegisteredSets.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <iterator>
 #include <string>
 
@@ -174,6 +176,26 @@ TEST(CharSetNames, TextIsStableAcrossCalls) {
     const char* first = KelCharSetToString(KELCS_WCP1252);
     EXPECT_EQ(KelCharSetToString(KELCS_WCP1252), first);
     EXPECT_STREQ(first, "KELCS_WCP1252");
+}
+
+TEST(CharSetNames, NamesRegisteredLaterAreFoundByTheirLatin1Text) {
+    const auto cp437 = static_cast<KelCharSet>(437);
+    const auto cp438 = static_cast<KelCharSet>(438);
+    CharSetConverterManager manager;
+    manager.insertCharSetMap(cp437, KelUString("CP\xC3\xA9", KELCS_UTF8));
+    manager.insertCharSetMap(KELCS_WCP1252, KelUString("CP1252", KELCS_UTF8));
+    manager.insertCharSetMap(cp438, KelUString("CP\xE2\x82\xAC", KELCS_UTF8));
+    EXPECT_EQ(manager.charSetFromString("CP\xE9"), cp437);
+    EXPECT_STREQ(manager.charSetToString(cp437), "CP\xE9");
+    EXPECT_STREQ(manager.charSetToString(KELCS_WCP1252), "KELCS_WCP1252");
+    // The text given out for a name beyond Latin-1 stands in for it but finds nothing.
+    EXPECT_EQ(manager.charSetFromString(manager.charSetToString(cp438)), KELCS_OS_DEFAULT);
+}
+
+TEST(CharSetList, GeneratorReproducesTheCommittedFile) {
+    const std::string command =
+        std::string("python3 '") + KELULIB_SOURCE_DIR + "/tools/gen_charset_list.py' --check";
+    EXPECT_EQ(std::system(command.c_str()), 0);
 }
 
 } // namespace

@@ -104,6 +104,19 @@ TEST(LocaleDetection, CodesetKeysOfLocaleNames) {
     }
 }
 
+TEST(LocaleDetection, NamesAreReadAsUTF8Text) {
+    const LocaleCase cases[] = {
+        // A stray continuation byte is dropped, as in every UTF-8 text.
+        {"en_US.UTF\x80-8", KELCS_UTF8},
+        {"\xC3\xA9_FR.UTF-8", KELCS_UTF8},
+        {"ja_JP.\xC3\xA9UTF-8", KELCS_ISO_8859_1},
+        // An overlong "." is no dot.
+        {"en_US\xC0\xAEUTF-8", KELCS_ISO_8859_1},
+    };
+    for (const LocaleCase& c : cases)
+        EXPECT_EQ(probe(c.lang)["default"], std::to_string(c.expected)) << c.lang;
+}
+
 TEST(LocaleDetection, PathsFollowTheDefault) {
     EXPECT_EQ(probe("en_US.ISO-8859-1")["path"], "aU+20ACb");
     EXPECT_EQ(probe(nullptr)["path"], "aU+20ACb");

@@ -7,8 +7,8 @@ Usage:
                                                        compare byte for byte with unicode/data
 
 Writes CodePageTables.inc (pair lists, the extended Shift_JIS-2004 list and the byte-type
-tables, included by unicode/KelCharSet.cpp) and GB18030Ranges.inc (the GB18030 range tables,
-included by unicode/KelCharSetConverterGB18030.cpp).
+tables, included by unicode/KelCharSetConverterManager.cpp) and GB18030Ranges.inc (the GB18030
+range tables, included by unicode/KelCharSetConverterGB18030.cpp).
 
 Every mapping comes from Python's codecs, plus the deliberate differences that each builder
 below names; unicodedata only classifies characters (general categories).  The committed files

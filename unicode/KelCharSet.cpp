@@ -1,24 +1,11 @@
 #include "KelCharSet.h"
 
-#include "KelCharSetConverterMBCSEx.h"
-#include "KelCharSetConverterDBCS.h"
-#include "KelCharSetConverterDBCSEx.h"
-#include "KelCharSetConverterEUC_CN_KR.h"
-#include "KelCharSetConverterEUC_JP.h"
-#include "KelCharSetConverterGB18030.h"
 #include "KelCharSetConverterManager.h"
-#include "KelCharSetConverterSBCS.h"
-#include "KelCharSetConverterUTF16.h"
-#include "KelCharSetConverterUTF16Esc.h"
-#include "KelCharSetConverterUTF32.h"
-#include "KelCharSetConverterUTF8.h"
 #include "KelConverterHelpers.h"
 
 #include <algorithm>
 #include <atomic>
 #include <climits>
-#include <clocale>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -54,166 +41,12 @@ bool KelCharSetWStrEqual(const unsigned short* a, const unsigned short* b) {
     return *b == 0;
 }
 
-// ---------------------------------------------------------------------------
-// Compiled-in code-page tables. A table stays unused until its converter is
-// registered below.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-variable"
-#pragma GCC diagnostic ignored "-Wunused-const-variable"
-#include "data/CodePageTables.inc"
-#pragma GCC diagnostic pop
-
-// ---------------------------------------------------------------------------
-// The static converter objects, in the order of the registry. They live in
-// this unit, in front of g_oCnvtMgr, so that all of them are constructed
-// before the manager (which registers them and already converts with the
-// UTF-8 one while it is built) and destroyed after it.
 namespace {
-
-KelCharSetConverterSBCS g_oConverterWCP1250(oCP1250map, KELCS_WCP1250);
-KelCharSetConverterSBCS g_oConverterWCP1251(oCP1251map, KELCS_WCP1251);
-KelCharSetConverterSBCS g_oConverterWCP1252(oCP1252map, KELCS_WCP1252);
-KelCharSetConverterSBCS g_oConverterWCP1253(oCP1253map, KELCS_WCP1253);
-KelCharSetConverterSBCS g_oConverterWCP1254(oCP1254map, KELCS_WCP1254);
-KelCharSetConverterSBCS g_oConverterWCP1255(oCP1255map, KELCS_WCP1255);
-KelCharSetConverterSBCS g_oConverterWCP1256(oCP1256map, KELCS_WCP1256);
-KelCharSetConverterSBCS g_oConverterWCP1257(oCP1257map, KELCS_WCP1257);
-KelCharSetConverterSBCS g_oConverterWCP1258(oCP1258map, KELCS_WCP1258);
-KelCharSetConverterSBCS g_oConverterWCP874(oCP874map, KELCS_WCP874);
-KelCharSetConverterSBCS g_oConverterISO_8859_1(o8859_1map, KELCS_ISO_8859_1);
-KelCharSetConverterSBCS g_oConverterISO_8859_2(o8859_2map, KELCS_ISO_8859_2);
-KelCharSetConverterSBCS g_oConverterISO_8859_3(o8859_3map, KELCS_ISO_8859_3);
-KelCharSetConverterSBCS g_oConverterISO_8859_4(o8859_4map, KELCS_ISO_8859_4);
-KelCharSetConverterSBCS g_oConverterISO_8859_5(o8859_5map, KELCS_ISO_8859_5);
-KelCharSetConverterSBCS g_oConverterISO_8859_6(o8859_6map, KELCS_ISO_8859_6);
-KelCharSetConverterSBCS g_oConverterISO_8859_7(o8859_7map, KELCS_ISO_8859_7);
-KelCharSetConverterSBCS g_oConverterISO_8859_8(o8859_8map, KELCS_ISO_8859_8);
-KelCharSetConverterSBCS g_oConverterISO_8859_9(o8859_9map, KELCS_ISO_8859_9);
-KelCharSetConverterSBCS g_oConverterISO_8859_10(o8859_10map, KELCS_ISO_8859_10);
-KelCharSetConverterSBCS g_oConverterISO_8859_11(o8859_11map, KELCS_ISO_8859_11);
-KelCharSetConverterSBCS g_oConverterISO_8859_13(o8859_13map, KELCS_ISO_8859_13);
-KelCharSetConverterSBCS g_oConverterISO_8859_14(o8859_14map, KELCS_ISO_8859_14);
-KelCharSetConverterSBCS g_oConverterISO_8859_15(o8859_15map, KELCS_ISO_8859_15);
-KelCharSetConverterSBCS g_oConverterISO_8859_16(o8859_16map, KELCS_ISO_8859_16);
-KelCharSetConverterSBCS g_oConverterKOI8R(oKOI8Rmap, KELCS_KOI8R);
-KelCharSetConverterDBCS g_oConverterWCP932(oCP932map, oCP932Type, KELCS_WCP932);
-KelCharSetConverterDBCS g_oConverterWCP936(oCP936map, oCP936Type, KELCS_WCP936);
-KelCharSetConverterDBCS g_oConverterWCP949(oCP949map, oCP949Type, KELCS_WCP949);
-KelCharSetConverterDBCS g_oConverterWCP950(oCP950map, oCP950Type, KELCS_WCP950);
-KelCharSetConverterGB18030 g_oConverterGB18030(oGBKmap, KELCS_GB18030);
-KelCharSetConverterDBCS g_oConverterBig5(oBIG5map, oBig5Type, KELCS_BIG5);
-KelCharSetConverterDBCS g_oConverterSHIFTJIS(oSHIFTJISmap, oCP932Type, KELCS_SHIFTJIS);
-KelCharSetConverterDBCSEx g_oConverterSJIS2004(oSJIS0213_2004map, oCP932Type, KELCS_SJIS0213);
-KelCharSetConverterEUC_CN_KR g_oConverterEUCKR(oKSX1001map, KELCS_EUC_KR);
-KelCharSetConverterEUC_CN_KR g_oConverterEUCCN(oGB2312map, KELCS_EUC_CN);
-KelCharSetConverterEUC_JP g_oConverterEUCJP(oJIS0208map, oJIS0201map, oJIS0212map, KELCS_EUC_JP);
-KelCharSetConverterUTF8 g_oConverterUTF8;
-KelCharSetConverterUTF16 g_oConverterUTF16;
-KelCharSetConverterUTF32 g_oConverterUTF32;
-KelCharSetConverterUTF16Esc g_oConverterUTF16Esc;
-
-// Registration order of the static converters.
-KelCharSetConverter* const g_aRegistry[] = {
-    &g_oConverterWCP1250,     &g_oConverterWCP1251,     &g_oConverterWCP1252,
-    &g_oConverterWCP1253,     &g_oConverterWCP1254,     &g_oConverterWCP1255,
-    &g_oConverterWCP1256,     &g_oConverterWCP1257,     &g_oConverterWCP1258,
-    &g_oConverterWCP874,      &g_oConverterISO_8859_1,  &g_oConverterISO_8859_2,
-    &g_oConverterISO_8859_3,  &g_oConverterISO_8859_4,  &g_oConverterISO_8859_5,
-    &g_oConverterISO_8859_6,  &g_oConverterISO_8859_7,  &g_oConverterISO_8859_8,
-    &g_oConverterISO_8859_9,  &g_oConverterISO_8859_10, &g_oConverterISO_8859_11,
-    &g_oConverterISO_8859_13, &g_oConverterISO_8859_14, &g_oConverterISO_8859_15,
-    &g_oConverterISO_8859_16, &g_oConverterKOI8R,       &g_oConverterWCP932,
-    &g_oConverterWCP936,      &g_oConverterWCP949,      &g_oConverterWCP950,
-    &g_oConverterEUCKR,       &g_oConverterEUCCN,       &g_oConverterEUCJP,
-    &g_oConverterGB18030,     &g_oConverterBig5,        &g_oConverterSHIFTJIS,
-    &g_oConverterSJIS2004,    &g_oConverterUTF8,        &g_oConverterUTF16,
-    &g_oConverterUTF32,       &g_oConverterUTF16Esc,
-};
 
 // Every writer stores the same value: the manager's answer for an identifier
 // does not change after start-up.
 std::atomic<KelCharSetConverter*> cachedOsDefaultConverter{nullptr};
 std::atomic<KelCharSetConverter*> cachedUtf8Converter{nullptr};
-
-struct CharSetName {
-    KelCharSet cs;
-    const char* name;
-};
-
-#define KEL_CHARSET_NAME(cs)                                                                       \
-    { cs, #cs }
-
-const CharSetName g_aCharSetNames[] = {
-    KEL_CHARSET_NAME(KELCS_ISO_8859_1),     KEL_CHARSET_NAME(KELCS_ISO_8859_2),
-    KEL_CHARSET_NAME(KELCS_ISO_8859_3),     KEL_CHARSET_NAME(KELCS_ISO_8859_4),
-    KEL_CHARSET_NAME(KELCS_ISO_8859_5),     KEL_CHARSET_NAME(KELCS_ISO_8859_6),
-    KEL_CHARSET_NAME(KELCS_ISO_8859_7),     KEL_CHARSET_NAME(KELCS_ISO_8859_8),
-    KEL_CHARSET_NAME(KELCS_ISO_8859_9),     KEL_CHARSET_NAME(KELCS_ISO_8859_10),
-    KEL_CHARSET_NAME(KELCS_ISO_8859_11),    KEL_CHARSET_NAME(KELCS_ISO_8859_13),
-    KEL_CHARSET_NAME(KELCS_ISO_8859_14),    KEL_CHARSET_NAME(KELCS_ISO_8859_15),
-    KEL_CHARSET_NAME(KELCS_ISO_8859_16),    KEL_CHARSET_NAME(KELCS_ISO_2022JP),
-    KEL_CHARSET_NAME(KELCS_ISO_2022JP_1),   KEL_CHARSET_NAME(KELCS_ISO_2022JP_2),
-    KEL_CHARSET_NAME(KELCS_ISO_2022JP_3),   KEL_CHARSET_NAME(KELCS_ISO_2022JP_2004),
-    KEL_CHARSET_NAME(KELCS_ISO_2022KR),     KEL_CHARSET_NAME(KELCS_ISO_2022CN),
-    KEL_CHARSET_NAME(KELCS_ISO_2022CN_EXT), KEL_CHARSET_NAME(KELCS_ISO_2022TW),
-    KEL_CHARSET_NAME(KELCS_WCP1250),        KEL_CHARSET_NAME(KELCS_WCP1251),
-    KEL_CHARSET_NAME(KELCS_WCP1252),        KEL_CHARSET_NAME(KELCS_WCP1253),
-    KEL_CHARSET_NAME(KELCS_WCP1254),        KEL_CHARSET_NAME(KELCS_WCP1255),
-    KEL_CHARSET_NAME(KELCS_WCP1256),        KEL_CHARSET_NAME(KELCS_WCP1257),
-    KEL_CHARSET_NAME(KELCS_WCP1258),        KEL_CHARSET_NAME(KELCS_WCP874),
-    KEL_CHARSET_NAME(KELCS_WCP932),         KEL_CHARSET_NAME(KELCS_WCP936),
-    KEL_CHARSET_NAME(KELCS_WCP949),         KEL_CHARSET_NAME(KELCS_WCP950),
-    KEL_CHARSET_NAME(KELCS_KOI8R),          KEL_CHARSET_NAME(KELCS_GB18030),
-    KEL_CHARSET_NAME(KELCS_BIG5),           KEL_CHARSET_NAME(KELCS_SHIFTJIS),
-    KEL_CHARSET_NAME(KELCS_SJIS0213),       KEL_CHARSET_NAME(KELCS_EUC_JP),
-    KEL_CHARSET_NAME(KELCS_EUC_CN),         KEL_CHARSET_NAME(KELCS_EUC_KR),
-    KEL_CHARSET_NAME(KELCS_EUC_TW),         KEL_CHARSET_NAME(KELCS_UTF8),
-    KEL_CHARSET_NAME(KELCS_UTF16),          KEL_CHARSET_NAME(KELCS_UTF16BE),
-    KEL_CHARSET_NAME(KELCS_UTF16ESC),       KEL_CHARSET_NAME(KELCS_UTF32),
-    KEL_CHARSET_NAME(KELCS_UTF32BE),        KEL_CHARSET_NAME(KELCS_OS_DEFAULT),
-};
-
-#undef KEL_CHARSET_NAME
-
-const char kUnnamed[] = "KELCS_OS_DEFAULT";
-
-// Codeset keys of locale names, after normalisation (getDefaultCharSet).
-const CharSetName g_aLocaleKeys[] = {
-    {KELCS_UTF8, "UTF8"},
-    {KELCS_ISO_8859_1, "ISO88591"},
-    {KELCS_ISO_8859_2, "ISO88592"},
-    {KELCS_ISO_8859_3, "ISO88593"},
-    {KELCS_ISO_8859_4, "ISO88594"},
-    {KELCS_ISO_8859_5, "ISO88595"},
-    {KELCS_ISO_8859_6, "ISO88596"},
-    {KELCS_ISO_8859_7, "ISO88597"},
-    {KELCS_ISO_8859_8, "ISO88598"},
-    {KELCS_ISO_8859_9, "ISO88599"},
-    {KELCS_ISO_8859_10, "ISO885910"},
-    {KELCS_ISO_8859_11, "ISO885911"},
-    {KELCS_ISO_8859_13, "ISO885913"},
-    {KELCS_ISO_8859_14, "ISO885914"},
-    {KELCS_ISO_8859_15, "ISO885915"},
-    {KELCS_ISO_8859_16, "ISO885916"},
-    {KELCS_EUC_JP, "JA"},
-    {KELCS_EUC_JP, "EUCJP"},
-    {KELCS_EUC_KR, "EUCKR"},
-    {KELCS_EUC_TW, "EUCTW"},
-    {KELCS_EUC_CN, "CN.EUC"},
-    {KELCS_EUC_KR, "KR.EUC"},
-    {KELCS_EUC_TW, "TW.EUC"},
-    {KELCS_WCP932, "SJIS"},
-    {KELCS_WCP932, "UJIS"},
-    {KELCS_WCP932, "PCK"},
-    {KELCS_GB18030, "GB18030"},
-    {KELCS_BIG5, "BIG5"},
-};
-
-// Keys and names are 7-bit text; building them never asks for the default
-// character set, which is not known while the manager is built.
-KelUString ascii(const char* text) {
-    return KelUString(text, KELCS_UTF8);
-}
 
 std::atomic<KelCharSetConverter*>* cacheFor(KelCharSet cs) {
     if (cs == KELCS_OS_DEFAULT)
@@ -223,106 +56,7 @@ std::atomic<KelCharSetConverter*>* cacheFor(KelCharSet cs) {
     return nullptr;
 }
 
-// Removes every unit c.
-void removeAll(KelUString& s, unsigned short c) {
-    for (KelLength at = s.find(c); at != KelUString::npos; at = s.find(c, at))
-        s.erase(at, 1);
-}
-
-// Reduces an upper-cased locale name to its codeset key: "DE_DE.ISO-8859-15@EURO"
-// to "ISO885915", and the three names ending in ".EUC" to "CN.EUC" and the like.
-void reduceToCodesetKey(KelUString& k) {
-    const KelUString eucSuffix = ascii(".EUC");
-    const KelLength suffixAt = k.rfind(eucSuffix);
-    if (suffixAt != KelUString::npos && suffixAt + eucSuffix.size() == k.size()) {
-        const KelLength underscore = k.find(static_cast<unsigned short>('_'));
-        if (underscore != KelUString::npos)
-            k.erase(0, underscore + 1);
-    } else {
-        const KelLength dot = k.find(static_cast<unsigned short>('.'));
-        if (dot != KelUString::npos)
-            k.erase(0, dot + 1);
-        const KelLength at = k.find(static_cast<unsigned short>('@'));
-        if (at != KelUString::npos)
-            k.erase(at);
-    }
-    removeAll(k, '-');
-}
-
 } // namespace
-
-CharSetConverterManager g_oCnvtMgr;
-
-// ---------------------------------------------------------------------------
-// The manager
-
-CharSetConverterManager::CharSetConverterManager() : m_defaultCharSet(KELCS_ISO_8859_1) {
-    initLocaleMap();
-    m_defaultCharSet = getDefaultCharSet();
-    for (KelCharSetConverter* conv : g_aRegistry)
-        insert(conv->getCharSet(), conv, true);
-    for (const CharSetName& entry : g_aCharSetNames)
-        insertCharSetMap(entry.cs, ascii(entry.name));
-}
-
-CharSetConverterManager::~CharSetConverterManager() {
-    for (const auto& entry : m_converters) {
-        if (!entry.second.bStatic)
-            delete entry.second.pConverter;
-    }
-}
-
-void CharSetConverterManager::insert(KelCharSet cs, KelCharSetConverter* conv, bool bStatic) {
-    m_converters.emplace(cs, ConverterInfo{bStatic, conv});
-}
-
-void CharSetConverterManager::insertCharSetMap(KelCharSet cs, const KelUString& name) {
-    m_charSetByName.emplace(name, cs);
-    // The 8-bit text is made now, so that charSetToString only reads it even
-    // when several threads ask for a name for the first time.
-    m_nameByCharSet.emplace(cs, name).first->second.c_str(KELCS_ISO_8859_1);
-}
-
-KelCharSetConverter* CharSetConverterManager::getConverter(KelCharSet cs) const {
-    if (cs == KELCS_OS_DEFAULT)
-        cs = m_defaultCharSet;
-    const auto it = m_converters.find(cs);
-    return it != m_converters.end() ? it->second.pConverter : load(cs);
-}
-
-// Needs no map: it answers while the manager is still being built.
-KelCharSetConverter* CharSetConverterManager::load(KelCharSet) const {
-    return &g_oConverterUTF8;
-}
-
-KelCharSet CharSetConverterManager::charSetFromString(const char* name) const {
-    if (name == nullptr || *name == '\0')
-        return KELCS_OS_DEFAULT;
-    const auto it = m_charSetByName.find(KelUString(name, KELCS_ISO_8859_1));
-    return it != m_charSetByName.end() ? it->second : KELCS_OS_DEFAULT;
-}
-
-const char* CharSetConverterManager::charSetToString(KelCharSet cs) {
-    const auto it = m_nameByCharSet.find(cs);
-    return it != m_nameByCharSet.end() ? it->second.c_str(KELCS_ISO_8859_1) : kUnnamed;
-}
-
-void CharSetConverterManager::initLocaleMap() {
-    for (const CharSetName& entry : g_aLocaleKeys)
-        m_localeMap.emplace(ascii(entry.name), entry.cs);
-}
-
-KelCharSet CharSetConverterManager::getDefaultCharSet() const {
-    const char* locale = std::getenv("LANG");
-    if (locale == nullptr)
-        locale = std::setlocale(LC_CTYPE, nullptr);
-    // A null locale makes an empty key, which no entry matches.
-    KelUString key(locale, KELCS_UTF8);
-    key.toUpper(true);
-    reduceToCodesetKey(key);
-    const auto it = m_localeMap.find(key);
-    return it != m_localeMap.end() ? it->second : KELCS_ISO_8859_1;
-}
 
 KelCharSetConverter* KelCharSetConverter::getConverter(KelCharSet cs) {
     std::atomic<KelCharSetConverter*>* cache = cacheFor(cs);

@@ -2,13 +2,15 @@
 #define KELCHARSETCONVERTERMANAGER_H
 
 // The process-wide registry: converters by identifier, identifiers by name
-// and back, and the operating-system default character set. Its own header
-// because its maps are keyed by KelUString, whose header needs KelCharSet.h.
+// and back, and the operating-system default character set.
 
 #include "KelCharSet.h"
-#include "KelUString.h"
 
+#include <functional>
 #include <map>
+#include <string>
+
+class KelUString;
 
 class CharSetConverterManager {
 public:
@@ -27,6 +29,8 @@ public:
     // Neither replaces an existing entry. Registering after start-up is not
     // safe against concurrent lookups.
     void insert(KelCharSet cs, KelCharSetConverter* conv, bool bStatic);
+    // Keeps the name as ISO-8859-1 text; a name with other characters can be
+    // given out but never found.
     void insertCharSetMap(KelCharSet cs, const KelUString& name);
 
     // Never null: an identifier without a converter converts as UTF-8.
@@ -44,12 +48,17 @@ public:
     KelCharSet getDefaultCharSet() const;
 
 private:
-    std::map<KelUString, KelCharSet> m_localeMap;
+    void insertName(KelCharSet cs, const char* name);
+
+    // Plain 8-bit text, so that building the maps during static
+    // initialisation converts nothing; std::less<> finds a C string as it is.
+    std::map<std::string, KelCharSet, std::less<>> m_localeMap;
     KelCharSet m_defaultCharSet;
     std::map<KelCharSet, ConverterInfo> m_converters;
-    std::map<KelUString, KelCharSet> m_charSetByName;
-    // The names' 8-bit texts are made at registration, so that lookups only read.
-    std::map<KelCharSet, KelUString> m_nameByCharSet;
+    std::map<std::string, KelCharSet, std::less<>> m_charSetByName;
+    // Written only at registration, so the texts charSetToString hands out
+    // never change and lookups only read.
+    std::map<KelCharSet, std::string> m_nameByCharSet;
 };
 
 #endif
