@@ -106,8 +106,8 @@ TEST(LocaleDetection, CodesetKeysOfLocaleNames) {
 
 TEST(LocaleDetection, NamesAreReadAsUTF8Text) {
     const LocaleCase cases[] = {
-        // A stray continuation byte is dropped, as in every UTF-8 text.
-        {"en_US.UTF\x80-8", KELCS_UTF8},
+        // A stray continuation byte is replaced, never dropped, as in every UTF-8 text.
+        {"en_US.UTF\x80-8", KELCS_ISO_8859_1},
         {"\xC3\xA9_FR.UTF-8", KELCS_UTF8},
         {"ja_JP.\xC3\xA9UTF-8", KELCS_ISO_8859_1},
         // An overlong "." is no dot.
