@@ -49,6 +49,9 @@ public:
         return c;
     }
 
+    // Code set 0 but the terminator.
+    static constexpr kel::blocks::ASCIIIdentity identity() { return {0x7E, {0, 0, 0}}; }
+
 private:
     // A character of `length` bytes, or its first byte alone when the table
     // has no mapping for it.
