@@ -4,6 +4,7 @@
 
 #include "KelCharSet.h"
 #include "KelTextBlocks.h"
+#include "MBCSTestSets.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +42,8 @@ private:
 };
 
 std::string firstDifference(const Outcome& a, const Outcome& b) {
-    const auto at = std::mismatch(a.buffer.begin(), a.buffer.end(), b.buffer.begin(), b.buffer.end());
+    const auto at =
+        std::mismatch(a.buffer.begin(), a.buffer.end(), b.buffer.begin(), b.buffer.end());
     if (at.first == a.buffer.end())
         return "";
     return ", byte " + std::to_string(at.first - a.buffer.begin()) + " is " +
@@ -59,9 +61,10 @@ void expectSameAtEveryLevel(const std::function<Outcome()>& convert, const std::
     for (Level level : {Level::Blocks, Level::Wide}) {
         AtLevel limit(level);
         const Outcome fast = convert();
-        EXPECT_TRUE(fast == scalar) << what << " at level " << static_cast<int>(level) << ": count "
-                                    << fast.count << " for " << scalar.count << ", flag "
-                                    << fast.illegal << " for " << scalar.illegal << firstDifference(fast, scalar);
+        EXPECT_TRUE(fast == scalar)
+            << what << " at level " << static_cast<int>(level) << ": count " << fast.count
+            << " for " << scalar.count << ", flag " << fast.illegal << " for " << scalar.illegal
+            << firstDifference(fast, scalar);
     }
 }
 
@@ -83,9 +86,18 @@ std::string hexOf(const std::string& bytes) {
 // Text of every shape the block paths take, in runs long enough to fill
 // their blocks: ASCII, two-, three- and four-byte forms.
 std::string wellFormedUTF8(std::mt19937& rng, std::size_t chars) {
-    static const char* const pieces[] = {"a", "Z", "0", " ", "\xC3\xA9", "\xD0\x96", "\xE3\x81\x82",
-                                         "\xE4\xB8\xAD", "\xEF\xBF\xBD", "\xED\x9F\xBF",
-                                         "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF"};
+    static const char* const pieces[] = {"a",
+                                         "Z",
+                                         "0",
+                                         " ",
+                                         "\xC3\xA9",
+                                         "\xD0\x96",
+                                         "\xE3\x81\x82",
+                                         "\xE4\xB8\xAD",
+                                         "\xEF\xBF\xBD",
+                                         "\xED\x9F\xBF",
+                                         "\xF0\x9F\x98\x80",
+                                         "\xF4\x8F\xBF\xBF"};
     std::string text;
     std::uniform_int_distribution<int> runLength(1, 70);
     std::uniform_int_distribution<std::size_t> piece(0, std::size(pieces) - 1);
@@ -99,18 +111,28 @@ std::string wellFormedUTF8(std::mt19937& rng, std::size_t chars) {
 
 // Bytes that the block paths must leave to the general loop: misplaced and
 // cut sequences, overlong forms, surrogates, values past U+10FFFF.
-const char* const kMalformedUTF8[] = {"\x80",         "\xBF",         "\xC0\x80",
-                                      "\xC1\xBF",     "\xC3",         "\xE0\x80\x80",
-                                      "\xE0\x9F\xBF", "\xE3\x81",     "\xED\xA0\x80",
-                                      "\xF0\x8F\xBF\xBF", "\xF4\x90\x80\x80", "\xF5\x80\x80\x80",
-                                      "\xF8\x88\x80\x80", "\xFF",     "\xF0\x9F\x98"};
+const char* const kMalformedUTF8[] = {"\x80",
+                                      "\xBF",
+                                      "\xC0\x80",
+                                      "\xC1\xBF",
+                                      "\xC3",
+                                      "\xE0\x80\x80",
+                                      "\xE0\x9F\xBF",
+                                      "\xE3\x81",
+                                      "\xED\xA0\x80",
+                                      "\xF0\x8F\xBF\xBF",
+                                      "\xF4\x90\x80\x80",
+                                      "\xF5\x80\x80\x80",
+                                      "\xF8\x88\x80\x80",
+                                      "\xFF",
+                                      "\xF0\x9F\x98"};
 
 Outcome decodeUTF8(const std::string& text, KelLength room, int srcLimit) {
     std::vector<unsigned short> dst(room + 8, 0xBEEF);
     bool illegal = false;
-    const KelLength n = KelCharSetConverter::getConverter(KELCS_UTF8)
-                            ->toUTF16(dst.data(), text.c_str(), room, ILLCHAR_REPLACE, &illegal,
-                                      srcLimit);
+    const KelLength n =
+        KelCharSetConverter::getConverter(KELCS_UTF8)
+            ->toUTF16(dst.data(), text.c_str(), room, ILLCHAR_REPLACE, &illegal, srcLimit);
     return outcome(dst, n, illegal);
 }
 
@@ -119,8 +141,9 @@ TEST(TextBlocks, UTF8DecodingWithAMalformedSequenceAtEveryOffset) {
     for (int round = 0; round < 6; ++round) {
         const std::string base = wellFormedUTF8(rng, 160);
         for (std::size_t at = 0; at < base.size(); ++at) {
-            const std::string text =
-                base.substr(0, at) + kMalformedUTF8[at % std::size(kMalformedUTF8)] + base.substr(at);
+            const std::string text = base.substr(0, at) +
+                                     kMalformedUTF8[at % std::size(kMalformedUTF8)] +
+                                     base.substr(at);
             expectSameAtEveryLevel([&] { return decodeUTF8(text, text.size() + 2, -1); },
                                    hexOf(text));
         }
@@ -133,7 +156,8 @@ TEST(TextBlocks, UTF8DecodingStopsWhereTheGeneralLoopStops) {
     for (KelLength room = 0; room < 200; room += 7) {
         for (int limit : {-1, 0, 1, 33, 34, 35, 64, 65, 97, 150}) {
             expectSameAtEveryLevel([&] { return decodeUTF8(text, room, limit); },
-                                   "room " + std::to_string(room) + " limit " + std::to_string(limit));
+                                   "room " + std::to_string(room) + " limit " +
+                                       std::to_string(limit));
         }
     }
 }
@@ -147,7 +171,9 @@ TEST(TextBlocks, UTF8CountsMatchTheGeneralLoop) {
             base.substr(0, at) + kMalformedUTF8[at % std::size(kMalformedUTF8)] + base.substr(at);
         for (KelLength len : {KEL_NPOS, static_cast<KelLength>(text.size() / 2)}) {
             expectSameAtEveryLevel(
-                [&] { return Outcome{{}, conv->getNumUnits(text.c_str(), len), false}; },
+                [&] {
+                    return Outcome{{}, conv->getNumUnits(text.c_str(), len), false};
+                },
                 hexOf(text));
         }
     }
@@ -155,8 +181,8 @@ TEST(TextBlocks, UTF8CountsMatchTheGeneralLoop) {
 
 // UTF-16 text with ASCII, two- and three-byte units and surrogate pairs.
 std::vector<unsigned short> wellFormedUTF16(std::mt19937& rng, std::size_t units) {
-    static const unsigned short pieces[][2] = {{'a', 0},    {'~', 0},      {0x00E9, 0},
-                                               {0x07FF, 0}, {0x3042, 0},   {0xFFFD, 0},
+    static const unsigned short pieces[][2] = {{'a', 0},         {'~', 0},        {0x00E9, 0},
+                                               {0x07FF, 0},      {0x3042, 0},     {0xFFFD, 0},
                                                {0xD83D, 0xDE00}, {0xDBFF, 0xDFFF}};
     std::vector<unsigned short> text;
     std::uniform_int_distribution<int> runLength(1, 40);
@@ -187,7 +213,8 @@ TEST(TextBlocks, UTF8EncodingWithAnUnpairedSurrogateAtEveryOffset) {
             text.insert(text.begin() + static_cast<long>(at), lone);
             for (ILLCHAR_OPTYPE op : {ILLCHAR_STOP, ILLCHAR_REPLACE, ILLCHAR_ESCAPE}) {
                 expectSameAtEveryLevel([&] { return encodeUTF8(text, 3 * text.size(), op); },
-                                       "unit " + std::to_string(lone) + " at " + std::to_string(at));
+                                       "unit " + std::to_string(lone) + " at " +
+                                           std::to_string(at));
             }
         }
     }
@@ -201,9 +228,12 @@ TEST(TextBlocks, UTF8ByteCountsMatchTheGeneralLoop) {
         std::vector<unsigned short> text = base;
         text.insert(text.begin() + static_cast<long>(at), at % 2 == 0 ? 0xD800 : 0xDC00);
         text.push_back(0);
-        for (KelLength len : {KEL_NPOS, static_cast<KelLength>(at), static_cast<KelLength>(at + 1)}) {
+        for (KelLength len :
+             {KEL_NPOS, static_cast<KelLength>(at), static_cast<KelLength>(at + 1)}) {
             expectSameAtEveryLevel(
-                [&] { return Outcome{{}, conv->getNumBytes(text.data(), len), false}; },
+                [&] {
+                    return Outcome{{}, conv->getNumBytes(text.data(), len), false};
+                },
                 "at " + std::to_string(at) + " length " + std::to_string(len));
         }
     }
@@ -262,8 +292,8 @@ Outcome encodeSingleBytes(KelCharSet cs, std::vector<unsigned short> text, KelLe
     text.push_back(0);
     std::vector<unsigned char> dst(room + 8, 0xA5);
     bool illegal = false;
-    const KelLength n =
-        KelCharSetConverter::getConverter(cs)->fromUTF16(dst.data(), text.data(), room, op, &illegal);
+    const KelLength n = KelCharSetConverter::getConverter(cs)->fromUTF16(dst.data(), text.data(),
+                                                                         room, op, &illegal);
     return outcome(dst, n, illegal);
 }
 
@@ -295,6 +325,124 @@ TEST(TextBlocks, SingleByteEncodingStopsWhereTheGeneralLoopStops) {
         expectSameAtEveryLevel(
             [&] { return encodeSingleBytes(KELCS_ISO_8859_8, text, room, ILLCHAR_ESCAPE); },
             "room " + std::to_string(room));
+    }
+}
+
+// Identities as the multibyte sets have them: all of ASCII, code page 932's
+// rotated controls, Shift_JIS-2004's yen sign and overline.
+const kel::blocks::ASCIIIdentity kIdentities[] = {
+    {0x7F, {0, 0, 0}}, {0x7E, {0x1C, 0x1A, 0}}, {0x7F, {0x7E, 0x5C, 0}}};
+
+// Text of the identity but at `at`, which holds a value outside it.
+template <class Unit>
+std::vector<Unit> identityText(const kel::blocks::ASCIIIdentity& id, std::size_t size,
+                               std::size_t at, std::mt19937& rng) {
+    std::uniform_int_distribution<unsigned> ascii(1, 0x7F);
+    std::vector<Unit> text(size);
+    for (Unit& u : text) {
+        do
+            u = static_cast<Unit>(ascii(rng));
+        while (!id.holds(u));
+    }
+    const unsigned outside[] = {0x80u, id.last + 1u, id.except[0] != 0 ? id.except[0] : 0xFFu};
+    if (at < size)
+        text[at] = static_cast<Unit>(outside[at % 3]);
+    return text;
+}
+
+// The ASCII kernels take exactly the identity's prefix of the `n` units they
+// are given and write nothing past it.
+template <class Unit, class Out, class Kernel> void expectIdentityPrefixes(Kernel kernel) {
+    std::mt19937 rng(37);
+    for (Level level : {Level::Blocks, Level::Wide}) {
+        AtLevel limit(level);
+        for (const kel::blocks::ASCIIIdentity& id : kIdentities) {
+            for (std::size_t at = 0; at <= 140; ++at) {
+                const std::vector<Unit> text = identityText<Unit>(id, 140, at, rng);
+                for (std::size_t n : {at, at + 1, std::size_t{140}}) {
+                    n = std::min<std::size_t>(n, text.size());
+                    std::vector<Out> dst(text.size() + 8, 0xA5);
+                    const KelLength done = kernel(id, text.data(), n, dst.data());
+                    const std::size_t want = std::min(at, n);
+                    ASSERT_EQ(done, want) << "at " << at << " n " << n;
+                    EXPECT_TRUE(std::equal(text.begin(), text.begin() + want, dst.begin()));
+                    EXPECT_TRUE(std::all_of(dst.begin() + want, dst.end(),
+                                            [](Out o) { return o == 0xA5; }));
+                }
+            }
+        }
+    }
+}
+
+TEST(TextBlocks, ASCIIKernelsTakeTheIdentityPrefix) {
+    expectIdentityPrefixes<unsigned char, unsigned short>(kel::blocks::widenASCII);
+    expectIdentityPrefixes<unsigned short, unsigned char>(kel::blocks::narrowASCII);
+}
+
+std::vector<KelCharSet> multibyteSets() {
+    std::vector<KelCharSet> sets{KELCS_GB18030};
+    for (const keltest::MBCSSet& set : keltest::mbcsSets())
+        sets.push_back(set.cs);
+    return sets;
+}
+
+// Every byte 01 to 7F in runs broken by bytes from 81 to FE, which lead or
+// trail or stand alone depending on the set.
+std::string asciiBetweenHighBytes(std::mt19937& rng) {
+    std::uniform_int_distribution<int> high(0x81, 0xFE);
+    std::uniform_int_distribution<int> gap(1, 40);
+    std::string text;
+    for (int b = 1, next = gap(rng); b <= 0x7F * 3; ++b) {
+        text += static_cast<char>((b - 1) % 0x7F + 1);
+        if (b == next) {
+            text += static_cast<char>(high(rng));
+            next += gap(rng);
+        }
+    }
+    return text;
+}
+
+// The identity a multibyte set converts a block at a time, held against the
+// set's own per-character conversions: every byte and unit of ASCII, next to
+// multibyte text, under every room and source limit.
+TEST(TextBlocks, MultibyteASCIIConvertsAsCharacterByCharacter) {
+    std::mt19937 rng(41);
+    const unsigned short others[] = {0x00A5, 0x203E, 0x3042, 0x4E2D, 0xFF71, 0xD83D, 0xDE00};
+    for (KelCharSet cs : multibyteSets()) {
+        KelCharSetConverter* conv = KelCharSetConverter::getConverter(cs);
+        const std::string bytes = asciiBetweenHighBytes(rng);
+        std::vector<unsigned short> units;
+        for (unsigned u = 1; u <= 0x7F * 2; ++u) {
+            units.push_back(static_cast<unsigned short>((u - 1) % 0x7F + 1));
+            if (u % 23 == 0)
+                units.push_back(others[u % std::size(others)]);
+        }
+        const std::string set = " in set " + std::to_string(cs);
+        for (KelLength room : {KelLength{0}, KelLength{17}, KelLength{100}, KelLength{600}}) {
+            for (int limit : {-1, 1, 64, 131}) {
+                expectSameAtEveryLevel(
+                    [&] { return decodeSingleBytes(cs, bytes, room, limit, ILLCHAR_REPLACE); },
+                    "room " + std::to_string(room) + " limit " + std::to_string(limit) + set);
+            }
+            for (ILLCHAR_OPTYPE op : {ILLCHAR_STOP, ILLCHAR_REPLACE})
+                expectSameAtEveryLevel([&] { return encodeSingleBytes(cs, units, room, op); },
+                                       "room " + std::to_string(room) + set);
+        }
+        std::vector<unsigned short> terminated = units;
+        terminated.push_back(0);
+        for (KelLength len : {KEL_NPOS, KelLength{50}}) {
+            const std::string what = "length " + std::to_string(len) + set;
+            expectSameAtEveryLevel(
+                [&] {
+                    return Outcome{{}, conv->getNumUnits(bytes.c_str(), len), false};
+                },
+                what);
+            expectSameAtEveryLevel(
+                [&] {
+                    return Outcome{{}, conv->getNumBytes(terminated.data(), len), false};
+                },
+                what);
+        }
     }
 }
 
