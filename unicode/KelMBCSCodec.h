@@ -18,13 +18,14 @@
 // always equal what toUTF16 and fromUTF16 write. The bytes and units of the
 // identity, which decode and encode one for one as themselves, the loops
 // convert a block at a time; a codec whose identity rests on its tables
-// finds it through probeIdentity.
+// finds it through probeIdentity. They look for such a run only where the
+// codec has read a value below 0x80, so that text without ASCII pays for
+// nothing but that test.
 
 #include "KelConverterHelpers.h"
 #include "KelTextBlocks.h"
 #include "KelUChar.h"
 
-#include <algorithm>
 #include <atomic>
 
 namespace kel {
@@ -131,18 +132,6 @@ private:
     mutable std::atomic<std::uint32_t> m_packed{0};
 };
 
-// The run of the identity at s[pos], converted by `kernel`; 0 when it does
-// not start there or the machine leaves it to the codec.
-template <class Unit, class Out>
-KelLength identityRun(const kel::blocks::ASCIIIdentity& id, kel::blocks::TextRun<Unit>& run,
-                      const Unit* s, KelLength pos, Out* d, KelLength room,
-                      KelLength (*kernel)(const kel::blocks::ASCIIIdentity&, const Unit*, KelLength,
-                                          Out*)) {
-    if (!id.holds(s[pos]))
-        return 0;
-    return kernel(id, s + pos, std::min(run.from(pos), room), d);
-}
-
 // Room for the units or bytes an identity run is counted through.
 constexpr KelLength kCountingRoom = 256;
 
@@ -160,17 +149,19 @@ KelLength decodeText(const Codec& codec, unsigned short* dst, const void* src, K
     KelLength written = 0;
     KelLength consumed = 0;
     while (written < dstLen && s[consumed] != 0) {
-        const KelLength fast = identityRun(identity, run, s, consumed, dst + written,
-                                           dstLen - written, kel::blocks::widenASCII);
-        if (fast != 0) {
-            written += fast;
-            consumed += fast;
-            if (consumed >= limit)
-                break;
-            continue;
-        }
         const LocalChar c = codec.decode(s + consumed, KEL_NPOS);
         std::uint32_t value = c.value;
+        if (value < 0x80) {
+            const KelLength fast = kel::blocks::widenASCII(identity, run, s, consumed,
+                                                           dst + written, dstLen - written);
+            if (fast != 0) {
+                written += fast;
+                consumed += fast;
+                if (consumed >= limit)
+                    break;
+                continue;
+            }
+        }
         if (value == 0) {
             raiseFlag(pIllegal);
             value = decodeSubstitute(opType);
@@ -201,15 +192,17 @@ template <class Codec> KelLength countUnits(const Codec& codec, const void* src,
     kel::blocks::ByteRun run(s, srcLen);
     KelLength units = 0;
     for (KelLength pos = 0; pos < srcLen && s[pos] != 0;) {
-        unsigned short scratch[kCountingRoom];
-        const KelLength fast =
-            identityRun(identity, run, s, pos, scratch, kCountingRoom, kel::blocks::widenASCII);
-        if (fast != 0) {
-            units += fast;
-            pos += fast;
-            continue;
-        }
         const LocalChar c = codec.decode(s + pos, srcLen - pos);
+        if (c.value < 0x80) {
+            unsigned short scratch[kCountingRoom];
+            const KelLength fast =
+                kel::blocks::widenASCII(identity, run, s, pos, scratch, kCountingRoom);
+            if (fast != 0) {
+                units += fast;
+                pos += fast;
+                continue;
+            }
+        }
         units += unitsOf(c.value);
         pos += c.length;
     }
@@ -236,14 +229,16 @@ KelLength encodeText(const Codec& codec, void* dst, const unsigned short* src, K
     kel::blocks::UnitRun run(src);
     KelLength written = 0;
     for (KelLength pos = 0; written < dstLen && src[pos] != 0;) {
-        const KelLength fast = identityRun(identity, run, src, pos, d + written, dstLen - written,
-                                           kel::blocks::narrowASCII);
-        if (fast != 0) {
-            written += fast;
-            pos += fast;
-            continue;
-        }
         const EncodedChar c = codec.encode(src + pos, KEL_NPOS);
+        if (c.value < 0x80) {
+            const KelLength fast =
+                kel::blocks::narrowASCII(identity, run, src, pos, d + written, dstLen - written);
+            if (fast != 0) {
+                written += fast;
+                pos += fast;
+                continue;
+            }
+        }
         KelLength n;
         if (c.size != 0) {
             n = writeCode(d + written, dstLen - written, c);
@@ -270,15 +265,17 @@ KelLength countBytes(const Codec& codec, const unsigned short* src, KelLength sr
     kel::blocks::UnitRun run(src, srcLen);
     KelLength bytes = 0;
     for (KelLength pos = 0; pos < srcLen && src[pos] != 0;) {
-        unsigned char scratch[kCountingRoom];
-        const KelLength fast =
-            identityRun(identity, run, src, pos, scratch, kCountingRoom, kel::blocks::narrowASCII);
-        if (fast != 0) {
-            bytes += fast;
-            pos += fast;
-            continue;
-        }
         const EncodedChar c = codec.encode(src + pos, srcLen - pos);
+        if (c.value < 0x80) {
+            unsigned char scratch[kCountingRoom];
+            const KelLength fast =
+                kel::blocks::narrowASCII(identity, run, src, pos, scratch, kCountingRoom);
+            if (fast != 0) {
+                bytes += fast;
+                pos += fast;
+                continue;
+            }
+        }
         bytes += c.size != 0 ? c.size : 1;
         pos += c.units;
     }

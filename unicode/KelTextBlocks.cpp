@@ -176,6 +176,24 @@ const Kernels& kernelsOf(Level level) {
 #endif
 }
 
+// Short runs go through the tight loop, which stops at the terminator, as
+// 0 is never of the identity; a run that fills it goes on in blocks over the
+// text that `run` knows.
+template <class Unit, class Out>
+using IdentityKernel = KelLength (*)(const ASCIIIdentity&, const Unit*, KelLength, Out*);
+
+template <class Unit, class Out>
+KelLength identityRun(IdentityKernel<Unit, Out> tightLoop, IdentityKernel<Unit, Out> kernel,
+                      const ASCIIIdentity& id, TextRun<Unit>& run, const Unit* s, KelLength pos,
+                      Out* d, KelLength room) {
+    const KelLength tight = std::min({room, kTightSpan, run.end() - pos});
+    const KelLength done = tightLoop(id, s + pos, tight, d);
+    if (done < kTightSpan || done == room)
+        return done;
+    const KelLength known = run.from(pos + done);
+    return done + kernel(id, s + pos + done, std::min(known, room - done), d + done);
+}
+
 // A thread that finds no kernels chooses them; it leaves alone those that
 // limitLevel installed meanwhile, which reflect the newer limit.
 const Kernels& kernels() {
@@ -245,6 +263,22 @@ template <class Unit> KelLength TextRun<Unit>::from(KelLength pos) {
         m_ended = found < chunk || m_known == m_end;
     }
     return m_known > pos ? m_known - pos : 0;
+}
+
+KelLength widenASCII(const ASCIIIdentity& id, ByteRun& run, const unsigned char* s, KelLength pos,
+                     unsigned short* d, KelLength room) {
+    const Kernels& k = kernels();
+    return &k == &kScalarKernels
+               ? 0
+               : identityRun(widenASCIITight, k.widenASCII, id, run, s, pos, d, room);
+}
+
+KelLength narrowASCII(const ASCIIIdentity& id, UnitRun& run, const unsigned short* s, KelLength pos,
+                      unsigned char* d, KelLength room) {
+    const Kernels& k = kernels();
+    return &k == &kScalarKernels
+               ? 0
+               : identityRun(narrowASCIITight, k.narrowASCII, id, run, s, pos, d, room);
 }
 
 template class TextRun<unsigned char>;

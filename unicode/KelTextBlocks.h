@@ -91,6 +91,7 @@ public:
     // Units from `pos` on known to be non-zero and before `end`; `pos` must
     // not lie past the terminator.
     KelLength from(KelLength pos);
+    KelLength end() const { return m_end; }
 
 private:
     const Unit* m_s;
@@ -104,6 +105,15 @@ extern template class TextRun<unsigned short>;
 
 using ByteRun = TextRun<unsigned char>;
 using UnitRun = TextRun<unsigned short>;
+
+// widenASCII and narrowASCII from s[pos] on for the loops of a text known
+// through `run`, at most `room` units. A run of a few units, such as a line
+// break in other text, is taken one unit at a time, so that it does not
+// have `run` scan ahead for the terminator.
+KelLength widenASCII(const ASCIIIdentity& id, ByteRun& run, const unsigned char* s, KelLength pos,
+                     unsigned short* d, KelLength room);
+KelLength narrowASCII(const ASCIIIdentity& id, UnitRun& run, const unsigned short* s, KelLength pos,
+                      unsigned char* d, KelLength room);
 
 } // namespace blocks
 } // namespace kel
