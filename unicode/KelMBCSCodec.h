@@ -135,6 +135,20 @@ private:
 // Room for the units or bytes an identity run is counted through.
 constexpr KelLength kCountingRoom = 256;
 
+// The length of the identity run at s[pos], found by converting it to
+// scratch room; 0 as for widenASCII and narrowASCII.
+inline KelLength identityRunLength(const kel::blocks::ASCIIIdentity& id, kel::blocks::ByteRun& run,
+                                   const unsigned char* s, KelLength pos) {
+    unsigned short scratch[kCountingRoom];
+    return kel::blocks::widenASCII(id, run, s, pos, scratch, kCountingRoom);
+}
+
+inline KelLength identityRunLength(const kel::blocks::ASCIIIdentity& id, kel::blocks::UnitRun& run,
+                                   const unsigned short* s, KelLength pos) {
+    unsigned char scratch[kCountingRoom];
+    return kel::blocks::narrowASCII(id, run, s, pos, scratch, kCountingRoom);
+}
+
 template <class Codec>
 KelLength decodeText(const Codec& codec, unsigned short* dst, const void* src, KelLength dstLen,
                      ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
@@ -193,15 +207,11 @@ template <class Codec> KelLength countUnits(const Codec& codec, const void* src,
     KelLength units = 0;
     for (KelLength pos = 0; pos < srcLen && s[pos] != 0;) {
         const LocalChar c = codec.decode(s + pos, srcLen - pos);
-        if (c.value < 0x80) {
-            unsigned short scratch[kCountingRoom];
-            const KelLength fast =
-                kel::blocks::widenASCII(identity, run, s, pos, scratch, kCountingRoom);
-            if (fast != 0) {
-                units += fast;
-                pos += fast;
-                continue;
-            }
+        const KelLength fast = c.value < 0x80 ? identityRunLength(identity, run, s, pos) : 0;
+        if (fast != 0) {
+            units += fast;
+            pos += fast;
+            continue;
         }
         units += unitsOf(c.value);
         pos += c.length;
@@ -266,15 +276,11 @@ KelLength countBytes(const Codec& codec, const unsigned short* src, KelLength sr
     KelLength bytes = 0;
     for (KelLength pos = 0; pos < srcLen && src[pos] != 0;) {
         const EncodedChar c = codec.encode(src + pos, srcLen - pos);
-        if (c.value < 0x80) {
-            unsigned char scratch[kCountingRoom];
-            const KelLength fast =
-                kel::blocks::narrowASCII(identity, run, src, pos, scratch, kCountingRoom);
-            if (fast != 0) {
-                bytes += fast;
-                pos += fast;
-                continue;
-            }
+        const KelLength fast = c.value < 0x80 ? identityRunLength(identity, run, src, pos) : 0;
+        if (fast != 0) {
+            bytes += fast;
+            pos += fast;
+            continue;
         }
         bytes += c.size != 0 ? c.size : 1;
         pos += c.units;

@@ -20,6 +20,9 @@ constexpr KelLength kRescanBelow = 64;
 // units, so that a lone accented letter does not end the block loops.
 constexpr KelLength kTightSpan = 32;
 
+template <class Unit, class Out>
+using IdentityKernel = KelLength (*)(const ASCIIIdentity&, const Unit*, KelLength, Out*);
+
 // The kernels of one level.
 struct Kernels {
     Progress (*decodeUTF8)(const unsigned char*, KelLength, unsigned short*, KelLength);
@@ -28,9 +31,8 @@ struct Kernels {
                                    unsigned short*);
     KelLength (*encodeSingleBytes)(const unsigned char*, const unsigned short*, KelLength,
                                    unsigned char*);
-    KelLength (*widenASCII)(const ASCIIIdentity&, const unsigned char*, KelLength, unsigned short*);
-    KelLength (*narrowASCII)(const ASCIIIdentity&, const unsigned short*, KelLength,
-                             unsigned char*);
+    IdentityKernel<unsigned char, unsigned short> widenASCII;
+    IdentityKernel<unsigned short, unsigned char> narrowASCII;
 };
 
 std::atomic<int> g_levelLimit{static_cast<int>(Level::Wide)};
@@ -176,24 +178,6 @@ const Kernels& kernelsOf(Level level) {
 #endif
 }
 
-// Short runs go through the tight loop, which stops at the terminator, as
-// 0 is never of the identity; a run that fills it goes on in blocks over the
-// text that `run` knows.
-template <class Unit, class Out>
-using IdentityKernel = KelLength (*)(const ASCIIIdentity&, const Unit*, KelLength, Out*);
-
-template <class Unit, class Out>
-KelLength identityRun(IdentityKernel<Unit, Out> tightLoop, IdentityKernel<Unit, Out> kernel,
-                      const ASCIIIdentity& id, TextRun<Unit>& run, const Unit* s, KelLength pos,
-                      Out* d, KelLength room) {
-    const KelLength tight = std::min({room, kTightSpan, run.end() - pos});
-    const KelLength done = tightLoop(id, s + pos, tight, d);
-    if (done < kTightSpan || done == room)
-        return done;
-    const KelLength known = run.from(pos + done);
-    return done + kernel(id, s + pos + done, std::min(known, room - done), d + done);
-}
-
 // A thread that finds no kernels chooses them; it leaves alone those that
 // limitLevel installed meanwhile, which reflect the newer limit.
 const Kernels& kernels() {
@@ -205,6 +189,25 @@ const Kernels& kernels() {
                                           std::memory_order_acquire))
         return *chosen;
     return *current;
+}
+
+// Short runs go through the tight loop, which stops at the terminator, as
+// 0 is never of the identity; a run that fills it goes on in blocks over the
+// text that `run` knows. The general loops convert everything at the scalar
+// level.
+template <class Unit, class Out>
+KelLength identityRun(IdentityKernel<Unit, Out> Kernels::*kernel,
+                      IdentityKernel<Unit, Out> tightLoop, const ASCIIIdentity& id,
+                      TextRun<Unit>& run, const Unit* s, KelLength pos, Out* d, KelLength room) {
+    const Kernels& k = kernels();
+    if (&k == &kScalarKernels)
+        return 0;
+    const KelLength tight = std::min({room, kTightSpan, run.end() - pos});
+    const KelLength done = tightLoop(id, s + pos, tight, d);
+    if (done < kTightSpan || done == room)
+        return done;
+    const KelLength known = run.from(pos + done);
+    return done + (k.*kernel)(id, s + pos + done, std::min(known, room - done), d + done);
 }
 
 } // namespace
@@ -267,18 +270,12 @@ template <class Unit> KelLength TextRun<Unit>::from(KelLength pos) {
 
 KelLength widenASCII(const ASCIIIdentity& id, ByteRun& run, const unsigned char* s, KelLength pos,
                      unsigned short* d, KelLength room) {
-    const Kernels& k = kernels();
-    return &k == &kScalarKernels
-               ? 0
-               : identityRun(widenASCIITight, k.widenASCII, id, run, s, pos, d, room);
+    return identityRun(&Kernels::widenASCII, widenASCIITight, id, run, s, pos, d, room);
 }
 
 KelLength narrowASCII(const ASCIIIdentity& id, UnitRun& run, const unsigned short* s, KelLength pos,
                       unsigned char* d, KelLength room) {
-    const Kernels& k = kernels();
-    return &k == &kScalarKernels
-               ? 0
-               : identityRun(narrowASCIITight, k.narrowASCII, id, run, s, pos, d, room);
+    return identityRun(&Kernels::narrowASCII, narrowASCIITight, id, run, s, pos, d, room);
 }
 
 template class TextRun<unsigned char>;

@@ -160,6 +160,81 @@ KEL_WIDE __m512i withSurrogatePairs(__m512i lanes, __m512i u, __mmask16 highs, _
     return _mm512_mask_mov_epi32(lanes, lows, asLow);
 }
 
+// The identity's test on the lanes of 64 bytes (kBits 8) or 32 units (16):
+// the mask of the lanes whose values are of it.
+template <int kBits> class WideIdentityTest {
+public:
+    KEL_WIDE explicit WideIdentityTest(const ASCIIIdentity& id)
+        : m_last(splat(id.last)), m_x0(splat(id.except[0])), m_x1(splat(id.except[1])),
+          m_x2(splat(id.except[2])) {}
+
+    KEL_WIDE std::uint64_t inside(__m512i v) const {
+        if constexpr (kBits == 8)
+            return _mm512_cmple_epu8_mask(v, m_last) &
+                   ~(_mm512_cmpeq_epi8_mask(v, m_x0) | _mm512_cmpeq_epi8_mask(v, m_x1) |
+                     _mm512_cmpeq_epi8_mask(v, m_x2));
+        else
+            return _mm512_cmple_epu16_mask(v, m_last) &
+                   ~(_mm512_cmpeq_epi16_mask(v, m_x0) | _mm512_cmpeq_epi16_mask(v, m_x1) |
+                     _mm512_cmpeq_epi16_mask(v, m_x2));
+    }
+
+private:
+    KEL_WIDE static __m512i splat(unsigned char value) {
+        if constexpr (kBits == 8)
+            return _mm512_set1_epi8(static_cast<char>(value));
+        else
+            return _mm512_set1_epi16(value);
+    }
+
+    __m512i m_last, m_x0, m_x1, m_x2;
+};
+
+// The lanes of a block that lie before s[avail]; the others are not read.
+KEL_WIDE __m512i loadLanes(const unsigned char* s, std::uint64_t within) {
+    return _mm512_maskz_loadu_epi8(within, s);
+}
+
+KEL_WIDE __m512i loadLanes(const unsigned short* s, std::uint64_t within) {
+    return _mm512_maskz_loadu_epi16(static_cast<__mmask32>(within), s);
+}
+
+// The first `count` lanes of a block of bytes as units, or of units as bytes.
+KEL_WIDE void storeLanes(unsigned short* d, unsigned count, __m512i bytes) {
+    _mm512_mask_storeu_epi16(d, lowBits32(count),
+                             _mm512_cvtepu8_epi16(_mm512_castsi512_si256(bytes)));
+    if (count > 32)
+        _mm512_mask_storeu_epi16(d + 32, lowBits32(count - 32),
+                                 _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(bytes, 1)));
+}
+
+KEL_WIDE void storeLanes(unsigned char* d, unsigned count, __m512i units) {
+    _mm512_mask_cvtepi16_storeu_epi8(d, lowBits32(count), units);
+}
+
+// Blocks of the identity, the last one short where the text or the identity
+// ends.
+template <int kBits, class Unit, class Out>
+KEL_WIDE KelLength copyIdentityWide(const ASCIIIdentity& identity, const Unit* s, KelLength n,
+                                    Out* d) {
+    constexpr unsigned kLanes = 512 / kBits;
+    const WideIdentityTest<kBits> test(identity);
+    KelLength i = 0;
+    while (i < n) {
+        const std::uint64_t within =
+            lowBits64(static_cast<unsigned>(std::min<KelLength>(n - i, kLanes)));
+        const __m512i v = loadLanes(s + i, within);
+        const std::uint64_t inside = test.inside(v) & within;
+        const unsigned count =
+            inside == lowBits64(kLanes) ? kLanes : static_cast<unsigned>(_tzcnt_u64(~inside));
+        storeLanes(d + i, count, v);
+        i += count;
+        if (count < kLanes)
+            break;
+    }
+    return i;
+}
+
 } // namespace
 
 // The last block of a text may be short: its loads leave out the bytes past
@@ -336,50 +411,12 @@ KEL_WIDE KelLength encodeSingleBytesWide(const unsigned char* page, const unsign
 
 KEL_WIDE KelLength widenASCIIWide(const ASCIIIdentity& identity, const unsigned char* s,
                                   KelLength n, unsigned short* d) {
-    const __m512i last = _mm512_set1_epi8(static_cast<char>(identity.last));
-    const __m512i x0 = _mm512_set1_epi8(static_cast<char>(identity.except[0]));
-    const __m512i x1 = _mm512_set1_epi8(static_cast<char>(identity.except[1]));
-    const __m512i x2 = _mm512_set1_epi8(static_cast<char>(identity.except[2]));
-    KelLength i = 0;
-    while (i < n) {
-        const __mmask64 within = lowBits64(static_cast<unsigned>(std::min<KelLength>(n - i, 64)));
-        const __m512i b = _mm512_maskz_loadu_epi8(within, s + i);
-        const __mmask64 excepted = _mm512_cmpeq_epi8_mask(b, x0) | _mm512_cmpeq_epi8_mask(b, x1) |
-                                   _mm512_cmpeq_epi8_mask(b, x2);
-        const __mmask64 inside = _mm512_cmple_epu8_mask(b, last) & ~excepted & within;
-        const unsigned count = inside == ~0ull ? 64 : static_cast<unsigned>(_tzcnt_u64(~inside));
-        _mm512_mask_storeu_epi16(d + i, lowBits32(count),
-                                 _mm512_cvtepu8_epi16(_mm512_castsi512_si256(b)));
-        if (count > 32)
-            _mm512_mask_storeu_epi16(d + i + 32, lowBits32(count - 32),
-                                     _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(b, 1)));
-        i += count;
-        if (count < 64)
-            break;
-    }
-    return i;
+    return copyIdentityWide<8>(identity, s, n, d);
 }
 
 KEL_WIDE KelLength narrowASCIIWide(const ASCIIIdentity& identity, const unsigned short* s,
                                    KelLength n, unsigned char* d) {
-    const __m512i last = _mm512_set1_epi16(identity.last);
-    const __m512i x0 = _mm512_set1_epi16(identity.except[0]);
-    const __m512i x1 = _mm512_set1_epi16(identity.except[1]);
-    const __m512i x2 = _mm512_set1_epi16(identity.except[2]);
-    KelLength i = 0;
-    while (i < n) {
-        const __mmask32 within = lowBits32(static_cast<unsigned>(std::min<KelLength>(n - i, 32)));
-        const __m512i u = _mm512_maskz_loadu_epi16(within, s + i);
-        const __mmask32 excepted = _mm512_cmpeq_epi16_mask(u, x0) | _mm512_cmpeq_epi16_mask(u, x1) |
-                                   _mm512_cmpeq_epi16_mask(u, x2);
-        const __mmask32 inside = _mm512_cmple_epu16_mask(u, last) & ~excepted & within;
-        const unsigned count = inside == ~0u ? 32 : static_cast<unsigned>(_tzcnt_u32(~inside));
-        _mm512_mask_cvtepi16_storeu_epi8(d + i, lowBits32(count), u);
-        i += count;
-        if (count < 32)
-            break;
-    }
-    return i;
+    return copyIdentityWide<16>(identity, s, n, d);
 }
 
 #if defined(__GNUC__) && !defined(__clang__)
