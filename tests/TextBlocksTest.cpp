@@ -4,6 +4,7 @@
 
 #include "KelCharSet.h"
 #include "KelTextBlocks.h"
+#include "MBCSTestSets.h"
 
 #include <gtest/gtest.h>
 
@@ -398,6 +399,129 @@ TEST(TextBlocks, SingleByteEncodingStopsWhereTheGeneralLoopStops) {
         expectSameAtEveryLevel(
             [&] { return encodeSingleBytes(KELCS_ISO_8859_8, text, room, ILLCHAR_ESCAPE); },
             "room " + std::to_string(room));
+    }
+}
+
+// Identities as the multibyte sets have them: all of ASCII, code page 932's
+// rotated controls, Shift_JIS-2004's yen sign and overline.
+const kel::blocks::ASCIIIdentity kIdentities[] = {
+    {0x7F, {0, 0, 0}}, {0x7E, {0x1C, 0x1A, 0}}, {0x7F, {0x7E, 0x5C, 0}}};
+
+// Text of the identity but at `at`, which holds a value outside it.
+template <class Unit>
+std::vector<Unit> identityText(const kel::blocks::ASCIIIdentity& id, std::size_t size,
+                               std::size_t at, std::mt19937& rng) {
+    std::uniform_int_distribution<unsigned> ascii(1, 0x7F);
+    std::vector<Unit> text(size);
+    for (Unit& u : text) {
+        do
+            u = static_cast<Unit>(ascii(rng));
+        while (!id.holds(u));
+    }
+    const unsigned outside[] = {0x80u, id.last + 1u, id.except[0] != 0 ? id.except[0] : 0xFFu};
+    if (at < size)
+        text[at] = static_cast<Unit>(outside[at % 3]);
+    return text;
+}
+
+// The ASCII kernels take exactly the identity's prefix of the `n` units they
+// are given and write nothing past it.
+template <class Unit, class Out>
+void expectIdentityPrefixes(KelLength (*kernel)(const kel::blocks::ASCIIIdentity&, const Unit*,
+                                                KelLength, Out*)) {
+    std::mt19937 rng(37);
+    for (Level level : {Level::Blocks, Level::Wide}) {
+        AtLevel limit(level);
+        // Machines without the level's instructions run none of its kernels.
+        if (kel::blocks::level() != level)
+            continue;
+        for (const kel::blocks::ASCIIIdentity& id : kIdentities) {
+            for (std::size_t at = 0; at <= 140; ++at) {
+                const std::vector<Unit> text = identityText<Unit>(id, 140, at, rng);
+                for (std::size_t n : {at, at + 1, std::size_t{140}}) {
+                    n = std::min<std::size_t>(n, text.size());
+                    std::vector<Out> dst(text.size() + 8, 0xA5);
+                    const KelLength done = kernel(id, text.data(), n, dst.data());
+                    const std::size_t want = std::min(at, n);
+                    ASSERT_EQ(done, want) << "at " << at << " n " << n;
+                    EXPECT_TRUE(std::equal(text.begin(), text.begin() + want, dst.begin()));
+                    EXPECT_TRUE(std::all_of(dst.begin() + want, dst.end(),
+                                            [](Out o) { return o == 0xA5; }));
+                }
+            }
+        }
+    }
+}
+
+TEST(TextBlocks, ASCIIKernelsTakeTheIdentityPrefix) {
+    expectIdentityPrefixes<unsigned char, unsigned short>(kel::blocks::widenASCII);
+    expectIdentityPrefixes<unsigned short, unsigned char>(kel::blocks::narrowASCII);
+}
+
+std::vector<KelCharSet> multibyteSets() {
+    std::vector<KelCharSet> sets{KELCS_GB18030};
+    for (const keltest::MBCSSet& set : keltest::mbcsSets())
+        sets.push_back(set.cs);
+    return sets;
+}
+
+// Every byte 01 to 7F in runs broken by bytes from 81 to FE, which lead or
+// trail or stand alone depending on the set.
+std::string asciiBetweenHighBytes(std::mt19937& rng) {
+    std::uniform_int_distribution<int> high(0x81, 0xFE);
+    std::uniform_int_distribution<int> gap(1, 90);
+    std::string text;
+    for (int b = 1, next = gap(rng); b <= 0x7F * 3; ++b) {
+        text += static_cast<char>((b - 1) % 0x7F + 1);
+        if (b == next) {
+            text += static_cast<char>(high(rng));
+            next += gap(rng);
+        }
+    }
+    return text;
+}
+
+// The identity a multibyte set converts a block at a time, held against the
+// set's own per-character conversions: every byte and unit of ASCII, next to
+// multibyte text, under every room and source limit.
+TEST(TextBlocks, MultibyteASCIIConvertsAsCharacterByCharacter) {
+    std::mt19937 rng(41);
+    const unsigned short others[] = {0x00A5, 0x203E, 0x3042, 0x4E2D, 0xFF71, 0xD83D, 0xDE00};
+    for (KelCharSet cs : multibyteSets()) {
+        KelCharSetConverter* conv = KelCharSetConverter::getConverter(cs);
+        const std::string bytes = asciiBetweenHighBytes(rng);
+        std::vector<unsigned short> units;
+        for (unsigned u = 1; u <= 0x7F * 2; ++u) {
+            units.push_back(static_cast<unsigned short>((u - 1) % 0x7F + 1));
+            if (u % 53 == 0)
+                units.push_back(others[u % std::size(others)]);
+        }
+        const std::string set = " in set " + std::to_string(cs);
+        for (KelLength room : {KelLength{0}, KelLength{17}, KelLength{100}, KelLength{600}}) {
+            for (int limit : {-1, 1, 64, 131}) {
+                expectSameAtEveryLevel(
+                    [&] { return decodeSingleBytes(cs, bytes, room, limit, ILLCHAR_REPLACE); },
+                    "room " + std::to_string(room) + " limit " + std::to_string(limit) + set);
+            }
+            for (ILLCHAR_OPTYPE op : {ILLCHAR_STOP, ILLCHAR_REPLACE})
+                expectSameAtEveryLevel([&] { return encodeSingleBytes(cs, units, room, op); },
+                                       "room " + std::to_string(room) + set);
+        }
+        std::vector<unsigned short> terminated = units;
+        terminated.push_back(0);
+        for (KelLength len : {KEL_NPOS, KelLength{50}}) {
+            const std::string what = "length " + std::to_string(len) + set;
+            expectSameAtEveryLevel(
+                [&] {
+                    return Outcome{{}, conv->getNumUnits(bytes.c_str(), len), false};
+                },
+                what);
+            expectSameAtEveryLevel(
+                [&] {
+                    return Outcome{{}, conv->getNumBytes(terminated.data(), len), false};
+                },
+                what);
+        }
     }
 }
 

@@ -3,8 +3,9 @@
 class KelCharSetConverterDBCS::Codec {
 public:
     Codec(const KelCharSetConverterDBCSBase& types, const LookupTable<unsigned short>& toUnicode,
-          const LookupTable<unsigned short>& fromUnicode)
-        : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode) {}
+          const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::IdentityCache& identity)
+        : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode),
+          m_identity(identity.of(*this)) {}
 
     kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
         return m_types.decodeLeadTrail(m_toUnicode, p, avail);
@@ -14,10 +15,14 @@ public:
         return kel::mbcs::packedCode({p[0], 1}, m_fromUnicode.trans(p[0]));
     }
 
+    kel::blocks::ASCIIIdentity identity() const { return m_identity; }
+
 private:
     const KelCharSetConverterDBCSBase& m_types;
     const LookupTable<unsigned short>& m_toUnicode;
     const LookupTable<unsigned short>& m_fromUnicode;
+    // Last: probed through decode and encode, which the others serve.
+    const kel::blocks::ASCIIIdentity m_identity;
 };
 
 KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
@@ -26,7 +31,7 @@ KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
 
 KelCharSetConverterDBCS::Codec KelCharSetConverterDBCS::codec() {
     load();
-    return Codec(*this, toUnicode(), fromUnicode());
+    return Codec(*this, toUnicode(), fromUnicode(), m_oIdentity);
 }
 
 KelLength KelCharSetConverterDBCS::getNumUnits(const void* src, KelLength srcLen) {

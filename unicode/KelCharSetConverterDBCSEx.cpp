@@ -3,8 +3,10 @@
 class KelCharSetConverterDBCSEx::Codec {
 public:
     Codec(const KelCharSetConverterDBCSBase& types, const LookupTable<unsigned int>& toUnicode,
-          const LookupTableEx<unsigned short>& fromUnicode)
-        : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode) {}
+          const LookupTableEx<unsigned short>& fromUnicode,
+          const kel::mbcs::IdentityCache& identity)
+        : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode),
+          m_identity(identity.of(*this)) {}
 
     kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
         return m_types.decodeLeadTrail(m_toUnicode, p, avail);
@@ -15,10 +17,14 @@ public:
         return kel::mbcs::packedCode(ch, m_fromUnicode.trans(ch.value));
     }
 
+    kel::blocks::ASCIIIdentity identity() const { return m_identity; }
+
 private:
     const KelCharSetConverterDBCSBase& m_types;
     const LookupTable<unsigned int>& m_toUnicode;
     const LookupTableEx<unsigned short>& m_fromUnicode;
+    // Last: probed through decode and encode, which the others serve.
+    const kel::blocks::ASCIIIdentity m_identity;
 };
 
 KelCharSetConverterDBCSEx::KelCharSetConverterDBCSEx(const sMBCSExTable* map,
@@ -27,7 +33,7 @@ KelCharSetConverterDBCSEx::KelCharSetConverterDBCSEx(const sMBCSExTable* map,
 
 KelCharSetConverterDBCSEx::Codec KelCharSetConverterDBCSEx::codec() {
     load();
-    return Codec(*this, toUnicode(), fromUnicode());
+    return Codec(*this, toUnicode(), fromUnicode(), m_oIdentity);
 }
 
 KelLength KelCharSetConverterDBCSEx::getNumUnits(const void* src, KelLength srcLen) {

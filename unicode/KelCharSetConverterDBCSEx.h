@@ -30,6 +30,8 @@ public:
 private:
     class Codec;
     Codec codec();
+
+    kel::mbcs::IdentityCache m_oIdentity;
 };
 
 #endif

@@ -25,6 +25,9 @@ public:
         return kel::mbcs::eucPair(p[0], m_fromUnicode.trans(p[0]));
     }
 
+    // Code set 0 but the terminator.
+    static constexpr kel::blocks::ASCIIIdentity identity() { return {0x7E, {0, 0, 0}}; }
+
 private:
     const LookupTable<unsigned short>& m_toUnicode;
     const LookupTable<unsigned short>& m_fromUnicode;

@@ -51,6 +51,9 @@ public:
         return c;
     }
 
+    // Code set 0 but the terminator.
+    static constexpr kel::blocks::ASCIIIdentity identity() { return {0x7E, {0, 0, 0}}; }
+
 private:
     // The byte in front of the JIS X 0201 codes below 0x80 (U+00A5, U+203E).
     static constexpr unsigned char kJIS0201Shift = 0x80;

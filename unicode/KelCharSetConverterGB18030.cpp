@@ -71,9 +71,9 @@ class KelCharSetConverterGB18030::Codec {
 public:
     Codec(const LookupTable<unsigned short>& toUnicode,
           const LookupTable<unsigned short>& fromUnicode, const RangeRow* const* gbIndex,
-          const RangeRow* const* uniIndex)
+          const RangeRow* const* uniIndex, const kel::mbcs::IdentityCache& identity)
         : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode), m_gbIndex(gbIndex),
-          m_uniIndex(uniIndex) {}
+          m_uniIndex(uniIndex), m_identity(identity.of(*this)) {}
 
     // A lead byte without a valid second byte or four-byte tail is a
     // character without a mapping by itself; the byte after it starts the
@@ -97,6 +97,8 @@ public:
         const kel::CodePoint ch = kel::codePointAt(p, avail);
         return packScalar(ch, toScalar(ch.value));
     }
+
+    kel::blocks::ASCIIIdentity identity() const { return m_identity; }
 
 private:
     // Each byte is read only when the one before it belongs to the code, so
@@ -143,6 +145,8 @@ private:
     const LookupTable<unsigned short>& m_fromUnicode;
     const RangeRow* const* m_gbIndex;
     const RangeRow* const* m_uniIndex;
+    // Last: probed through decode and encode, which the others serve.
+    const kel::blocks::ASCIIIdentity m_identity;
 };
 
 KelCharSetConverterGB18030::KelCharSetConverterGB18030(const unsigned short* map, KelCharSet cs)
@@ -186,7 +190,8 @@ KelCharSetConverterGB18030::getUni2GBRange(unsigned int unit) const {
 
 KelCharSetConverterGB18030::Codec KelCharSetConverterGB18030::codec() {
     load();
-    return Codec(toUnicode(), fromUnicode(), m_pGB2UniIndex.get(), m_pUni2GBIndex.get());
+    return Codec(toUnicode(), fromUnicode(), m_pGB2UniIndex.get(), m_pUni2GBIndex.get(),
+                 m_oIdentity);
 }
 
 KelLength KelCharSetConverterGB18030::getNumUnits(const void* src, KelLength srcLen) {

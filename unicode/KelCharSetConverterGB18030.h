@@ -85,6 +85,7 @@ private:
     Index m_pGB2UniIndex;
     Index m_pUni2GBIndex;
     ObjLock m_oRangeLock;
+    kel::mbcs::IdentityCache m_oIdentity;
 };
 
 #endif

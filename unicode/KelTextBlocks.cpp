@@ -1,15 +1,10 @@
 #include "KelTextBlocks.h"
 
+#include "KelTextBlocksKernels.h"
+
 #include <algorithm>
 #include <atomic>
-#include <climits>
-#include <cstdint>
 #include <cstring>
-
-#if defined(__x86_64__)
-#define KEL_X86_64_BLOCKS 1
-#include <immintrin.h>
-#endif
 
 namespace kel {
 namespace blocks {
@@ -25,9 +20,26 @@ constexpr KelLength kRescanBelow = 64;
 // units, so that a lone accented letter does not end the block loops.
 constexpr KelLength kTightSpan = 32;
 
+template <class Unit, class Out>
+using IdentityKernel = KelLength (*)(const ASCIIIdentity&, const Unit*, KelLength, Out*);
+
+// The kernels of one level.
+struct Kernels {
+    Progress (*decodeUTF8)(const unsigned char*, KelLength, unsigned short*, KelLength);
+    Progress (*encodeUTF8)(const unsigned short*, KelLength, unsigned char*, KelLength);
+    KelLength (*decodeSingleBytes)(const unsigned short*, const unsigned char*, KelLength,
+                                   unsigned short*);
+    KelLength (*encodeSingleBytes)(const unsigned char*, const unsigned short*, KelLength,
+                                   unsigned char*);
+    IdentityKernel<unsigned char, unsigned short> widenASCII;
+    IdentityKernel<unsigned short, unsigned char> narrowASCII;
+};
+
 std::atomic<int> g_levelLimit{static_cast<int>(Level::Wide)};
 // The machine's level, -1 until the first conversion asks for it.
 std::atomic<int> g_level{-1};
+// The kernels of level(), null until the first conversion asks for them.
+std::atomic<const Kernels*> g_kernels{nullptr};
 
 Level detectLevel() {
 #if KEL_X86_64_BLOCKS
@@ -42,485 +54,6 @@ Level detectLevel() {
 #endif
 }
 
-bool isContinuation(unsigned char c) {
-    return (c & 0xC0) == 0x80;
-}
-
-// A four-byte sequence in shortest form of U+10000 to U+10FFFF within `avail`.
-bool isFourByteForm(const unsigned char* p, KelLength avail) {
-    if (avail < 4 || p[0] < 0xF0 || p[0] > 0xF4)
-        return false;
-    const unsigned char lowest = p[0] == 0xF0 ? 0x90 : 0x80;
-    const unsigned char highest = p[0] == 0xF4 ? 0x8F : 0xBF;
-    return p[1] >= lowest && p[1] <= highest && isContinuation(p[2]) && isContinuation(p[3]);
-}
-
-// The shortest-form sequences of one to four bytes, U+0001 to U+10FFFF
-// (surrogate values included, as the general decoder takes them).
-Progress decodeUTF8Tight(const unsigned char* s, KelLength n, unsigned short* d, KelLength room,
-                         KelLength span) {
-    KelLength i = 0;
-    KelLength o = 0;
-    while (i < n && o < room && i < span) {
-        const unsigned char b0 = s[i];
-        if (b0 < 0x80) {
-            d[o++] = b0;
-            i += 1;
-        } else if (b0 >= 0xC2 && b0 < 0xE0 && n - i >= 2 && isContinuation(s[i + 1])) {
-            d[o++] = static_cast<unsigned short>((b0 & 0x1Fu) << 6 | (s[i + 1] & 0x3Fu));
-            i += 2;
-        } else if ((b0 & 0xF0) == 0xE0 && n - i >= 3 && isContinuation(s[i + 1]) &&
-                   isContinuation(s[i + 2]) && (b0 != 0xE0 || s[i + 1] >= 0xA0)) {
-            d[o++] = static_cast<unsigned short>((b0 & 0x0Fu) << 12 | (s[i + 1] & 0x3Fu) << 6 |
-                                                 (s[i + 2] & 0x3Fu));
-            i += 3;
-        } else if (isFourByteForm(s + i, n - i) && room - o >= 2) {
-            const std::uint32_t v = (b0 & 0x07u) << 18 | (s[i + 1] & 0x3Fu) << 12 |
-                                    (s[i + 2] & 0x3Fu) << 6 | (s[i + 3] & 0x3Fu);
-            d[o++] = static_cast<unsigned short>(0xD7C0u + (v >> 10));
-            d[o++] = static_cast<unsigned short>(0xDC00u + (v & 0x3FFu));
-            i += 4;
-        } else {
-            break;
-        }
-    }
-    return {i, o};
-}
-
-bool isHighSurrogate(unsigned short u) {
-    return (u & 0xFC00) == 0xD800;
-}
-
-bool isLowSurrogate(unsigned short u) {
-    return (u & 0xFC00) == 0xDC00;
-}
-
-// Writes the UTF-8 form of a code point that needs `length` bytes.
-void putUTF8(unsigned char* d, std::uint32_t v, unsigned length) {
-    static const unsigned char leadMark[5] = {0, 0x00, 0xC0, 0xE0, 0xF0};
-    for (unsigned k = length - 1; k > 0; --k) {
-        d[k] = static_cast<unsigned char>(0x80 | (v & 0x3F));
-        v >>= 6;
-    }
-    d[0] = static_cast<unsigned char>(leadMark[length] | v);
-}
-
-// Every unit but a high surrogate that has no low surrogate behind it
-// within `n`; lone low surrogates take three bytes like other units.
-Progress encodeUTF8Tight(const unsigned short* s, KelLength n, unsigned char* d, KelLength room,
-                         KelLength span) {
-    KelLength i = 0;
-    KelLength o = 0;
-    while (i < n && i < span) {
-        std::uint32_t v = s[i];
-        KelLength units = 1;
-        if (isHighSurrogate(s[i])) {
-            if (n - i < 2 || !isLowSurrogate(s[i + 1]))
-                break;
-            v = 0x10000u + ((v - 0xD800u) << 10) + (s[i + 1] - 0xDC00u);
-            units = 2;
-        }
-        const unsigned length = v < 0x80 ? 1 : v < 0x800 ? 2 : v < 0x10000 ? 3 : 4;
-        if (room - o < length)
-            break;
-        putUTF8(d + o, v, length);
-        o += length;
-        i += units;
-    }
-    return {i, o};
-}
-
-#if KEL_X86_64_BLOCKS
-
-// Runs of 16 bytes of U+0001 to U+007F.
-Progress widenASCII(const unsigned char* s, KelLength n, unsigned short* d, KelLength room) {
-    const __m128i zero = _mm_setzero_si128();
-    KelLength i = 0;
-    while (n - i >= 16 && room - i >= 16) {
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        if (_mm_movemask_epi8(b) != 0)
-            break;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_unpacklo_epi8(b, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 8), _mm_unpackhi_epi8(b, zero));
-        i += 16;
-    }
-    return {i, i};
-}
-
-// Runs of 16 units of U+0001 to U+007F.
-Progress narrowASCII(const unsigned short* s, KelLength n, unsigned char* d, KelLength room) {
-    const __m128i limit = _mm_set1_epi16(0x7F);
-    const __m128i zero = _mm_setzero_si128();
-    KelLength i = 0;
-    while (n - i >= 16 && room - i >= 16) {
-        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
-        const __m128i above = _mm_or_si128(_mm_subs_epu16(a, limit), _mm_subs_epu16(b, limit));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(above, zero)) != 0xFFFF)
-            break;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(a, b));
-        i += 16;
-    }
-    return {i, i};
-}
-
-// GCC 12 takes the undefined vectors inside its AVX-512 intrinsics for
-// uninitialised variables.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-
-#define KEL_WIDE                                                                                   \
-    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
-
-
-KEL_WIDE std::uint32_t lowBits32(unsigned count) {
-    return count >= 32 ? ~0u : (1u << count) - 1;
-}
-
-KEL_WIDE std::uint64_t lowBits64(unsigned count) {
-    return count >= 64 ? ~0ull : (1ull << count) - 1;
-}
-
-KEL_WIDE __m256i bytes(int value) {
-    return _mm256_set1_epi8(static_cast<char>(value));
-}
-
-KEL_WIDE __m256i loadBytes(const unsigned char* p) {
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
-}
-
-// The bytes of p[skip, skip + 32) that lie before p[avail], zeros for the
-// others, which are not read.
-KEL_WIDE __m256i loadBytes(const unsigned char* p, KelLength avail, KelLength skip) {
-    if (avail >= skip + 32)
-        return loadBytes(p + skip);
-    const unsigned inside = avail > skip ? static_cast<unsigned>(avail - skip) : 0;
-    return _mm256_maskz_loadu_epi8(lowBits32(inside), p + skip);
-}
-
-KEL_WIDE __mmask32 continuations(__m256i b) {
-    return _mm256_cmpeq_epi8_mask(_mm256_and_si256(b, bytes(0xC0)), bytes(0x80));
-}
-
-KEL_WIDE __mmask32 inRange(__m256i b, int lowest, int highest) {
-    return _mm256_cmpge_epu8_mask(b, bytes(lowest)) & _mm256_cmple_epu8_mask(b, bytes(highest));
-}
-
-// Puts the surrogate pairs of four-byte sequences into decoded values: the
-// high surrogate at the lead byte, the low one at the byte after it. w1 and
-// w2 hold the payloads of the next two bytes of each position.
-KEL_WIDE __m512i withFourByteForms(__m512i value, __m512i w0, __m512i w1, __m512i w2,
-                                   __mmask32 leads, __mmask32 lowAt) {
-    const __m512i high = _mm512_add_epi16(
-        _mm512_set1_epi16(static_cast<short>(0xD7C0)),
-        _mm512_or_si512(
-            _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(w0, _mm512_set1_epi16(7)), 8),
-                            _mm512_slli_epi16(w1, 2)),
-            _mm512_srli_epi16(w2, 4)));
-    const __m512i low = _mm512_or_si512(
-        _mm512_set1_epi16(static_cast<short>(0xDC00)),
-        _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(w1, _mm512_set1_epi16(0x0F)), 6), w2));
-    value = _mm512_mask_mov_epi16(value, leads, high);
-    return _mm512_mask_mov_epi16(value, lowAt, low);
-}
-
-// One block of 32 positions: each position's value as the start of a one-,
-// two- or three-byte sequence, or (kFour) as the high surrogate of a
-// four-byte one whose low surrogate goes to the next position; then the
-// values at the positions where a unit starts are packed together. A block
-// is taken only when every sequence that starts in it is well-formed and in
-// shortest form; the one that starts last may end in the three bytes after
-// the block. A four-byte sequence at the last position is left to the next
-// block, since its low surrogate has no position in this one. Returns false
-// for a block it does not take.
-template <bool kFour>
-KEL_WIDE bool decodeUTF8Block(const unsigned char* s, KelLength avail, __m256i b0,
-                              unsigned short* d, Progress& done) {
-    const __m256i b1 = loadBytes(s, avail, 1);
-    const __m256i b2 = loadBytes(s, avail, 2);
-    const __mmask32 cont0 = continuations(b0);
-    const __mmask32 cont1 = continuations(b1);
-    const __mmask32 cont12 = cont1 & continuations(b2);
-    const __mmask32 lead2 = inRange(b0, 0xC2, 0xDF);
-    const __mmask32 lead3 = inRange(b0, 0xE0, 0xEF);
-    const __mmask32 lead4 = kFour ? inRange(b0, 0xF0, 0xF4) : 0;
-    __mmask32 overlong =
-        _mm256_cmpeq_epi8_mask(b0, bytes(0xE0)) & _mm256_cmplt_epu8_mask(b1, bytes(0xA0));
-    if (kFour)
-        overlong |= (_mm256_cmpeq_epi8_mask(b0, bytes(0xF0)) &
-                     _mm256_cmplt_epu8_mask(b1, bytes(0x90))) |
-                    (_mm256_cmpeq_epi8_mask(b0, bytes(0xF4)) &
-                     _mm256_cmpgt_epu8_mask(b1, bytes(0x8F)));
-    const __mmask32 cont123 = kFour ? cont12 & continuations(loadBytes(s, avail, 3)) : 0;
-    const __mmask32 other = ~(cont0 | lead2 | lead3 | lead4) & _mm256_movepi8_mask(b0);
-    const unsigned end = std::min(32 - (lead4 >> 31), static_cast<unsigned>(std::min<KelLength>(avail, 32)));
-    const std::uint32_t within = lowBits32(end);
-    const std::uint64_t l2 = lead2 & within;
-    const std::uint64_t l3 = lead3 & within;
-    const std::uint64_t l4 = lead4 & within;
-    const std::uint64_t claimed = (l2 | l3 | l4) << 1 | (l3 | l4) << 2 | l4 << 3;
-    const bool wellFormed = ((other | overlong) & within) == 0 && (l2 & ~cont1) == 0 &&
-                            (l3 & ~cont12) == 0 && (l4 & ~cont123) == 0 &&
-                            (cont0 & within) == (claimed & within);
-    if (!wellFormed)
-        return false;
-    const __m512i six = _mm512_set1_epi16(0x3F);
-    const __m512i w0 = _mm512_cvtepu8_epi16(b0);
-    const __m512i w1 = _mm512_and_si512(_mm512_cvtepu8_epi16(b1), six);
-    const __m512i w2 = _mm512_and_si512(_mm512_cvtepu8_epi16(b2), six);
-    const __m512i two = _mm512_or_si512(
-        _mm512_slli_epi16(_mm512_and_si512(w0, _mm512_set1_epi16(0x1F)), 6), w1);
-    const __m512i three = _mm512_or_si512(
-        _mm512_or_si512(_mm512_slli_epi16(w0, 12), _mm512_slli_epi16(w1, 6)), w2);
-    __m512i value = _mm512_mask_mov_epi16(w0, lead2, two);
-    value = _mm512_mask_mov_epi16(value, lead3, three);
-    const __mmask32 lowAt = static_cast<__mmask32>(l4 << 1);
-    if (kFour)
-        value = withFourByteForms(value, w0, w1, w2, static_cast<__mmask32>(l4), lowAt);
-    const __mmask32 starts = (static_cast<__mmask32>(~cont0) | lowAt) & within;
-    const unsigned count = static_cast<unsigned>(_mm_popcnt_u32(starts));
-    _mm512_mask_storeu_epi16(d, lowBits32(count), _mm512_maskz_compress_epi16(starts, value));
-    done.written += count;
-    done.read += end + static_cast<KelLength>(_mm_popcnt_u64(claimed >> end));
-    return true;
-}
-
-// The last block of a text may be short: its loads leave out the bytes past
-// the text, and no sequence may reach past it.
-KEL_WIDE Progress decodeUTF8Wide(const unsigned char* s, KelLength n, unsigned short* d,
-                                 KelLength room) {
-    Progress done{0, 0};
-    while (done.read < n) {
-        const KelLength avail = n - done.read;
-        const unsigned span = static_cast<unsigned>(std::min<KelLength>(avail, 32));
-        if (room - done.written < span)
-            break;
-        const unsigned char* p = s + done.read;
-        if (avail >= 64 && room - done.written >= 64) {
-            const __m512i ascii = _mm512_loadu_si512(p);
-            if (_mm512_movepi8_mask(ascii) == 0) {
-                _mm512_storeu_si512(d + done.written,
-                                    _mm512_cvtepu8_epi16(_mm512_castsi512_si256(ascii)));
-                _mm512_storeu_si512(d + done.written + 32,
-                                    _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(ascii, 1)));
-                done.read += 64;
-                done.written += 64;
-                continue;
-            }
-        }
-        const __m256i b0 = loadBytes(p, avail, 0);
-        if (_mm256_movepi8_mask(b0) == 0) {
-            if (span == 32)
-                _mm512_storeu_si512(d + done.written, _mm512_cvtepu8_epi16(b0));
-            else
-                _mm512_mask_storeu_epi16(d + done.written, lowBits32(span),
-                                         _mm512_cvtepu8_epi16(b0));
-            done.read += span;
-            done.written += span;
-            continue;
-        }
-        const bool four = _mm256_cmpge_epu8_mask(b0, bytes(0xF0)) != 0;
-        if (!(four ? decodeUTF8Block<true>(p, avail, b0, d + done.written, done)
-                   : decodeUTF8Block<false>(p, avail, b0, d + done.written, done)))
-            break;
-    }
-    return done;
-}
-
-KEL_WIDE __m512i dwords(int value) {
-    return _mm512_set1_epi32(value);
-}
-
-// Puts the UTF-8 bytes of surrogate pairs into spread lanes: the first two
-// of the four in the high surrogate's lane, the last two in the low one's.
-KEL_WIDE __m512i withSurrogatePairs(__m512i lanes, __m512i u, __mmask16 highs, __mmask16 lows) {
-    // The unit in front of each lane; the first lane's is never a high
-    // surrogate, as pairs are not split.
-    const __m512i before = _mm512_alignr_epi32(u, _mm512_setzero_si512(), 15);
-    const __m512i low6 = _mm512_and_si512(u, dwords(0x3F));
-    // High surrogate: w = unit - 0xD7C0 holds the code point's bits 10
-    // to 20; F0 | w >> 8, then 80 | bits 2 to 7 of w.
-    const __m512i w = _mm512_sub_epi32(u, dwords(0xD7C0));
-    const __m512i asHigh = _mm512_or_si512(
-        _mm512_or_si512(dwords(0x80F0), _mm512_srli_epi32(w, 8)),
-        _mm512_slli_epi32(_mm512_and_si512(_mm512_srli_epi32(w, 2), dwords(0x3F)), 8));
-    // Low surrogate: 80 | the high surrogate's two low bits and the
-    // unit's bits 6 to 9, then 80 | its bits 0 to 5.
-    const __m512i asLow = _mm512_or_si512(
-        _mm512_or_si512(dwords(0x8080),
-                        _mm512_slli_epi32(_mm512_and_si512(before, dwords(3)), 4)),
-        _mm512_or_si512(_mm512_and_si512(_mm512_srli_epi32(u, 6), dwords(0x0F)),
-                        _mm512_slli_epi32(low6, 8)));
-    lanes = _mm512_mask_mov_epi32(lanes, highs, asHigh);
-    return _mm512_mask_mov_epi32(lanes, lows, asLow);
-}
-
-// 16 units at a time, each spread to the bytes of its UTF-8 form in a
-// 32-bit lane: one to three bytes, or for a surrogate pair the first two
-// bytes of the four in the high surrogate's lane and the last two in the low
-// surrogate's; the bytes in use are then packed together. A block with a
-// high surrogate that is not followed by a low one is left to the tight
-// loop; a pair is never split between blocks.
-KEL_WIDE Progress encodeUTF8Wide(const unsigned short* s, KelLength n, unsigned char* d,
-                                 KelLength room) {
-    KelLength i = 0;
-    KelLength o = 0;
-    while (i < n) {
-        const KelLength avail = n - i;
-        if (avail >= 32 && room - o >= 32) {
-            const __m512i units = _mm512_loadu_si512(s + i);
-            if (_mm512_cmpgt_epu16_mask(units, _mm512_set1_epi16(0x7F)) == 0) {
-                _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + o), _mm512_cvtepi16_epi8(units));
-                i += 32;
-                o += 32;
-                continue;
-            }
-        }
-        // The last block of a text may be short: the units past it are left
-        // out of the load and read as 0.
-        const unsigned span = static_cast<unsigned>(std::min<KelLength>(avail, 16));
-        const __m512i u = _mm512_cvtepu16_epi32(
-            _mm256_maskz_loadu_epi16(static_cast<__mmask16>(lowBits32(span)), s + i));
-        const __m512i kind = _mm512_and_si512(u, dwords(0xFC00));
-        const __mmask16 highs = _mm512_cmpeq_epi32_mask(kind, dwords(0xD800));
-        const __mmask16 lows = _mm512_cmpeq_epi32_mask(kind, dwords(0xDC00));
-        const __mmask16 two = _mm512_cmpge_epu32_mask(u, dwords(0x80));
-        __mmask16 three = _mm512_cmpge_epu32_mask(u, dwords(0x800));
-        unsigned end = span;
-        __mmask16 halves = 0, within = static_cast<__mmask16>(lowBits32(span)), pairedLows = 0;
-        if ((highs | lows) != 0) {
-            end = std::min(span, 16 - static_cast<unsigned>(highs >> 15));
-            within = static_cast<__mmask16>(lowBits32(end));
-            pairedLows = static_cast<__mmask16>(highs << 1) & lows;
-            if ((static_cast<__mmask16>(highs << 1) & ~lows) != 0)
-                break;
-            halves = (highs | pairedLows) & within;
-            three &= ~halves;
-        }
-        std::uint64_t used =
-            (0x1111111111111111ull | _pdep_u64(two, 0x2222222222222222ull) |
-             _pdep_u64(three, 0x4444444444444444ull));
-        if (end != 16)
-            used &= lowBits64(4 * end);
-        const unsigned count = static_cast<unsigned>(_mm_popcnt_u64(used));
-        if (room - o < count)
-            break;
-        const __m512i low6 = _mm512_and_si512(u, dwords(0x3F));
-        const __m512i mid6 = _mm512_and_si512(_mm512_srli_epi32(u, 6), dwords(0x3F));
-        const __m512i asTwo = _mm512_or_si512(_mm512_or_si512(dwords(0x80C0), _mm512_srli_epi32(u, 6)),
-                                              _mm512_slli_epi32(low6, 8));
-        const __m512i asThree = _mm512_or_si512(
-            _mm512_or_si512(dwords(0x8080E0), _mm512_srli_epi32(u, 12)),
-            _mm512_or_si512(_mm512_slli_epi32(mid6, 8), _mm512_slli_epi32(low6, 16)));
-        __m512i lanes = _mm512_mask_mov_epi32(u, two, asTwo);
-        lanes = _mm512_mask_mov_epi32(lanes, three, asThree);
-        if (halves != 0)
-            lanes = withSurrogatePairs(lanes, u, highs & within, pairedLows & within);
-        _mm512_mask_storeu_epi8(d + o, lowBits64(count), _mm512_maskz_compress_epi8(used, lanes));
-        o += count;
-        i += end;
-    }
-    return {i, o};
-}
-
-
-// The table in eight registers of 32 units; a byte's top two bits choose
-// the pair of registers, the other six the unit within the pair. A short
-// last block leaves the bytes past the text out of its load.
-KEL_WIDE KelLength decodeSingleBytesWide(const unsigned short* table, const unsigned char* s,
-                                         KelLength n, unsigned short* d) {
-    __m512i t[8];
-    for (int k = 0; k < 8; ++k)
-        t[k] = _mm512_loadu_si512(table + 32 * k);
-    KelLength i = 0;
-    while (i < n) {
-        const bool whole = n - i >= 32;
-        const __mmask32 span = lowBits32(static_cast<unsigned>(std::min<KelLength>(n - i, 32)));
-        const __m512i idx = _mm512_cvtepu8_epi16(whole ? loadBytes(s + i)
-                                                       : _mm256_maskz_loadu_epi8(span, s + i));
-        const __mmask32 bit6 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(0x40));
-        const __mmask32 bit7 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(0x80));
-        const __m512i low = _mm512_mask_blend_epi16(bit6, _mm512_permutex2var_epi16(t[0], idx, t[1]),
-                                                    _mm512_permutex2var_epi16(t[2], idx, t[3]));
-        const __m512i high = _mm512_mask_blend_epi16(bit6, _mm512_permutex2var_epi16(t[4], idx, t[5]),
-                                                     _mm512_permutex2var_epi16(t[6], idx, t[7]));
-        const __m512i units = _mm512_mask_blend_epi16(bit7, low, high);
-        if ((_mm512_test_epi16_mask(units, units) & span) != span)
-            break;
-        if (whole)
-            _mm512_storeu_si512(d + i, units);
-        else
-            _mm512_mask_storeu_epi16(d + i, span, units);
-        i += static_cast<KelLength>(_mm_popcnt_u32(span));
-    }
-    return i;
-}
-
-// The page in eight registers of 32 codes, chosen as for the units of
-// decodeSingleBytesWide.
-KEL_WIDE KelLength encodeSingleBytesWide(const unsigned char* page, const unsigned short* s,
-                                         KelLength n, unsigned char* d) {
-    __m256i t[8];
-    for (int k = 0; k < 8; ++k)
-        t[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(page + 32 * k));
-    KelLength i = 0;
-    while (i < n) {
-        const __mmask32 span = lowBits32(static_cast<unsigned>(std::min<KelLength>(n - i, 32)));
-        const __m512i units = _mm512_maskz_loadu_epi16(span, s + i);
-        if (_mm512_cmpge_epu16_mask(units, _mm512_set1_epi16(0x100)) != 0)
-            break;
-        const __m256i idx = _mm512_cvtepi16_epi8(units);
-        const __mmask32 bit6 = _mm256_test_epi8_mask(idx, bytes(0x40));
-        const __mmask32 bit7 = _mm256_test_epi8_mask(idx, bytes(0x80));
-        const __m256i low = _mm256_mask_blend_epi8(bit6, _mm256_permutex2var_epi8(t[0], idx, t[1]),
-                                                   _mm256_permutex2var_epi8(t[2], idx, t[3]));
-        const __m256i high = _mm256_mask_blend_epi8(bit6, _mm256_permutex2var_epi8(t[4], idx, t[5]),
-                                                    _mm256_permutex2var_epi8(t[6], idx, t[7]));
-        const __m256i codes = _mm256_mask_blend_epi8(bit7, low, high);
-        if ((_mm256_test_epi8_mask(codes, codes) & span) != span)
-            break;
-        _mm256_mask_storeu_epi8(d + i, span, codes);
-        i += static_cast<KelLength>(_mm_popcnt_u32(span));
-    }
-    return i;
-}
-
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
-
-#else
-
-Progress widenASCII(const unsigned char*, KelLength, unsigned short*, KelLength) {
-    return {0, 0};
-}
-
-Progress narrowASCII(const unsigned short*, KelLength, unsigned char*, KelLength) {
-    return {0, 0};
-}
-
-Progress decodeUTF8Wide(const unsigned char*, KelLength, unsigned short*, KelLength) {
-    return {0, 0};
-}
-
-Progress encodeUTF8Wide(const unsigned short*, KelLength, unsigned char*, KelLength) {
-    return {0, 0};
-}
-
-KelLength decodeSingleBytesWide(const unsigned short*, const unsigned char*, KelLength,
-                                unsigned short*) {
-    return 0;
-}
-
-KelLength encodeSingleBytesWide(const unsigned char*, const unsigned short*, KelLength,
-                                unsigned char*) {
-    return 0;
-}
-
-#endif
-
 KelLength nonzeroPrefix(const unsigned char* s, KelLength max) {
     return ::strnlen(reinterpret_cast<const char*>(s), max);
 }
@@ -534,6 +67,30 @@ KelLength nonzeroPrefix(const unsigned short* s, KelLength max) {
     return i;
 }
 
+// The next chunk to scan from `pos`: kChunk, or less where the text ends
+// sooner.
+KelLength chunkAt(KelLength pos, KelLength end) {
+    return end - pos < kChunk ? end - pos : kChunk;
+}
+
+// The general loops convert everything at the scalar level.
+template <class Unit, class Out> Progress noProgress(const Unit*, KelLength, Out*, KelLength) {
+    return {0, 0};
+}
+
+template <class Table, class Unit, class Out>
+KelLength noneConverted(Table, const Unit*, KelLength, Out*) {
+    return 0;
+}
+
+const Kernels kScalarKernels{noProgress,    noProgress,    noneConverted,
+                             noneConverted, noneConverted, noneConverted};
+
+#if KEL_X86_64_BLOCKS
+
+// Every byte and unit of ASCII but 0, as UTF-8 and UTF-16 share them.
+constexpr ASCIIIdentity kWholeASCII{0x7F, {0, 0, 0}};
+
 void advance(Progress& total, const Progress& step) {
     total.read += step.read;
     total.written += step.written;
@@ -545,8 +102,8 @@ Progress alternate(const Unit* s, KelLength n, Out* d, KelLength room, BlockLoop
                    TightLoop tight) {
     Progress total{0, 0};
     for (;;) {
-        advance(total, blocks(s + total.read, n - total.read, d + total.written,
-                              room - total.written));
+        advance(total,
+                blocks(s + total.read, n - total.read, d + total.written, room - total.written));
         const Progress step = tight(s + total.read, n - total.read, d + total.written,
                                     room - total.written, kTightSpan);
         if (step.read == 0)
@@ -555,10 +112,102 @@ Progress alternate(const Unit* s, KelLength n, Out* d, KelLength room, BlockLoop
     }
 }
 
-// The next chunk to scan from `pos`: kChunk, or less where the text ends
-// sooner.
-KelLength chunkAt(KelLength pos, KelLength end) {
-    return end - pos < kChunk ? end - pos : kChunk;
+// The ASCII blocks of UTF-8 and UTF-16, one unit per byte.
+template <class Unit, class Out,
+          KelLength (*kBlocks)(const ASCIIIdentity&, const Unit*, KelLength, Out*)>
+Progress wholeASCIIBlocks(const Unit* s, KelLength n, Out* d, KelLength room) {
+    const KelLength done = kBlocks(kWholeASCII, s, std::min(n, room), d);
+    return {done, done};
+}
+
+Progress decodeUTF8Blocks(const unsigned char* s, KelLength n, unsigned short* d, KelLength room) {
+    return alternate(s, n, d, room,
+                     wholeASCIIBlocks<unsigned char, unsigned short, widenASCIIBlocks>,
+                     decodeUTF8Tight);
+}
+
+Progress encodeUTF8Blocks(const unsigned short* s, KelLength n, unsigned char* d, KelLength room) {
+    return alternate(s, n, d, room,
+                     wholeASCIIBlocks<unsigned short, unsigned char, narrowASCIIBlocks>,
+                     encodeUTF8Tight);
+}
+
+Progress decodeUTF8Wider(const unsigned char* s, KelLength n, unsigned short* d, KelLength room) {
+    return alternate(s, n, d, room, decodeUTF8Wide, decodeUTF8Tight);
+}
+
+Progress encodeUTF8Wider(const unsigned short* s, KelLength n, unsigned char* d, KelLength room) {
+    return alternate(s, n, d, room, encodeUTF8Wide, encodeUTF8Tight);
+}
+
+// Whole blocks, then the tight loop for the short rest of the run.
+template <class Unit, class Out,
+          KelLength (*kBlocks)(const ASCIIIdentity&, const Unit*, KelLength, Out*),
+          KelLength (*kTight)(const ASCIIIdentity&, const Unit*, KelLength, Out*)>
+KelLength identityBlocks(const ASCIIIdentity& id, const Unit* s, KelLength n, Out* d) {
+    const KelLength done = kBlocks(id, s, n, d);
+    return done + kTight(id, s + done, n - done, d + done);
+}
+
+const Kernels kBlockKernels{
+    decodeUTF8Blocks,
+    encodeUTF8Blocks,
+    noneConverted,
+    noneConverted,
+    identityBlocks<unsigned char, unsigned short, widenASCIIBlocks, widenASCIITight>,
+    identityBlocks<unsigned short, unsigned char, narrowASCIIBlocks, narrowASCIITight>};
+
+const Kernels kWideKernels{decodeUTF8Wider,       encodeUTF8Wider, decodeSingleBytesWide,
+                           encodeSingleBytesWide, widenASCIIWide,  narrowASCIIWide};
+
+#endif
+
+const Kernels& kernelsOf(Level level) {
+#if KEL_X86_64_BLOCKS
+    switch (level) {
+    case Level::Scalar:
+        return kScalarKernels;
+    case Level::Blocks:
+        return kBlockKernels;
+    default:
+        return kWideKernels;
+    }
+#else
+    (void)level;
+    return kScalarKernels;
+#endif
+}
+
+// A thread that finds no kernels chooses them; it leaves alone those that
+// limitLevel installed meanwhile, which reflect the newer limit.
+const Kernels& kernels() {
+    const Kernels* current = g_kernels.load(std::memory_order_acquire);
+    if (current != nullptr)
+        return *current;
+    const Kernels* chosen = &kernelsOf(level());
+    if (g_kernels.compare_exchange_strong(current, chosen, std::memory_order_acq_rel,
+                                          std::memory_order_acquire))
+        return *chosen;
+    return *current;
+}
+
+// Short runs go through the tight loop, which stops at the terminator, as
+// 0 is never of the identity; a run that fills it goes on in blocks over the
+// text that `run` knows. The general loops convert everything at the scalar
+// level.
+template <class Unit, class Out>
+KelLength identityRun(IdentityKernel<Unit, Out> Kernels::*kernel,
+                      IdentityKernel<Unit, Out> tightLoop, const ASCIIIdentity& id,
+                      TextRun<Unit>& run, const Unit* s, KelLength pos, Out* d, KelLength room) {
+    const Kernels& k = kernels();
+    if (&k == &kScalarKernels)
+        return 0;
+    const KelLength tight = std::min({room, kTightSpan, run.end() - pos});
+    const KelLength done = tightLoop(id, s + pos, tight, d);
+    if (done < kTightSpan || done == room)
+        return done;
+    const KelLength known = run.from(pos + done);
+    return done + (k.*kernel)(id, s + pos + done, std::min(known, room - done), d + done);
 }
 
 } // namespace
@@ -576,39 +225,37 @@ Level level() {
 }
 
 Level limitLevel(Level max) {
-    return static_cast<Level>(g_levelLimit.exchange(static_cast<int>(max)));
+    const Level former = static_cast<Level>(g_levelLimit.exchange(static_cast<int>(max)));
+    g_kernels.store(&kernelsOf(level()), std::memory_order_release);
+    return former;
 }
 
 Progress decodeUTF8(const unsigned char* s, KelLength n, unsigned short* d, KelLength room) {
-    switch (level()) {
-    case Level::Scalar:
-        return {0, 0};
-    case Level::Blocks:
-        return alternate(s, n, d, room, widenASCII, decodeUTF8Tight);
-    default:
-        return alternate(s, n, d, room, decodeUTF8Wide, decodeUTF8Tight);
-    }
+    return kernels().decodeUTF8(s, n, d, room);
 }
 
 Progress encodeUTF8(const unsigned short* s, KelLength n, unsigned char* d, KelLength room) {
-    switch (level()) {
-    case Level::Scalar:
-        return {0, 0};
-    case Level::Blocks:
-        return alternate(s, n, d, room, narrowASCII, encodeUTF8Tight);
-    default:
-        return alternate(s, n, d, room, encodeUTF8Wide, encodeUTF8Tight);
-    }
+    return kernels().encodeUTF8(s, n, d, room);
 }
 
 KelLength decodeSingleBytes(const unsigned short* table, const unsigned char* s, KelLength n,
                             unsigned short* d) {
-    return level() == Level::Wide ? decodeSingleBytesWide(table, s, n, d) : 0;
+    return kernels().decodeSingleBytes(table, s, n, d);
 }
 
 KelLength encodeSingleBytes(const unsigned char* firstPage, const unsigned short* s, KelLength n,
                             unsigned char* d) {
-    return level() == Level::Wide ? encodeSingleBytesWide(firstPage, s, n, d) : 0;
+    return kernels().encodeSingleBytes(firstPage, s, n, d);
+}
+
+KelLength widenASCII(const ASCIIIdentity& id, const unsigned char* s, KelLength n,
+                     unsigned short* d) {
+    return kernels().widenASCII(id, s, n, d);
+}
+
+KelLength narrowASCII(const ASCIIIdentity& id, const unsigned short* s, KelLength n,
+                      unsigned char* d) {
+    return kernels().narrowASCII(id, s, n, d);
 }
 
 template <class Unit> KelLength TextRun<Unit>::from(KelLength pos) {
@@ -619,6 +266,16 @@ template <class Unit> KelLength TextRun<Unit>::from(KelLength pos) {
         m_ended = found < chunk || m_known == m_end;
     }
     return m_known > pos ? m_known - pos : 0;
+}
+
+KelLength widenASCII(const ASCIIIdentity& id, ByteRun& run, const unsigned char* s, KelLength pos,
+                     unsigned short* d, KelLength room) {
+    return identityRun(&Kernels::widenASCII, widenASCIITight, id, run, s, pos, d, room);
+}
+
+KelLength narrowASCII(const ASCIIIdentity& id, UnitRun& run, const unsigned short* s, KelLength pos,
+                      unsigned char* d, KelLength room) {
+    return identityRun(&Kernels::narrowASCII, narrowASCIITight, id, run, s, pos, d, room);
 }
 
 template class TextRun<unsigned char>;

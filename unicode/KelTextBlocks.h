@@ -2,7 +2,8 @@
 #define KELTEXTBLOCKS_H
 
 // Conversion a block at a time for the common shapes of text: ASCII runs,
-// shortest-form UTF-8 of one to three bytes, mapped single-byte codes.
+// shortest-form UTF-8, mapped single-byte codes, the ASCII of multibyte
+// sets.
 // Internal to the library.
 //
 // Each function converts a prefix of its input and stops in front of the
@@ -59,6 +60,28 @@ KelLength encodeSingleBytes(const unsigned char* firstPage, const unsigned short
 // The units of a block of decodeSingleBytes and encodeSingleBytes.
 constexpr KelLength kSingleByteBlock = 32;
 
+// The bytes of a multibyte set that read as the units of the same value and
+// that those units are written back as, one byte each: 01 to `last` but the
+// exceptions, which are 0 where unused. A set with `last` 0 has none.
+struct ASCIIIdentity {
+    unsigned char last;
+    unsigned char except[3];
+
+    bool holds(unsigned value) const {
+        return value - 1 < last && value != except[0] && value != except[1] && value != except[2];
+    }
+};
+
+// Bytes of the identity to units, up to the first other byte. One unit per
+// byte, so `n` bounds the destination as well. Returns the bytes converted.
+KelLength widenASCII(const ASCIIIdentity& id, const unsigned char* s, KelLength n,
+                     unsigned short* d);
+
+// Units of the identity to bytes, up to the first other unit; `n` bounds
+// source and destination alike. Returns the units converted.
+KelLength narrowASCII(const ASCIIIdentity& id, const unsigned short* s, KelLength n,
+                      unsigned char* d);
+
 // The non-zero prefix of text that ends at its first 0 unit or at `end`,
 // whichever comes first, found a chunk at a time so that a short conversion
 // of a long text does not scan all of it. Nothing at or past `end` is read.
@@ -70,6 +93,7 @@ public:
     KelLength from(KelLength pos);
     // True when the text is known to end at `pos`.
     bool endsAt(KelLength pos) const { return m_ended && m_known == pos; }
+    KelLength end() const { return m_end; }
 
 private:
     const Unit* m_s;
@@ -83,6 +107,15 @@ extern template class TextRun<unsigned short>;
 
 using ByteRun = TextRun<unsigned char>;
 using UnitRun = TextRun<unsigned short>;
+
+// widenASCII and narrowASCII from s[pos] on for the loops of a text known
+// through `run`, at most `room` units. A run of a few units, such as a line
+// break in other text, is taken one unit at a time, so that it does not
+// have `run` scan ahead for the terminator.
+KelLength widenASCII(const ASCIIIdentity& id, ByteRun& run, const unsigned char* s, KelLength pos,
+                     unsigned short* d, KelLength room);
+KelLength narrowASCII(const ASCIIIdentity& id, UnitRun& run, const unsigned short* s, KelLength pos,
+                      unsigned char* d, KelLength room);
 
 } // namespace blocks
 } // namespace kel

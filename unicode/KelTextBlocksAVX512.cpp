@@ -1,0 +1,429 @@
+#include "KelTextBlocksKernels.h"
+
+#if KEL_X86_64_BLOCKS
+
+#include <algorithm>
+#include <cstdint>
+#include <immintrin.h>
+
+namespace kel {
+namespace blocks {
+
+// GCC 12 takes the undefined vectors inside its AVX-512 intrinsics for
+// uninitialised variables.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+#define KEL_WIDE                                                                                   \
+    __attribute__((target("avx512f,avx512bw,avx512vl,avx512vbmi,avx512vbmi2,bmi,bmi2,popcnt")))
+
+namespace {
+
+KEL_WIDE std::uint32_t lowBits32(unsigned count) {
+    return count >= 32 ? ~0u : (1u << count) - 1;
+}
+
+KEL_WIDE std::uint64_t lowBits64(unsigned count) {
+    return count >= 64 ? ~0ull : (1ull << count) - 1;
+}
+
+KEL_WIDE __m256i bytes(int value) {
+    return _mm256_set1_epi8(static_cast<char>(value));
+}
+
+KEL_WIDE __m256i loadBytes(const unsigned char* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
+// The bytes of p[skip, skip + 32) that lie before p[avail], zeros for the
+// others, which are not read.
+KEL_WIDE __m256i loadBytes(const unsigned char* p, KelLength avail, KelLength skip) {
+    if (avail >= skip + 32)
+        return loadBytes(p + skip);
+    const unsigned inside = avail > skip ? static_cast<unsigned>(avail - skip) : 0;
+    return _mm256_maskz_loadu_epi8(lowBits32(inside), p + skip);
+}
+
+KEL_WIDE __mmask32 continuations(__m256i b) {
+    return _mm256_cmpeq_epi8_mask(_mm256_and_si256(b, bytes(0xC0)), bytes(0x80));
+}
+
+KEL_WIDE __mmask32 inRange(__m256i b, int lowest, int highest) {
+    return _mm256_cmpge_epu8_mask(b, bytes(lowest)) & _mm256_cmple_epu8_mask(b, bytes(highest));
+}
+
+// Puts the surrogate pairs of four-byte sequences into decoded values: the
+// high surrogate at the lead byte, the low one at the byte after it. w1 and
+// w2 hold the payloads of the next two bytes of each position.
+KEL_WIDE __m512i withFourByteForms(__m512i value, __m512i w0, __m512i w1, __m512i w2,
+                                   __mmask32 leads, __mmask32 lowAt) {
+    const __m512i high = _mm512_add_epi16(
+        _mm512_set1_epi16(static_cast<short>(0xD7C0)),
+        _mm512_or_si512(
+            _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(w0, _mm512_set1_epi16(7)), 8),
+                            _mm512_slli_epi16(w1, 2)),
+            _mm512_srli_epi16(w2, 4)));
+    const __m512i low = _mm512_or_si512(
+        _mm512_set1_epi16(static_cast<short>(0xDC00)),
+        _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(w1, _mm512_set1_epi16(0x0F)), 6), w2));
+    value = _mm512_mask_mov_epi16(value, leads, high);
+    return _mm512_mask_mov_epi16(value, lowAt, low);
+}
+
+// One block of 32 positions: each position's value as the start of a one-,
+// two- or three-byte sequence, or (kFour) as the high surrogate of a
+// four-byte one whose low surrogate goes to the next position; then the
+// values at the positions where a unit starts are packed together. A block
+// is taken only when every sequence that starts in it is well-formed and in
+// shortest form; the one that starts last may end in the three bytes after
+// the block. A four-byte sequence at the last position is left to the next
+// block, since its low surrogate has no position in this one. Returns false
+// for a block it does not take.
+template <bool kFour>
+KEL_WIDE bool decodeUTF8Block(const unsigned char* s, KelLength avail, __m256i b0,
+                              unsigned short* d, Progress& done) {
+    const __m256i b1 = loadBytes(s, avail, 1);
+    const __m256i b2 = loadBytes(s, avail, 2);
+    const __mmask32 cont0 = continuations(b0);
+    const __mmask32 cont1 = continuations(b1);
+    const __mmask32 cont12 = cont1 & continuations(b2);
+    const __mmask32 lead2 = inRange(b0, 0xC2, 0xDF);
+    const __mmask32 lead3 = inRange(b0, 0xE0, 0xEF);
+    const __mmask32 lead4 = kFour ? inRange(b0, 0xF0, 0xF4) : 0;
+    __mmask32 overlong =
+        _mm256_cmpeq_epi8_mask(b0, bytes(0xE0)) & _mm256_cmplt_epu8_mask(b1, bytes(0xA0));
+    if (kFour)
+        overlong |=
+            (_mm256_cmpeq_epi8_mask(b0, bytes(0xF0)) & _mm256_cmplt_epu8_mask(b1, bytes(0x90))) |
+            (_mm256_cmpeq_epi8_mask(b0, bytes(0xF4)) & _mm256_cmpgt_epu8_mask(b1, bytes(0x8F)));
+    const __mmask32 cont123 = kFour ? cont12 & continuations(loadBytes(s, avail, 3)) : 0;
+    const __mmask32 other = ~(cont0 | lead2 | lead3 | lead4) & _mm256_movepi8_mask(b0);
+    const unsigned end =
+        std::min(32 - (lead4 >> 31), static_cast<unsigned>(std::min<KelLength>(avail, 32)));
+    const std::uint32_t within = lowBits32(end);
+    const std::uint64_t l2 = lead2 & within;
+    const std::uint64_t l3 = lead3 & within;
+    const std::uint64_t l4 = lead4 & within;
+    const std::uint64_t claimed = (l2 | l3 | l4) << 1 | (l3 | l4) << 2 | l4 << 3;
+    const bool wellFormed = ((other | overlong) & within) == 0 && (l2 & ~cont1) == 0 &&
+                            (l3 & ~cont12) == 0 && (l4 & ~cont123) == 0 &&
+                            (cont0 & within) == (claimed & within);
+    if (!wellFormed)
+        return false;
+    const __m512i six = _mm512_set1_epi16(0x3F);
+    const __m512i w0 = _mm512_cvtepu8_epi16(b0);
+    const __m512i w1 = _mm512_and_si512(_mm512_cvtepu8_epi16(b1), six);
+    const __m512i w2 = _mm512_and_si512(_mm512_cvtepu8_epi16(b2), six);
+    const __m512i two =
+        _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(w0, _mm512_set1_epi16(0x1F)), 6), w1);
+    const __m512i three =
+        _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi16(w0, 12), _mm512_slli_epi16(w1, 6)), w2);
+    __m512i value = _mm512_mask_mov_epi16(w0, lead2, two);
+    value = _mm512_mask_mov_epi16(value, lead3, three);
+    const __mmask32 lowAt = static_cast<__mmask32>(l4 << 1);
+    if (kFour)
+        value = withFourByteForms(value, w0, w1, w2, static_cast<__mmask32>(l4), lowAt);
+    const __mmask32 starts = (static_cast<__mmask32>(~cont0) | lowAt) & within;
+    const unsigned count = static_cast<unsigned>(_mm_popcnt_u32(starts));
+    _mm512_mask_storeu_epi16(d, lowBits32(count), _mm512_maskz_compress_epi16(starts, value));
+    done.written += count;
+    done.read += end + static_cast<KelLength>(_mm_popcnt_u64(claimed >> end));
+    return true;
+}
+
+KEL_WIDE __m512i dwords(int value) {
+    return _mm512_set1_epi32(value);
+}
+
+// Puts the UTF-8 bytes of surrogate pairs into spread lanes: the first two
+// of the four in the high surrogate's lane, the last two in the low one's.
+KEL_WIDE __m512i withSurrogatePairs(__m512i lanes, __m512i u, __mmask16 highs, __mmask16 lows) {
+    // The unit in front of each lane; the first lane's is never a high
+    // surrogate, as pairs are not split.
+    const __m512i before = _mm512_alignr_epi32(u, _mm512_setzero_si512(), 15);
+    const __m512i low6 = _mm512_and_si512(u, dwords(0x3F));
+    // High surrogate: w = unit - 0xD7C0 holds the code point's bits 10
+    // to 20; F0 | w >> 8, then 80 | bits 2 to 7 of w.
+    const __m512i w = _mm512_sub_epi32(u, dwords(0xD7C0));
+    const __m512i asHigh = _mm512_or_si512(
+        _mm512_or_si512(dwords(0x80F0), _mm512_srli_epi32(w, 8)),
+        _mm512_slli_epi32(_mm512_and_si512(_mm512_srli_epi32(w, 2), dwords(0x3F)), 8));
+    // Low surrogate: 80 | the high surrogate's two low bits and the
+    // unit's bits 6 to 9, then 80 | its bits 0 to 5.
+    const __m512i asLow = _mm512_or_si512(
+        _mm512_or_si512(dwords(0x8080), _mm512_slli_epi32(_mm512_and_si512(before, dwords(3)), 4)),
+        _mm512_or_si512(_mm512_and_si512(_mm512_srli_epi32(u, 6), dwords(0x0F)),
+                        _mm512_slli_epi32(low6, 8)));
+    lanes = _mm512_mask_mov_epi32(lanes, highs, asHigh);
+    return _mm512_mask_mov_epi32(lanes, lows, asLow);
+}
+
+// The identity's test on the lanes of 64 bytes (kBits 8) or 32 units (16):
+// the mask of the lanes whose values are of it.
+template <int kBits> class WideIdentityTest {
+public:
+    KEL_WIDE explicit WideIdentityTest(const ASCIIIdentity& id)
+        : m_last(splat(id.last)), m_x0(splat(id.except[0])), m_x1(splat(id.except[1])),
+          m_x2(splat(id.except[2])) {}
+
+    KEL_WIDE std::uint64_t inside(__m512i v) const {
+        if constexpr (kBits == 8)
+            return _mm512_cmple_epu8_mask(v, m_last) &
+                   ~(_mm512_cmpeq_epi8_mask(v, m_x0) | _mm512_cmpeq_epi8_mask(v, m_x1) |
+                     _mm512_cmpeq_epi8_mask(v, m_x2));
+        else
+            return _mm512_cmple_epu16_mask(v, m_last) &
+                   ~(_mm512_cmpeq_epi16_mask(v, m_x0) | _mm512_cmpeq_epi16_mask(v, m_x1) |
+                     _mm512_cmpeq_epi16_mask(v, m_x2));
+    }
+
+private:
+    KEL_WIDE static __m512i splat(unsigned char value) {
+        if constexpr (kBits == 8)
+            return _mm512_set1_epi8(static_cast<char>(value));
+        else
+            return _mm512_set1_epi16(value);
+    }
+
+    __m512i m_last, m_x0, m_x1, m_x2;
+};
+
+// The lanes of a block that lie before s[avail]; the others are not read.
+KEL_WIDE __m512i loadLanes(const unsigned char* s, std::uint64_t within) {
+    return _mm512_maskz_loadu_epi8(within, s);
+}
+
+KEL_WIDE __m512i loadLanes(const unsigned short* s, std::uint64_t within) {
+    return _mm512_maskz_loadu_epi16(static_cast<__mmask32>(within), s);
+}
+
+// The first `count` lanes of a block of bytes as units, or of units as bytes.
+KEL_WIDE void storeLanes(unsigned short* d, unsigned count, __m512i bytes) {
+    _mm512_mask_storeu_epi16(d, lowBits32(count),
+                             _mm512_cvtepu8_epi16(_mm512_castsi512_si256(bytes)));
+    if (count > 32)
+        _mm512_mask_storeu_epi16(d + 32, lowBits32(count - 32),
+                                 _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(bytes, 1)));
+}
+
+KEL_WIDE void storeLanes(unsigned char* d, unsigned count, __m512i units) {
+    _mm512_mask_cvtepi16_storeu_epi8(d, lowBits32(count), units);
+}
+
+// Blocks of the identity, the last one short where the text or the identity
+// ends.
+template <int kBits, class Unit, class Out>
+KEL_WIDE KelLength copyIdentityWide(const ASCIIIdentity& identity, const Unit* s, KelLength n,
+                                    Out* d) {
+    constexpr unsigned kLanes = 512 / kBits;
+    const WideIdentityTest<kBits> test(identity);
+    KelLength i = 0;
+    while (i < n) {
+        const std::uint64_t within =
+            lowBits64(static_cast<unsigned>(std::min<KelLength>(n - i, kLanes)));
+        const __m512i v = loadLanes(s + i, within);
+        const std::uint64_t inside = test.inside(v) & within;
+        const unsigned count =
+            inside == lowBits64(kLanes) ? kLanes : static_cast<unsigned>(_tzcnt_u64(~inside));
+        storeLanes(d + i, count, v);
+        i += count;
+        if (count < kLanes)
+            break;
+    }
+    return i;
+}
+
+} // namespace
+
+// The last block of a text may be short: its loads leave out the bytes past
+// the text, and no sequence may reach past it.
+KEL_WIDE Progress decodeUTF8Wide(const unsigned char* s, KelLength n, unsigned short* d,
+                                 KelLength room) {
+    Progress done{0, 0};
+    while (done.read < n) {
+        const KelLength avail = n - done.read;
+        const unsigned span = static_cast<unsigned>(std::min<KelLength>(avail, 32));
+        if (room - done.written < span)
+            break;
+        const unsigned char* p = s + done.read;
+        if (avail >= 64 && room - done.written >= 64) {
+            const __m512i ascii = _mm512_loadu_si512(p);
+            if (_mm512_movepi8_mask(ascii) == 0) {
+                _mm512_storeu_si512(d + done.written,
+                                    _mm512_cvtepu8_epi16(_mm512_castsi512_si256(ascii)));
+                _mm512_storeu_si512(d + done.written + 32,
+                                    _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(ascii, 1)));
+                done.read += 64;
+                done.written += 64;
+                continue;
+            }
+        }
+        const __m256i b0 = loadBytes(p, avail, 0);
+        if (_mm256_movepi8_mask(b0) == 0) {
+            if (span == 32)
+                _mm512_storeu_si512(d + done.written, _mm512_cvtepu8_epi16(b0));
+            else
+                _mm512_mask_storeu_epi16(d + done.written, lowBits32(span),
+                                         _mm512_cvtepu8_epi16(b0));
+            done.read += span;
+            done.written += span;
+            continue;
+        }
+        const bool four = _mm256_cmpge_epu8_mask(b0, bytes(0xF0)) != 0;
+        if (!(four ? decodeUTF8Block<true>(p, avail, b0, d + done.written, done)
+                   : decodeUTF8Block<false>(p, avail, b0, d + done.written, done)))
+            break;
+    }
+    return done;
+}
+
+// 16 units at a time, each spread to the bytes of its UTF-8 form in a
+// 32-bit lane: one to three bytes, or for a surrogate pair the first two
+// bytes of the four in the high surrogate's lane and the last two in the low
+// surrogate's; the bytes in use are then packed together. A block with a
+// high surrogate that is not followed by a low one is left to the tight
+// loop; a pair is never split between blocks.
+KEL_WIDE Progress encodeUTF8Wide(const unsigned short* s, KelLength n, unsigned char* d,
+                                 KelLength room) {
+    KelLength i = 0;
+    KelLength o = 0;
+    while (i < n) {
+        const KelLength avail = n - i;
+        if (avail >= 32 && room - o >= 32) {
+            const __m512i units = _mm512_loadu_si512(s + i);
+            if (_mm512_cmpgt_epu16_mask(units, _mm512_set1_epi16(0x7F)) == 0) {
+                _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + o), _mm512_cvtepi16_epi8(units));
+                i += 32;
+                o += 32;
+                continue;
+            }
+        }
+        // The last block of a text may be short: the units past it are left
+        // out of the load and read as 0.
+        const unsigned span = static_cast<unsigned>(std::min<KelLength>(avail, 16));
+        const __m512i u = _mm512_cvtepu16_epi32(
+            _mm256_maskz_loadu_epi16(static_cast<__mmask16>(lowBits32(span)), s + i));
+        const __m512i kind = _mm512_and_si512(u, dwords(0xFC00));
+        const __mmask16 highs = _mm512_cmpeq_epi32_mask(kind, dwords(0xD800));
+        const __mmask16 lows = _mm512_cmpeq_epi32_mask(kind, dwords(0xDC00));
+        const __mmask16 two = _mm512_cmpge_epu32_mask(u, dwords(0x80));
+        __mmask16 three = _mm512_cmpge_epu32_mask(u, dwords(0x800));
+        unsigned end = span;
+        __mmask16 halves = 0, within = static_cast<__mmask16>(lowBits32(span)), pairedLows = 0;
+        if ((highs | lows) != 0) {
+            end = std::min(span, 16 - static_cast<unsigned>(highs >> 15));
+            within = static_cast<__mmask16>(lowBits32(end));
+            pairedLows = static_cast<__mmask16>(highs << 1) & lows;
+            if ((static_cast<__mmask16>(highs << 1) & ~lows) != 0)
+                break;
+            halves = (highs | pairedLows) & within;
+            three &= ~halves;
+        }
+        std::uint64_t used = (0x1111111111111111ull | _pdep_u64(two, 0x2222222222222222ull) |
+                              _pdep_u64(three, 0x4444444444444444ull));
+        if (end != 16)
+            used &= lowBits64(4 * end);
+        const unsigned count = static_cast<unsigned>(_mm_popcnt_u64(used));
+        if (room - o < count)
+            break;
+        const __m512i low6 = _mm512_and_si512(u, dwords(0x3F));
+        const __m512i mid6 = _mm512_and_si512(_mm512_srli_epi32(u, 6), dwords(0x3F));
+        const __m512i asTwo = _mm512_or_si512(
+            _mm512_or_si512(dwords(0x80C0), _mm512_srli_epi32(u, 6)), _mm512_slli_epi32(low6, 8));
+        const __m512i asThree = _mm512_or_si512(
+            _mm512_or_si512(dwords(0x8080E0), _mm512_srli_epi32(u, 12)),
+            _mm512_or_si512(_mm512_slli_epi32(mid6, 8), _mm512_slli_epi32(low6, 16)));
+        __m512i lanes = _mm512_mask_mov_epi32(u, two, asTwo);
+        lanes = _mm512_mask_mov_epi32(lanes, three, asThree);
+        if (halves != 0)
+            lanes = withSurrogatePairs(lanes, u, highs & within, pairedLows & within);
+        _mm512_mask_storeu_epi8(d + o, lowBits64(count), _mm512_maskz_compress_epi8(used, lanes));
+        o += count;
+        i += end;
+    }
+    return {i, o};
+}
+
+// The table in eight registers of 32 units; a byte's top two bits choose
+// the pair of registers, the other six the unit within the pair. A short
+// last block leaves the bytes past the text out of its load.
+KEL_WIDE KelLength decodeSingleBytesWide(const unsigned short* table, const unsigned char* s,
+                                         KelLength n, unsigned short* d) {
+    __m512i t[8];
+    for (int k = 0; k < 8; ++k)
+        t[k] = _mm512_loadu_si512(table + 32 * k);
+    KelLength i = 0;
+    while (i < n) {
+        const bool whole = n - i >= 32;
+        const __mmask32 span = lowBits32(static_cast<unsigned>(std::min<KelLength>(n - i, 32)));
+        const __m512i idx =
+            _mm512_cvtepu8_epi16(whole ? loadBytes(s + i) : _mm256_maskz_loadu_epi8(span, s + i));
+        const __mmask32 bit6 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(0x40));
+        const __mmask32 bit7 = _mm512_test_epi16_mask(idx, _mm512_set1_epi16(0x80));
+        const __m512i low =
+            _mm512_mask_blend_epi16(bit6, _mm512_permutex2var_epi16(t[0], idx, t[1]),
+                                    _mm512_permutex2var_epi16(t[2], idx, t[3]));
+        const __m512i high =
+            _mm512_mask_blend_epi16(bit6, _mm512_permutex2var_epi16(t[4], idx, t[5]),
+                                    _mm512_permutex2var_epi16(t[6], idx, t[7]));
+        const __m512i units = _mm512_mask_blend_epi16(bit7, low, high);
+        if ((_mm512_test_epi16_mask(units, units) & span) != span)
+            break;
+        if (whole)
+            _mm512_storeu_si512(d + i, units);
+        else
+            _mm512_mask_storeu_epi16(d + i, span, units);
+        i += static_cast<KelLength>(_mm_popcnt_u32(span));
+    }
+    return i;
+}
+
+// The page in eight registers of 32 codes, chosen as for the units of
+// decodeSingleBytesWide.
+KEL_WIDE KelLength encodeSingleBytesWide(const unsigned char* page, const unsigned short* s,
+                                         KelLength n, unsigned char* d) {
+    __m256i t[8];
+    for (int k = 0; k < 8; ++k)
+        t[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(page + 32 * k));
+    KelLength i = 0;
+    while (i < n) {
+        const __mmask32 span = lowBits32(static_cast<unsigned>(std::min<KelLength>(n - i, 32)));
+        const __m512i units = _mm512_maskz_loadu_epi16(span, s + i);
+        if (_mm512_cmpge_epu16_mask(units, _mm512_set1_epi16(0x100)) != 0)
+            break;
+        const __m256i idx = _mm512_cvtepi16_epi8(units);
+        const __mmask32 bit6 = _mm256_test_epi8_mask(idx, bytes(0x40));
+        const __mmask32 bit7 = _mm256_test_epi8_mask(idx, bytes(0x80));
+        const __m256i low = _mm256_mask_blend_epi8(bit6, _mm256_permutex2var_epi8(t[0], idx, t[1]),
+                                                   _mm256_permutex2var_epi8(t[2], idx, t[3]));
+        const __m256i high = _mm256_mask_blend_epi8(bit6, _mm256_permutex2var_epi8(t[4], idx, t[5]),
+                                                    _mm256_permutex2var_epi8(t[6], idx, t[7]));
+        const __m256i codes = _mm256_mask_blend_epi8(bit7, low, high);
+        if ((_mm256_test_epi8_mask(codes, codes) & span) != span)
+            break;
+        _mm256_mask_storeu_epi8(d + i, span, codes);
+        i += static_cast<KelLength>(_mm_popcnt_u32(span));
+    }
+    return i;
+}
+
+KEL_WIDE KelLength widenASCIIWide(const ASCIIIdentity& identity, const unsigned char* s,
+                                  KelLength n, unsigned short* d) {
+    return copyIdentityWide<8>(identity, s, n, d);
+}
+
+KEL_WIDE KelLength narrowASCIIWide(const ASCIIIdentity& identity, const unsigned short* s,
+                                   KelLength n, unsigned char* d) {
+    return copyIdentityWide<16>(identity, s, n, d);
+}
+
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+
+} // namespace blocks
+} // namespace kel
+
+#endif

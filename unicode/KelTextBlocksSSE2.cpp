@@ -1,0 +1,79 @@
+#include "KelTextBlocksKernels.h"
+
+#if KEL_X86_64_BLOCKS
+
+#include <immintrin.h>
+
+namespace kel {
+namespace blocks {
+
+namespace {
+
+// The identity's tests for a lane width: bytes (8) or units (16).
+template <int kBits> class IdentityTest {
+public:
+    explicit IdentityTest(const ASCIIIdentity& id)
+        : m_last(splat(id.last)), m_x0(splat(id.except[0])), m_x1(splat(id.except[1])),
+          m_x2(splat(id.except[2])) {}
+
+    // Whether every lane holds a value of the identity; lanes of 0 do not
+    // occur within the known text.
+    bool all(__m128i v) const {
+        const __m128i zero = _mm_setzero_si128();
+        const __m128i excepted = _mm_or_si128(_mm_or_si128(equal(v, m_x0), equal(v, m_x1)),
+                                              _mm_or_si128(equal(v, m_x2), above(v)));
+        return _mm_movemask_epi8(_mm_cmpeq_epi8(excepted, zero)) == 0xFFFF;
+    }
+
+private:
+    static __m128i splat(unsigned char value) {
+        return kBits == 8 ? _mm_set1_epi8(static_cast<char>(value))
+                          : _mm_set1_epi16(static_cast<short>(value));
+    }
+    static __m128i equal(__m128i a, __m128i b) {
+        return kBits == 8 ? _mm_cmpeq_epi8(a, b) : _mm_cmpeq_epi16(a, b);
+    }
+    __m128i above(__m128i v) const {
+        return kBits == 8 ? _mm_subs_epu8(v, m_last) : _mm_subs_epu16(v, m_last);
+    }
+
+    __m128i m_last, m_x0, m_x1, m_x2;
+};
+
+} // namespace
+
+KelLength widenASCIIBlocks(const ASCIIIdentity& id, const unsigned char* s, KelLength n,
+                           unsigned short* d) {
+    const IdentityTest<8> test(id);
+    const __m128i zero = _mm_setzero_si128();
+    KelLength i = 0;
+    while (n - i >= 16) {
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        if (!test.all(b))
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_unpacklo_epi8(b, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 8), _mm_unpackhi_epi8(b, zero));
+        i += 16;
+    }
+    return i;
+}
+
+KelLength narrowASCIIBlocks(const ASCIIIdentity& id, const unsigned short* s, KelLength n,
+                            unsigned char* d) {
+    const IdentityTest<16> test(id);
+    KelLength i = 0;
+    while (n - i >= 16) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
+        if (!test.all(a) || !test.all(b))
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(a, b));
+        i += 16;
+    }
+    return i;
+}
+
+} // namespace blocks
+} // namespace kel
+
+#endif
