@@ -2,6 +2,8 @@
 
 class KelCharSetConverterDBCS::Codec {
 public:
+    static constexpr KelLength kMaxLength = 2;
+
     Codec(const KelCharSetConverterDBCSBase& types, const LookupTable<unsigned short>& toUnicode,
           const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::IdentityCache& identity)
         : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode),

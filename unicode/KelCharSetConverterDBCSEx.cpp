@@ -2,6 +2,8 @@
 
 class KelCharSetConverterDBCSEx::Codec {
 public:
+    static constexpr KelLength kMaxLength = 2;
+
     Codec(const KelCharSetConverterDBCSBase& types, const LookupTable<unsigned int>& toUnicode,
           const LookupTableEx<unsigned short>& fromUnicode,
           const kel::mbcs::IdentityCache& identity)

@@ -4,6 +4,8 @@
 
 class KelCharSetConverterEUC_CN_KR::Codec {
 public:
+    static constexpr KelLength kMaxLength = 2;
+
     Codec(const LookupTable<unsigned short>& toUnicode,
           const LookupTable<unsigned short>& fromUnicode)
         : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode) {}

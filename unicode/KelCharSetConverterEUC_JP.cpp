@@ -4,6 +4,9 @@
 
 class KelCharSetConverterEUC_JP::Codec {
 public:
+    // SS3 and a JIS X 0212 pair.
+    static constexpr KelLength kMaxLength = 3;
+
     Codec(const LookupTable<unsigned short>& toUnicode,
           const LookupTable<unsigned short>& fromUnicode,
           const LookupTable<unsigned short>& toUnicode0212,

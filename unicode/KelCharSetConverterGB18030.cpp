@@ -69,6 +69,8 @@ unsigned int searchRanges(const RangeRow* row, unsigned int value) {
 
 class KelCharSetConverterGB18030::Codec {
 public:
+    static constexpr KelLength kMaxLength = 4;
+
     Codec(const LookupTable<unsigned short>& toUnicode,
           const LookupTable<unsigned short>& fromUnicode, const RangeRow* const* gbIndex,
           const RangeRow* const* uniIndex, const kel::mbcs::IdentityCache& identity)

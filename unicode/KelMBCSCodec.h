@@ -1,27 +1,25 @@
 #ifndef KELMBCSCODEC_H
 #define KELMBCSCODEC_H
 
-// The conversion and counting loops of the table-driven multibyte
-// converters. A converter describes its encoding one character at a time
-// through a codec, an object with three members:
+// The table-driven multibyte converters as codecs of the loop driver
+// (KelCodecDriver.h). A converter describes its encoding one character at a
+// time through a codec, an object with these members:
 //
+//   static constexpr KelLength kMaxLength;   // the bytes of its longest code
 //   LocalChar decode(const unsigned char* p, KelLength avail) const;
 //   EncodedChar encode(const unsigned short* p, KelLength avail) const;
 //   kel::blocks::ASCIIIdentity identity() const;
 //
-// where p points at a character that is not the terminator and `avail` is
-// how many units from p may be read (KEL_NPOS for NUL-terminated text). A
-// codec reads a following unit only while the units before it are not 0, so
-// it never reads past a terminator. The loops here do the rest: room, the
-// source limit, substitutes, the flag and the terminator. Counting goes
-// through the same codec as converting, so getNumUnits and getNumBytes
-// always equal what toUTF16 and fromUTF16 write. The bytes and units of the
-// identity, which decode and encode one for one as themselves, the loops
-// convert a block at a time; a codec whose identity rests on its tables
-// finds it through probeIdentity. They look for such a run only where the
-// codec has read a value below 0x80, so that text without ASCII pays for
-// nothing but that test.
+// where p points at a character that is not NUL and `avail` is how many
+// units from p may be read; a unit past `avail` reads as the end of the
+// text. The driver does the rest: room, the source limit, substitutes, the
+// flag and the terminator. Counting goes through the same codec as
+// converting, so getNumUnits and getNumBytes always equal what toUTF16 and
+// fromUTF16 write. The bytes and units of the identity, which decode and
+// encode one for one as themselves, convert a block at a time; a codec
+// whose identity rests on its tables finds it through probeIdentity.
 
+#include "KelCodecDriver.h"
 #include "KelConverterHelpers.h"
 #include "KelTextBlocks.h"
 #include "KelUChar.h"
@@ -132,100 +130,62 @@ private:
     mutable std::atomic<std::uint32_t> m_packed{0};
 };
 
-// Room for the units or bytes an identity run is counted through.
-constexpr KelLength kCountingRoom = 256;
+// A multibyte codec in the form the loop driver runs: its identity a block
+// at a time, looked for only where the text holds a byte or unit of it, so
+// that text without ASCII pays one test a character; a character left
+// without a value by the end of the input is cut, as more input might give
+// it one (every codec reads a missing byte as the end of the text).
+template <class Codec> class Driven {
+public:
+    static constexpr KelLength kFastRetry = 0;
 
-// The length of the identity run at s[pos], found by converting it to
-// scratch room; 0 as for widenASCII and narrowASCII.
-inline KelLength identityRunLength(const kel::blocks::ASCIIIdentity& id, kel::blocks::ByteRun& run,
-                                   const unsigned char* s, KelLength pos) {
-    unsigned short scratch[kCountingRoom];
-    return kel::blocks::widenASCII(id, run, s, pos, scratch, kCountingRoom);
-}
+    explicit Driven(const Codec& codec) : m_codec(codec), m_identity(codec.identity()) {}
 
-inline KelLength identityRunLength(const kel::blocks::ASCIIIdentity& id, kel::blocks::UnitRun& run,
-                                   const unsigned short* s, KelLength pos) {
-    unsigned char scratch[kCountingRoom];
-    return kel::blocks::narrowASCII(id, run, s, pos, scratch, kCountingRoom);
-}
+    kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
+                                     KelLength room) const {
+        if (!m_identity.holds(s[0]))
+            return {0, 0};
+        const KelLength done = kel::blocks::widenASCII(m_identity, s, n, d, room);
+        return {done, done};
+    }
+
+    kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
+        const LocalChar c = m_codec.decode(p, avail);
+        return {c.length, c.value, c.value != 0, c.value == 0 && avail < Codec::kMaxLength};
+    }
+
+    kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
+                                     KelLength room) const {
+        if (!m_identity.holds(s[0]))
+            return {0, 0};
+        const KelLength done = kel::blocks::narrowASCII(m_identity, s, n, d, room);
+        return {done, done};
+    }
+
+    kel::codec::TargetChar encode(const unsigned short* p, KelLength avail) const {
+        const EncodedChar c = m_codec.encode(p, avail);
+        const bool cut = c.size == 0 && avail == 1 && KelUChar::isSurrogateHigh(p[0]);
+        return {c.units, c.value, c.bytes, c.size, cut};
+    }
+
+private:
+    Codec m_codec;
+    kel::blocks::ASCIIIdentity m_identity;
+};
 
 template <class Codec>
 KelLength decodeText(const Codec& codec, unsigned short* dst, const void* src, KelLength dstLen,
                      ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
     if (dst == nullptr || src == nullptr)
         return 0;
-    clearFlag(pIllegal);
-    const unsigned char* s = static_cast<const unsigned char*>(src);
-    // A character that starts before the limit is read whole.
-    const KelLength limit = srcLimit > 0 ? static_cast<KelLength>(srcLimit) : KEL_NPOS;
-    const kel::blocks::ASCIIIdentity identity = codec.identity();
-    kel::blocks::ByteRun run(s, limit);
-    KelLength written = 0;
-    KelLength consumed = 0;
-    while (written < dstLen && s[consumed] != 0) {
-        const LocalChar c = codec.decode(s + consumed, KEL_NPOS);
-        std::uint32_t value = c.value;
-        if (value < 0x80) {
-            const KelLength fast = kel::blocks::widenASCII(identity, run, s, consumed,
-                                                           dst + written, dstLen - written);
-            if (fast != 0) {
-                written += fast;
-                consumed += fast;
-                if (consumed >= limit)
-                    break;
-                continue;
-            }
-        }
-        if (value == 0) {
-            raiseFlag(pIllegal);
-            value = decodeSubstitute(opType);
-            if (value == 0)
-                break;
-        }
-        if (dstLen - written < unitsOf(value))
-            break;
-        if (KelUChar::isSurrogate(value)) {
-            KelUChar::toSurrogatePair(value, dst[written], dst[written + 1]);
-            written += 2;
-        } else {
-            dst[written++] = static_cast<unsigned short>(value);
-        }
-        consumed += c.length;
-        if (consumed >= limit)
-            break;
-    }
-    dst[written] = 0;
-    return written;
+    return kel::codec::decodeTerminated(Driven<Codec>(codec), dst, src, dstLen,
+                                        kel::codec::onProblem(opType), pIllegal, srcLimit);
 }
 
 template <class Codec> KelLength countUnits(const Codec& codec, const void* src, KelLength srcLen) {
     if (src == nullptr)
         return 0;
-    const unsigned char* s = static_cast<const unsigned char*>(src);
-    const kel::blocks::ASCIIIdentity identity = codec.identity();
-    kel::blocks::ByteRun run(s, srcLen);
-    KelLength units = 0;
-    for (KelLength pos = 0; pos < srcLen && s[pos] != 0;) {
-        const LocalChar c = codec.decode(s + pos, srcLen - pos);
-        const KelLength fast = c.value < 0x80 ? identityRunLength(identity, run, s, pos) : 0;
-        if (fast != 0) {
-            units += fast;
-            pos += fast;
-            continue;
-        }
-        units += unitsOf(c.value);
-        pos += c.length;
-    }
-    return units;
-}
-
-// Writes the bytes of a code that fits in `room`; 0 when it does not.
-inline KelLength writeCode(unsigned char* dst, KelLength room, const EncodedChar& c) {
-    if (c.size > room)
-        return 0;
-    for (KelLength i = 0; i < c.size; ++i)
-        dst[i] = static_cast<unsigned char>(c.bytes >> (8 * (c.size - 1 - i)));
-    return c.size;
+    return kel::codec::countUnits(Driven<Codec>(codec), src, srcLen);
 }
 
 template <class Codec>
@@ -233,59 +193,15 @@ KelLength encodeText(const Codec& codec, void* dst, const unsigned short* src, K
                      ILLCHAR_OPTYPE opType, bool* pIllegal) {
     if (dst == nullptr || src == nullptr)
         return 0;
-    clearFlag(pIllegal);
-    unsigned char* d = static_cast<unsigned char*>(dst);
-    const kel::blocks::ASCIIIdentity identity = codec.identity();
-    kel::blocks::UnitRun run(src);
-    KelLength written = 0;
-    for (KelLength pos = 0; written < dstLen && src[pos] != 0;) {
-        const EncodedChar c = codec.encode(src + pos, KEL_NPOS);
-        if (c.value < 0x80) {
-            const KelLength fast =
-                kel::blocks::narrowASCII(identity, run, src, pos, d + written, dstLen - written);
-            if (fast != 0) {
-                written += fast;
-                pos += fast;
-                continue;
-            }
-        }
-        KelLength n;
-        if (c.size != 0) {
-            n = writeCode(d + written, dstLen - written, c);
-        } else {
-            raiseFlag(pIllegal);
-            n = writeSubstitute(d + written, dstLen - written, c.value, opType);
-        }
-        if (n == 0)
-            break;
-        written += n;
-        pos += c.units;
-    }
-    d[written] = 0;
-    return written;
+    return kel::codec::encodeTerminated(Driven<Codec>(codec), dst, src, dstLen,
+                                        kel::codec::onProblem(opType), pIllegal);
 }
 
-// Counts as encodeText writes with ILLCHAR_REPLACE: one byte for the '?' of
-// a character without a code.
 template <class Codec>
 KelLength countBytes(const Codec& codec, const unsigned short* src, KelLength srcLen) {
     if (src == nullptr)
         return 0;
-    const kel::blocks::ASCIIIdentity identity = codec.identity();
-    kel::blocks::UnitRun run(src, srcLen);
-    KelLength bytes = 0;
-    for (KelLength pos = 0; pos < srcLen && src[pos] != 0;) {
-        const EncodedChar c = codec.encode(src + pos, srcLen - pos);
-        const KelLength fast = c.value < 0x80 ? identityRunLength(identity, run, src, pos) : 0;
-        if (fast != 0) {
-            bytes += fast;
-            pos += fast;
-            continue;
-        }
-        bytes += c.size != 0 ? c.size : 1;
-        pos += c.units;
-    }
-    return bytes;
+    return kel::codec::countBytes(Driven<Codec>(codec), src, srcLen);
 }
 
 } // namespace mbcs

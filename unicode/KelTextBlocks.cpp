@@ -191,23 +191,20 @@ const Kernels& kernels() {
     return *current;
 }
 
-// Short runs go through the tight loop, which stops at the terminator, as
-// 0 is never of the identity; a run that fills it goes on in blocks over the
-// text that `run` knows. The general loops convert everything at the scalar
-// level.
+// Short runs go through the tight loop; a run that fills it goes on in
+// blocks. The general loops convert everything at the scalar level.
 template <class Unit, class Out>
 KelLength identityRun(IdentityKernel<Unit, Out> Kernels::*kernel,
-                      IdentityKernel<Unit, Out> tightLoop, const ASCIIIdentity& id,
-                      TextRun<Unit>& run, const Unit* s, KelLength pos, Out* d, KelLength room) {
+                      IdentityKernel<Unit, Out> tightLoop, const ASCIIIdentity& id, const Unit* s,
+                      KelLength n, Out* d, KelLength room) {
     const Kernels& k = kernels();
     if (&k == &kScalarKernels)
         return 0;
-    const KelLength tight = std::min({room, kTightSpan, run.end() - pos});
-    const KelLength done = tightLoop(id, s + pos, tight, d);
-    if (done < kTightSpan || done == room)
+    const KelLength bound = std::min(n, room);
+    const KelLength done = tightLoop(id, s, std::min(bound, kTightSpan), d);
+    if (done < kTightSpan || done == bound)
         return done;
-    const KelLength known = run.from(pos + done);
-    return done + (k.*kernel)(id, s + pos + done, std::min(known, room - done), d + done);
+    return done + (k.*kernel)(id, s + done, bound - done, d + done);
 }
 
 } // namespace
@@ -268,14 +265,14 @@ template <class Unit> KelLength TextRun<Unit>::from(KelLength pos) {
     return m_known > pos ? m_known - pos : 0;
 }
 
-KelLength widenASCII(const ASCIIIdentity& id, ByteRun& run, const unsigned char* s, KelLength pos,
+KelLength widenASCII(const ASCIIIdentity& id, const unsigned char* s, KelLength n,
                      unsigned short* d, KelLength room) {
-    return identityRun(&Kernels::widenASCII, widenASCIITight, id, run, s, pos, d, room);
+    return identityRun(&Kernels::widenASCII, widenASCIITight, id, s, n, d, room);
 }
 
-KelLength narrowASCII(const ASCIIIdentity& id, UnitRun& run, const unsigned short* s, KelLength pos,
+KelLength narrowASCII(const ASCIIIdentity& id, const unsigned short* s, KelLength n,
                       unsigned char* d, KelLength room) {
-    return identityRun(&Kernels::narrowASCII, narrowASCIITight, id, run, s, pos, d, room);
+    return identityRun(&Kernels::narrowASCII, narrowASCIITight, id, s, n, d, room);
 }
 
 template class TextRun<unsigned char>;

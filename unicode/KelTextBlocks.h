@@ -93,7 +93,6 @@ public:
     KelLength from(KelLength pos);
     // True when the text is known to end at `pos`.
     bool endsAt(KelLength pos) const { return m_ended && m_known == pos; }
-    KelLength end() const { return m_end; }
 
 private:
     const Unit* m_s;
@@ -108,13 +107,12 @@ extern template class TextRun<unsigned short>;
 using ByteRun = TextRun<unsigned char>;
 using UnitRun = TextRun<unsigned short>;
 
-// widenASCII and narrowASCII from s[pos] on for the loops of a text known
-// through `run`, at most `room` units. A run of a few units, such as a line
-// break in other text, is taken one unit at a time, so that it does not
-// have `run` scan ahead for the terminator.
-KelLength widenASCII(const ASCIIIdentity& id, ByteRun& run, const unsigned char* s, KelLength pos,
+// widenASCII and narrowASCII for the loops of the multibyte sets, at most
+// `room` units. A run of a few units, such as a line break in other text,
+// is taken one unit at a time, so that it does not pay for a block.
+KelLength widenASCII(const ASCIIIdentity& id, const unsigned char* s, KelLength n,
                      unsigned short* d, KelLength room);
-KelLength narrowASCII(const ASCIIIdentity& id, UnitRun& run, const unsigned short* s, KelLength pos,
+KelLength narrowASCII(const ASCIIIdentity& id, const unsigned short* s, KelLength n,
                       unsigned char* d, KelLength room);
 
 } // namespace blocks
