@@ -29,27 +29,11 @@ private:
 
 KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
                                                  const unsigned char* type, KelCharSet cs)
-    : KelCharSetConverterMBCS(map, cs), KelCharSetConverterDBCSBase(type) {}
+    : KelCodecConverter(map, cs), KelCharSetConverterDBCSBase(type) {}
 
 KelCharSetConverterDBCS::Codec KelCharSetConverterDBCS::codec() {
     load();
     return Codec(*this, toUnicode(), fromUnicode(), m_oIdentity);
 }
 
-KelLength KelCharSetConverterDBCS::getNumUnits(const void* src, KelLength srcLen) {
-    return kel::mbcs::countUnits(codec(), src, srcLen);
-}
-
-KelLength KelCharSetConverterDBCS::toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
-                                           ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
-    return kel::mbcs::decodeText(codec(), dst, src, dstLen, opType, pIllegal, srcLimit);
-}
-
-KelLength KelCharSetConverterDBCS::getNumBytes(const unsigned short* src, KelLength srcLen) {
-    return kel::mbcs::countBytes(codec(), src, srcLen);
-}
-
-KelLength KelCharSetConverterDBCS::fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
-                                             ILLCHAR_OPTYPE opType, bool* pIllegal) {
-    return kel::mbcs::encodeText(codec(), dst, src, dstLen, opType, pIllegal);
-}
+template class KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>;

@@ -2,6 +2,7 @@
 #define KELCHARSETCONVERTERDBCS_H
 
 #include "KelCharSetConverterMBCS.h"
+#include "KelCodecConverter.h"
 #include "KelMBCSCodec.h"
 
 // Tells lead bytes and trail bytes of a double-byte character set apart
@@ -37,8 +38,9 @@ private:
 // The lead/trail double-byte code pages (932, 936, 949, 950, Big5,
 // Shift-JIS). Each UTF-16 unit converts on its own, so a character beyond
 // U+FFFF becomes two substitutes.
-class KelCharSetConverterDBCS : public KelCharSetConverterMBCS,
-                                private KelCharSetConverterDBCSBase {
+class KelCharSetConverterDBCS
+    : public KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>,
+      private KelCharSetConverterDBCSBase {
 public:
     // The pair list and the byte-type table must outlive the converter.
     KelCharSetConverterDBCS(const unsigned short* map, const unsigned char* type, KelCharSet cs);
@@ -46,21 +48,19 @@ public:
     using KelCharSetConverterDBCSBase::isLeadByte;
     using KelCharSetConverterDBCSBase::isTrailByte;
 
-    KelLength getNumUnits(const void* src, KelLength srcLen) override;
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
-                      bool* pIllegal, int srcLimit) override;
-    KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
-    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
-                        ILLCHAR_OPTYPE opType, bool* pIllegal) override;
     KelLength getMinUnitSize() const override { return 1; }
     KelLength getMaxUnitSize() const override { return 2; }
     KelLength getNullCharSize() const override { return 1; }
 
 private:
+    friend KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>;
+
     class Codec;
     Codec codec();
 
     kel::mbcs::IdentityCache m_oIdentity;
 };
+
+extern template class KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>;
 
 #endif

@@ -31,28 +31,11 @@ private:
 
 KelCharSetConverterDBCSEx::KelCharSetConverterDBCSEx(const sMBCSExTable* map,
                                                      const unsigned char* type, KelCharSet cs)
-    : KelCharSetConverterMBCSEx(map, cs), KelCharSetConverterDBCSBase(type) {}
+    : KelCodecConverter(map, cs), KelCharSetConverterDBCSBase(type) {}
 
 KelCharSetConverterDBCSEx::Codec KelCharSetConverterDBCSEx::codec() {
     load();
     return Codec(*this, toUnicode(), fromUnicode(), m_oIdentity);
 }
 
-KelLength KelCharSetConverterDBCSEx::getNumUnits(const void* src, KelLength srcLen) {
-    return kel::mbcs::countUnits(codec(), src, srcLen);
-}
-
-KelLength KelCharSetConverterDBCSEx::toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
-                                             ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
-    return kel::mbcs::decodeText(codec(), dst, src, dstLen, opType, pIllegal, srcLimit);
-}
-
-KelLength KelCharSetConverterDBCSEx::getNumBytes(const unsigned short* src, KelLength srcLen) {
-    return kel::mbcs::countBytes(codec(), src, srcLen);
-}
-
-KelLength KelCharSetConverterDBCSEx::fromUTF16(void* dst, const unsigned short* src,
-                                               KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                               bool* pIllegal) {
-    return kel::mbcs::encodeText(codec(), dst, src, dstLen, opType, pIllegal);
-}
+template class KelCodecConverter<KelCharSetConverterDBCSEx, KelCharSetConverterMBCSEx>;

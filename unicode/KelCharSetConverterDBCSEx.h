@@ -3,13 +3,15 @@
 
 #include "KelCharSetConverterDBCS.h"
 #include "KelCharSetConverterMBCSEx.h"
+#include "KelCodecConverter.h"
 
 // A lead/trail double-byte character set whose codes may map beyond U+FFFF
 // (Shift_JIS-2004). Such a character becomes a surrogate pair in UTF-16, and
 // a surrogate pair is looked up as the character it stands for; an escape of
 // an unmappable one shows both surrogates.
-class KelCharSetConverterDBCSEx : public KelCharSetConverterMBCSEx,
-                                  private KelCharSetConverterDBCSBase {
+class KelCharSetConverterDBCSEx
+    : public KelCodecConverter<KelCharSetConverterDBCSEx, KelCharSetConverterMBCSEx>,
+      private KelCharSetConverterDBCSBase {
 public:
     // The list and the byte-type table must outlive the converter.
     KelCharSetConverterDBCSEx(const sMBCSExTable* map, const unsigned char* type, KelCharSet cs);
@@ -17,21 +19,19 @@ public:
     using KelCharSetConverterDBCSBase::isLeadByte;
     using KelCharSetConverterDBCSBase::isTrailByte;
 
-    KelLength getNumUnits(const void* src, KelLength srcLen) override;
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
-                      bool* pIllegal, int srcLimit) override;
-    KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
-    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
-                        ILLCHAR_OPTYPE opType, bool* pIllegal) override;
     KelLength getMinUnitSize() const override { return 1; }
     KelLength getMaxUnitSize() const override { return 2; }
     KelLength getNullCharSize() const override { return 1; }
 
 private:
+    friend KelCodecConverter<KelCharSetConverterDBCSEx, KelCharSetConverterMBCSEx>;
+
     class Codec;
     Codec codec();
 
     kel::mbcs::IdentityCache m_oIdentity;
 };
+
+extern template class KelCodecConverter<KelCharSetConverterDBCSEx, KelCharSetConverterMBCSEx>;
 
 #endif

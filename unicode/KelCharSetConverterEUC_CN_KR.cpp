@@ -36,29 +36,11 @@ private:
 };
 
 KelCharSetConverterEUC_CN_KR::KelCharSetConverterEUC_CN_KR(const unsigned short* map, KelCharSet cs)
-    : KelCharSetConverterMBCS(map, cs) {}
+    : KelCodecConverter(map, cs) {}
 
 KelCharSetConverterEUC_CN_KR::Codec KelCharSetConverterEUC_CN_KR::codec() {
     load();
     return Codec(toUnicode(), fromUnicode());
 }
 
-KelLength KelCharSetConverterEUC_CN_KR::getNumUnits(const void* src, KelLength srcLen) {
-    return kel::mbcs::countUnits(codec(), src, srcLen);
-}
-
-KelLength KelCharSetConverterEUC_CN_KR::toUTF16(unsigned short* dst, const void* src,
-                                                KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                                bool* pIllegal, int srcLimit) {
-    return kel::mbcs::decodeText(codec(), dst, src, dstLen, opType, pIllegal, srcLimit);
-}
-
-KelLength KelCharSetConverterEUC_CN_KR::getNumBytes(const unsigned short* src, KelLength srcLen) {
-    return kel::mbcs::countBytes(codec(), src, srcLen);
-}
-
-KelLength KelCharSetConverterEUC_CN_KR::fromUTF16(void* dst, const unsigned short* src,
-                                                  KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                                  bool* pIllegal) {
-    return kel::mbcs::encodeText(codec(), dst, src, dstLen, opType, pIllegal);
-}
+template class KelCodecConverter<KelCharSetConverterEUC_CN_KR, KelCharSetConverterMBCS>;

@@ -2,11 +2,13 @@
 #define KELCHARSETCONVERTEREUC_CN_KR_H
 
 #include "KelCharSetConverterMBCS.h"
+#include "KelCodecConverter.h"
 
 // The two-code-set EUC encodings of a 94 x 94 set (EUC-CN, EUC-KR): ASCII as
 // code set 0, and the set with both bytes in 0xA1 to 0xFE. The pair list
 // holds the codes in their 7-bit form (0x2121 to 0x7E7E).
-class KelCharSetConverterEUC_CN_KR : public KelCharSetConverterMBCS {
+class KelCharSetConverterEUC_CN_KR
+    : public KelCodecConverter<KelCharSetConverterEUC_CN_KR, KelCharSetConverterMBCS> {
 public:
     // The pair list must outlive the converter.
     KelCharSetConverterEUC_CN_KR(const unsigned short* map, KelCharSet cs);
@@ -17,19 +19,17 @@ public:
     static bool isLeadCS1(unsigned char b) { return b >= 0xA1 && b <= 0xFE; }
     static bool isTrailCS1(unsigned char b) { return b >= 0xA1 && b <= 0xFE; }
 
-    KelLength getNumUnits(const void* src, KelLength srcLen) override;
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
-                      bool* pIllegal, int srcLimit) override;
-    KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
-    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
-                        ILLCHAR_OPTYPE opType, bool* pIllegal) override;
     KelLength getMinUnitSize() const override { return 1; }
     KelLength getMaxUnitSize() const override { return 2; }
     KelLength getNullCharSize() const override { return 1; }
 
 private:
+    friend KelCodecConverter<KelCharSetConverterEUC_CN_KR, KelCharSetConverterMBCS>;
+
     class Codec;
     Codec codec();
 };
+
+extern template class KelCodecConverter<KelCharSetConverterEUC_CN_KR, KelCharSetConverterMBCS>;
 
 #endif

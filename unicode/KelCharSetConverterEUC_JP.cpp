@@ -84,12 +84,12 @@ private:
 KelCharSetConverterEUC_JP::KelCharSetConverterEUC_JP(const unsigned short* map0208,
                                                      const unsigned short* map0201,
                                                      const unsigned short* map0212, KelCharSet cs)
-    : KelCharSetConverterMBCS(map0208, cs), m_pName0201(nullptr), m_pName0212(nullptr),
+    : KelCodecConverter(map0208, cs), m_pName0201(nullptr), m_pName0212(nullptr),
       m_pMap0201(map0201), m_pMap0212(map0212) {}
 
 KelCharSetConverterEUC_JP::KelCharSetConverterEUC_JP(const char* name0208, const char* name0201,
                                                      const char* name0212, KelCharSet cs)
-    : KelCharSetConverterMBCS(name0208, cs), m_pName0201(name0201), m_pName0212(name0212),
+    : KelCodecConverter(name0208, cs), m_pName0201(name0201), m_pName0212(name0212),
       m_pMap0201(nullptr), m_pMap0212(nullptr) {}
 
 KelCharSetConverterEUC_JP::~KelCharSetConverterEUC_JP() = default;
@@ -119,21 +119,4 @@ KelCharSetConverterEUC_JP::Codec KelCharSetConverterEUC_JP::codec() {
                  kelTableOrEmpty(m_pFromUnicode0212));
 }
 
-KelLength KelCharSetConverterEUC_JP::getNumUnits(const void* src, KelLength srcLen) {
-    return kel::mbcs::countUnits(codec(), src, srcLen);
-}
-
-KelLength KelCharSetConverterEUC_JP::toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
-                                             ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
-    return kel::mbcs::decodeText(codec(), dst, src, dstLen, opType, pIllegal, srcLimit);
-}
-
-KelLength KelCharSetConverterEUC_JP::getNumBytes(const unsigned short* src, KelLength srcLen) {
-    return kel::mbcs::countBytes(codec(), src, srcLen);
-}
-
-KelLength KelCharSetConverterEUC_JP::fromUTF16(void* dst, const unsigned short* src,
-                                               KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                               bool* pIllegal) {
-    return kel::mbcs::encodeText(codec(), dst, src, dstLen, opType, pIllegal);
-}
+template class KelCodecConverter<KelCharSetConverterEUC_JP, KelCharSetConverterMBCS>;

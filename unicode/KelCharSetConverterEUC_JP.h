@@ -2,13 +2,15 @@
 #define KELCHARSETCONVERTEREUC_JP_H
 
 #include "KelCharSetConverterMBCS.h"
+#include "KelCodecConverter.h"
 
 // EUC-JP: bytes 0x00 to 0x7E as themselves, JIS X 0208 as two bytes with the
 // high bit set, JIS X 0201 katakana after the single shift SS2 (0x8E), and
 // JIS X 0212 after SS3 (0x8F). The base tables hold JIS X 0208 in its 7-bit
 // form and, merged in by load(), JIS X 0201 under its byte values; the two
 // key ranges do not meet.
-class KelCharSetConverterEUC_JP : public KelCharSetConverterMBCS {
+class KelCharSetConverterEUC_JP
+    : public KelCodecConverter<KelCharSetConverterEUC_JP, KelCharSetConverterMBCS> {
 public:
     // The pair lists (JIS X 0208 in 7-bit form, JIS X 0201, JIS X 0212 in
     // 7-bit form) must outlive the converter.
@@ -33,12 +35,6 @@ public:
     // JIS X 0201 entries of the base tables.
     void load() override;
 
-    KelLength getNumUnits(const void* src, KelLength srcLen) override;
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
-                      bool* pIllegal, int srcLimit) override;
-    KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
-    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
-                        ILLCHAR_OPTYPE opType, bool* pIllegal) override;
     KelLength getMinUnitSize() const override { return 1; }
     KelLength getMaxUnitSize() const override { return 3; }
     KelLength getNullCharSize() const override { return 1; }
@@ -47,6 +43,8 @@ public:
     const char* getName0212() const { return m_pName0212; }
 
 private:
+    friend KelCodecConverter<KelCharSetConverterEUC_JP, KelCharSetConverterMBCS>;
+
     class Codec;
     Codec codec();
     void buildEucTables();
@@ -60,5 +58,7 @@ private:
     ObjLock m_oEucLock;
     KelLoadFlag m_oEucLoaded;
 };
+
+extern template class KelCodecConverter<KelCharSetConverterEUC_JP, KelCharSetConverterMBCS>;
 
 #endif

@@ -152,10 +152,10 @@ private:
 };
 
 KelCharSetConverterGB18030::KelCharSetConverterGB18030(const unsigned short* map, KelCharSet cs)
-    : KelCharSetConverterMBCS(map, cs) {}
+    : KelCodecConverter(map, cs) {}
 
 KelCharSetConverterGB18030::KelCharSetConverterGB18030(const char* name, KelCharSet cs)
-    : KelCharSetConverterMBCS(name, cs) {}
+    : KelCodecConverter(name, cs) {}
 
 KelCharSetConverterGB18030::~KelCharSetConverterGB18030() = default;
 
@@ -196,22 +196,4 @@ KelCharSetConverterGB18030::Codec KelCharSetConverterGB18030::codec() {
                  m_oIdentity);
 }
 
-KelLength KelCharSetConverterGB18030::getNumUnits(const void* src, KelLength srcLen) {
-    return kel::mbcs::countUnits(codec(), src, srcLen);
-}
-
-KelLength KelCharSetConverterGB18030::toUTF16(unsigned short* dst, const void* src,
-                                              KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                              bool* pIllegal, int srcLimit) {
-    return kel::mbcs::decodeText(codec(), dst, src, dstLen, opType, pIllegal, srcLimit);
-}
-
-KelLength KelCharSetConverterGB18030::getNumBytes(const unsigned short* src, KelLength srcLen) {
-    return kel::mbcs::countBytes(codec(), src, srcLen);
-}
-
-KelLength KelCharSetConverterGB18030::fromUTF16(void* dst, const unsigned short* src,
-                                                KelLength dstLen, ILLCHAR_OPTYPE opType,
-                                                bool* pIllegal) {
-    return kel::mbcs::encodeText(codec(), dst, src, dstLen, opType, pIllegal);
-}
+template class KelCodecConverter<KelCharSetConverterGB18030, KelCharSetConverterMBCS>;

@@ -2,6 +2,7 @@
 #define KELCHARSETCONVERTERGB18030_H
 
 #include "KelCharSetConverterMBCS.h"
+#include "KelCodecConverter.h"
 #include "KelLazyTables.h"
 #include "KelMBCSCodec.h"
 
@@ -16,7 +17,8 @@
 // bytes high byte first (0x8140 to 0xFEFE), or 0x10000 plus the position of
 // a four-byte code in code order (81 30 81 30 is 0x10000), so that one
 // comparison tells the kinds apart.
-class KelCharSetConverterGB18030 : public KelCharSetConverterMBCS {
+class KelCharSetConverterGB18030
+    : public KelCodecConverter<KelCharSetConverterGB18030, KelCharSetConverterMBCS> {
 public:
     // A row of a range table: first value, last value, first mapped value.
     // A row whose first value is 0 ends the table.
@@ -28,12 +30,6 @@ public:
     KelCharSetConverterGB18030(const char* name, KelCharSet cs);
     ~KelCharSetConverterGB18030() override;
 
-    KelLength getNumUnits(const void* src, KelLength srcLen) override;
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
-                      bool* pIllegal, int srcLimit) override;
-    KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
-    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
-                        ILLCHAR_OPTYPE opType, bool* pIllegal) override;
     KelLength getMinUnitSize() const override { return 1; }
     KelLength getMaxUnitSize() const override { return 4; }
     KelLength getNullCharSize() const override { return 1; }
@@ -75,6 +71,8 @@ public:
     }
 
 private:
+    friend KelCodecConverter<KelCharSetConverterGB18030, KelCharSetConverterMBCS>;
+
     using Index = KelPublishedPtr<const RangeRow*[]>;
     class Codec;
 
@@ -87,5 +85,7 @@ private:
     ObjLock m_oRangeLock;
     kel::mbcs::IdentityCache m_oIdentity;
 };
+
+extern template class KelCodecConverter<KelCharSetConverterGB18030, KelCharSetConverterMBCS>;
 
 #endif

@@ -1,0 +1,55 @@
+#ifndef KELCODECCONVERTER_H
+#define KELCODECCONVERTER_H
+
+// The operations of the converter interface for a table-driven multibyte
+// converter, once for all of them: each runs the loop driver over the codec
+// that the converter's codec() gives. Internal to the library.
+//
+// Derived declares this class a friend and ends its header with an
+// explicit instantiation declaration; its unit, where its codec is
+// complete, holds the explicit instantiation definition. So no other unit
+// needs the codec.
+
+#include "KelMBCSCodec.h"
+
+template <class Derived, class Base> class KelCodecConverter : public Base {
+public:
+    using Base::Base;
+
+    KelLength getNumUnits(const void* src, KelLength srcLen) override;
+    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
+                      bool* pIllegal, int srcLimit) override;
+    KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
+    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
+                        ILLCHAR_OPTYPE opType, bool* pIllegal) override;
+
+private:
+    auto codec() { return static_cast<Derived&>(*this).codec(); }
+};
+
+template <class Derived, class Base>
+KelLength KelCodecConverter<Derived, Base>::getNumUnits(const void* src, KelLength srcLen) {
+    return kel::mbcs::countUnits(codec(), src, srcLen);
+}
+
+template <class Derived, class Base>
+KelLength KelCodecConverter<Derived, Base>::toUTF16(unsigned short* dst, const void* src,
+                                                    KelLength dstLen, ILLCHAR_OPTYPE opType,
+                                                    bool* pIllegal, int srcLimit) {
+    return kel::mbcs::decodeText(codec(), dst, src, dstLen, opType, pIllegal, srcLimit);
+}
+
+template <class Derived, class Base>
+KelLength KelCodecConverter<Derived, Base>::getNumBytes(const unsigned short* src,
+                                                        KelLength srcLen) {
+    return kel::mbcs::countBytes(codec(), src, srcLen);
+}
+
+template <class Derived, class Base>
+KelLength KelCodecConverter<Derived, Base>::fromUTF16(void* dst, const unsigned short* src,
+                                                      KelLength dstLen, ILLCHAR_OPTYPE opType,
+                                                      bool* pIllegal) {
+    return kel::mbcs::encodeText(codec(), dst, src, dstLen, opType, pIllegal);
+}
+
+#endif
