@@ -1,6 +1,7 @@
 #ifndef KELCHARSET_H
 #define KELCHARSET_H
 
+#include "KelConversion.h"
 #include "KelTypes.h"
 
 // Character-set identifiers: the code-page numbers of the sets, plus the
@@ -93,6 +94,21 @@ public:
     virtual KelLength getMinUnitSize() const = 0;
     virtual KelLength getMaxUnitSize() const = 0;
     virtual KelLength getNullCharSize() const = 0;
+    // Counted conversion, the core of the operations above: `srcLen` bytes
+    // of local text, NUL characters included, to at most `dstLen` UTF-16
+    // units, and back. Nothing is read or written past the lengths and no
+    // terminator is written. `last`: the input ends here, so a character it
+    // cuts off is one malformed character; otherwise the result says CutOff
+    // and leaves it unread. `offsets`, when not null, receives for each unit
+    // written the offset of the source character it came from. Converters
+    // keep no state between calls; KelDecoder and KelEncoder carry a cut
+    // character over to the next chunk of a stream.
+    virtual KelConversionResult decodeCounted(const void* src, KelLength srcLen,
+                                              unsigned short* dst, KelLength dstLen,
+                                              KelOnProblem on, bool last, KelLength* offsets);
+    virtual KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen,
+                                              void* dst, KelLength dstLen, KelOnProblem on,
+                                              bool last);
 
     KelCharSet getCharSet() const { return m_charSet; }
 

@@ -66,6 +66,7 @@ class SBCSCodec {
 public:
     // A block with an unmapped byte stops the fast path; the loop takes that
     // block byte by byte before trying again.
+    using Unit = unsigned char;
     static constexpr KelLength kFastRetry = kel::blocks::kSingleByteBlock;
 
     SBCSCodec(const unsigned short* toUnicode, const LookupTable<unsigned char>* fromUnicode)
@@ -98,6 +99,17 @@ private:
     const unsigned short* m_toUnicode;
     const LookupTable<unsigned char>* m_fromUnicode;
 };
+
+// Without its tables (memory ran out while building them) every character
+// is a problem, as in the terminated operations.
+SBCSCodec countedCodec(const unsigned short* toUnicode,
+                       const LookupTable<unsigned char>* fromUnicode) {
+    static const unsigned short kNoMappings[kByteValues] = {};
+    static const LookupTable<unsigned char> kNoCodes;
+    if (toUnicode == nullptr || fromUnicode == nullptr)
+        return SBCSCodec(kNoMappings, &kNoCodes);
+    return SBCSCodec(toUnicode, fromUnicode);
+}
 
 } // namespace
 
@@ -141,4 +153,20 @@ KelLength KelCharSetConverterSBCS::fromUTF16(void* dst, const unsigned short* sr
         return convertNothing(static_cast<unsigned char*>(dst), pIllegal);
     return kel::codec::encodeTerminated(SBCSCodec(toUnicode, fromUnicode), dst, src, dstLen,
                                         kel::codec::onProblem(opType), pIllegal);
+}
+
+KelConversionResult KelCharSetConverterSBCS::decodeCounted(const void* src, KelLength srcLen,
+                                                           unsigned short* dst, KelLength dstLen,
+                                                           KelOnProblem on, bool last,
+                                                           KelLength* offsets) {
+    return kel::codec::decodeCounted(countedCodec(toUnicodeTable(), fromUnicodeTable()), src,
+                                     srcLen, dst, dstLen, on, last, offsets);
+}
+
+KelConversionResult KelCharSetConverterSBCS::encodeCounted(const unsigned short* src,
+                                                           KelLength srcLen, void* dst,
+                                                           KelLength dstLen, KelOnProblem on,
+                                                           bool last) {
+    return kel::codec::encodeCounted(countedCodec(toUnicodeTable(), fromUnicodeTable()), src,
+                                     srcLen, dst, dstLen, on, last);
 }

@@ -20,14 +20,19 @@ public:
     void load();
 
     KelLength getNumUnits(const void* src, KelLength srcLen) override;
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
-                      ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) override;
+    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
+                      bool* pIllegal, int srcLimit) override;
     KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
     KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
                         ILLCHAR_OPTYPE opType, bool* pIllegal) override;
     KelLength getMinUnitSize() const override { return 1; }
     KelLength getMaxUnitSize() const override { return 1; }
     KelLength getNullCharSize() const override { return 1; }
+    KelConversionResult decodeCounted(const void* src, KelLength srcLen, unsigned short* dst,
+                                      KelLength dstLen, KelOnProblem on, bool last,
+                                      KelLength* offsets) override;
+    KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen, void* dst,
+                                      KelLength dstLen, KelOnProblem on, bool last) override;
 
     const char* getName() const { return m_pName; }
 

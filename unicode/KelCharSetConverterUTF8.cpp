@@ -11,6 +11,7 @@ namespace codec = kel::codec;
 // and written in standard form; only an unpaired high surrogate has no
 // UTF-8 form.
 struct UTF8Codec {
+    using Unit = unsigned char;
     static constexpr KelLength kFastRetry = 0;
 
     kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
@@ -71,4 +72,18 @@ KelLength KelCharSetConverterUTF8::fromUTF16(void* dst, const unsigned short* sr
     if (dst == nullptr || src == nullptr)
         return 0;
     return codec::encodeTerminated(kCodec, dst, src, dstLen, codec::onProblem(opType), pIllegal);
+}
+
+KelConversionResult KelCharSetConverterUTF8::decodeCounted(const void* src, KelLength srcLen,
+                                                           unsigned short* dst, KelLength dstLen,
+                                                           KelOnProblem on, bool last,
+                                                           KelLength* offsets) {
+    return codec::decodeCounted(kCodec, src, srcLen, dst, dstLen, on, last, offsets);
+}
+
+KelConversionResult KelCharSetConverterUTF8::encodeCounted(const unsigned short* src,
+                                                           KelLength srcLen, void* dst,
+                                                           KelLength dstLen, KelOnProblem on,
+                                                           bool last) {
+    return codec::encodeCounted(kCodec, src, srcLen, dst, dstLen, on, last);
 }

@@ -22,6 +22,11 @@ public:
     KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
     KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
                         ILLCHAR_OPTYPE opType, bool* pIllegal) override;
+    KelConversionResult decodeCounted(const void* src, KelLength srcLen, unsigned short* dst,
+                                      KelLength dstLen, KelOnProblem on, bool last,
+                                      KelLength* offsets) override;
+    KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen, void* dst,
+                                      KelLength dstLen, KelOnProblem on, bool last) override;
 
 private:
     auto codec() { return static_cast<Derived&>(*this).codec(); }
@@ -50,6 +55,24 @@ KelLength KelCodecConverter<Derived, Base>::fromUTF16(void* dst, const unsigned 
                                                       KelLength dstLen, ILLCHAR_OPTYPE opType,
                                                       bool* pIllegal) {
     return kel::mbcs::encodeText(codec(), dst, src, dstLen, opType, pIllegal);
+}
+
+template <class Derived, class Base>
+KelConversionResult
+KelCodecConverter<Derived, Base>::decodeCounted(const void* src, KelLength srcLen,
+                                                unsigned short* dst, KelLength dstLen,
+                                                KelOnProblem on, bool last, KelLength* offsets) {
+    return kel::codec::decodeCounted(kel::mbcs::Driven<decltype(codec())>(codec()), src, srcLen,
+                                     dst, dstLen, on, last, offsets);
+}
+
+template <class Derived, class Base>
+KelConversionResult KelCodecConverter<Derived, Base>::encodeCounted(const unsigned short* src,
+                                                                    KelLength srcLen, void* dst,
+                                                                    KelLength dstLen,
+                                                                    KelOnProblem on, bool last) {
+    return kel::codec::encodeCounted(kel::mbcs::Driven<decltype(codec())>(codec()), src, srcLen,
+                                     dst, dstLen, on, last);
 }
 
 #endif

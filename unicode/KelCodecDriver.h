@@ -10,6 +10,8 @@
 //
 // A codec has these members:
 //
+//   using Unit = ...;   // the local code unit: unsigned char, or the 16-
+//                       // and 32-bit units of UTF-16 and UTF-32
 //   static constexpr KelLength kFastRetry;
 //   blocks::Progress fastDecode(const unsigned char* s, KelLength n,
 //                               unsigned short* d, KelLength room) const;
@@ -18,13 +20,15 @@
 //                               unsigned char* d, KelLength room) const;
 //   TargetChar encode(const unsigned short* p, KelLength avail) const;
 //
-// decode and encode read the character at p, which is not NUL, and at most
-// `avail` units from p; units past `avail` read as if the text ended there,
-// and a character that would need them says so (`cut`). The fast members
+// decode and encode read the character at p and at most `avail` units from
+// p (bytes for decode); units past `avail` read as if the text ended there,
+// and a character that would need them says so (`cut`). For a codec of
+// byte units p is never the NUL byte, which the loops convert themselves. The fast members
 // convert a prefix of simple characters exactly as decode and encode would
 // and may convert nothing; after they stop, the loop converts at least
 // max(1, kFastRetry) units itself before it asks them again.
 
+#include "KelConversion.h"
 #include "KelConverterHelpers.h"
 #include "KelTextBlocks.h"
 
@@ -34,24 +38,9 @@
 namespace kel {
 namespace codec {
 
-// What ended a conversion.
-enum class Stop {
-    EndOfInput,     // all the input, or all up to the source limit, is converted
-    CutOff,         // the input ends inside a character, which is left unread
-    Malformed,      // in front of malformed input, as the caller asked
-    Unmappable,     // in front of a character the target lacks, as the caller asked
-    DestinationFull // in front of a character that does not fit
-};
-
-struct Result {
-    Stop stop;
-    KelLength read;     // source units consumed
-    KelLength written;  // destination units written
-    KelLength problems; // malformed or unmappable characters met, the stopping one included
-};
-
-// What a conversion does with a malformed or unmappable character.
-enum class OnProblem { Stop, Replace, Escape };
+using Stop = KelStop;
+using Result = KelConversionResult;
+using OnProblem = KelOnProblem;
 
 inline OnProblem onProblem(ILLCHAR_OPTYPE opType) {
     switch (opType) {
@@ -104,27 +93,33 @@ inline KelLength utf16Units(std::uint32_t value) {
     return value > 0xFFFF ? 2 : 1;
 }
 
-// Decoded units go to the caller's buffer ...
+// Decoded units go to the caller's buffer, with the offset of the source
+// character of each when the caller asks for them (the fast paths, which
+// convert blocks, then stand aside) ...
 class UnitWriter {
 public:
-    UnitWriter(unsigned short* d, KelLength room) : m_d(d), m_room(room) {}
+    UnitWriter(unsigned short* d, KelLength room, KelLength* offsets = nullptr)
+        : m_d(d), m_room(room), m_offsets(offsets) {}
     KelLength room() const { return m_room - m_written; }
     unsigned short* fastOut() { return m_d + m_written; }
-    KelLength fastRoom() const { return room(); }
+    KelLength fastRoom() const { return m_offsets == nullptr ? room() : 0; }
     void advance(KelLength n) { m_written += n; }
-    void put(std::uint32_t value) {
-        if (value > 0xFFFF) {
+    void put(std::uint32_t value, KelLength at) {
+        const KelLength n = utf16Units(value);
+        if (m_offsets != nullptr)
+            std::fill(m_offsets + m_written, m_offsets + m_written + n, at);
+        if (n == 2)
             KelUChar::toSurrogatePair(value, m_d[m_written], m_d[m_written + 1]);
-            m_written += 2;
-        } else {
-            m_d[m_written++] = static_cast<unsigned short>(value);
-        }
+        else
+            m_d[m_written] = static_cast<unsigned short>(value);
+        m_written += n;
     }
     KelLength written() const { return m_written; }
 
 private:
     unsigned short* m_d;
     KelLength m_room;
+    KelLength* m_offsets;
     KelLength m_written = 0;
 };
 
@@ -135,7 +130,7 @@ public:
     unsigned short* fastOut() { return m_scratch; }
     KelLength fastRoom() const { return kScratch; }
     void advance(KelLength n) { m_written += n; }
-    void put(std::uint32_t value) { m_written += utf16Units(value); }
+    void put(std::uint32_t value, KelLength) { m_written += utf16Units(value); }
     KelLength written() const { return m_written; }
 
 private:
@@ -144,8 +139,9 @@ private:
     KelLength m_written = 0;
 };
 
-// Encoded bytes go to the caller's buffer ...
-class ByteWriter {
+// Encoded bytes go to the caller's buffer; substitutes are written in the
+// target's code units (Unit) ...
+template <class Unit> class ByteWriter {
 public:
     ByteWriter(unsigned char* d, KelLength room) : m_d(d), m_room(room) {}
     KelLength room() const { return m_room - m_written; }
@@ -162,11 +158,14 @@ public:
         return c.size;
     }
     KelLength substitute(std::uint32_t value, OnProblem on) {
+        // Room for the escapes of both surrogates of a supplementary character.
+        Unit units[2 * kEscapeLength];
         const KelLength n =
-            writeSubstitute(m_d + m_written, room(), value,
-                            on == OnProblem::Escape ? ILLCHAR_ESCAPE : ILLCHAR_REPLACE);
-        m_written += n;
-        return n;
+            writeSubstitute(units, std::min<KelLength>(room() / sizeof(Unit), 2 * kEscapeLength),
+                            value, on == OnProblem::Escape ? ILLCHAR_ESCAPE : ILLCHAR_REPLACE);
+        std::memcpy(m_d + m_written, units, n * sizeof(Unit));
+        m_written += n * sizeof(Unit);
+        return n * sizeof(Unit);
     }
     KelLength written() const { return m_written; }
 
@@ -177,7 +176,7 @@ private:
 };
 
 // ... or are only counted, as written with OnProblem::Replace.
-class ByteCounter {
+template <class Unit> class ByteCounter {
 public:
     KelLength room() const { return KEL_NPOS - m_written; }
     unsigned char* fastOut() { return m_scratch; }
@@ -188,8 +187,8 @@ public:
         return c.size;
     }
     KelLength substitute(std::uint32_t, OnProblem) {
-        ++m_written;
-        return 1;
+        m_written += sizeof(Unit);
+        return sizeof(Unit);
     }
     KelLength written() const { return m_written; }
 
@@ -204,7 +203,7 @@ private:
 template <class Fast, class Sink>
 bool fastStep(Fast fast, KelLength retry, KelLength end, Sink& out, Result& r,
               KelLength& fastFrom) {
-    if (r.read < fastFrom)
+    if (r.read < fastFrom || out.fastRoom() == 0)
         return false;
     const blocks::Progress p = fast(r.read, end - r.read, out.fastOut(), out.fastRoom());
     r.read += p.read;
@@ -213,15 +212,33 @@ bool fastStep(Fast fast, KelLength retry, KelLength end, Sink& out, Result& r,
     return p.read != 0;
 }
 
-// Decodes local text of `len` bytes, NUL bytes included (each is U+0000:
-// the driver serves the sets whose NUL character is one byte).
+// A codec whose code unit is a byte leaves the NUL byte to the loops.
+template <class Codec> constexpr bool kByteUnits = sizeof(typename Codec::Unit) == 1;
+
+// The character at s[at]: U+0000 for the NUL byte of a byte-unit codec,
+// which its decode need not know.
+template <class Codec>
+SourceChar sourceChar(const Codec& codec, const unsigned char* s, KelLength at, KelLength len) {
+    if (kByteUnits<Codec> && s[at] == 0)
+        return character(1, 0);
+    return codec.decode(s + at, len - at);
+}
+
+template <class Codec>
+TargetChar targetChar(const Codec& codec, const unsigned short* s, KelLength at, KelLength len) {
+    if (kByteUnits<Codec> && s[at] == 0)
+        return {1, 0, 0, 1, false};
+    return codec.encode(s + at, len - at);
+}
+
+// Decodes local text of `len` bytes, NUL characters included.
 // `last`: the input ends here, so a character cut off by its end is one
 // malformed character; otherwise it is left for the next call (CutOff).
 // Ends once `stopAfter` bytes are read, after the character that reaches it.
 template <class Codec, class Sink>
 Result decode(const Codec& codec, const unsigned char* s, KelLength len, Sink& out, OnProblem on,
               bool last, KelLength stopAfter = KEL_NPOS) {
-    Result r{Stop::EndOfInput, 0, 0, 0};
+    Result r{Stop::EndOfInput, 0, 0, 0, 0};
     const KelLength fastEnd = std::min(len, stopAfter);
     KelLength fastFrom = 0;
     while (r.read < fastEnd) {
@@ -236,10 +253,10 @@ Result decode(const Codec& codec, const unsigned char* s, KelLength len, Sink& o
         };
         if (fastStep(fast, Codec::kFastRetry, fastEnd, out, r, fastFrom))
             continue;
-        const SourceChar c =
-            s[r.read] == 0 ? character(1, 0) : codec.decode(s + r.read, len - r.read);
+        const SourceChar c = sourceChar(codec, s, r.read, len);
         if (c.cut && !last) {
             r.stop = Stop::CutOff;
+            r.length = c.length;
             break;
         }
         std::uint32_t value = c.value;
@@ -247,7 +264,12 @@ Result decode(const Codec& codec, const unsigned char* s, KelLength len, Sink& o
             ++r.problems;
             if (on == OnProblem::Stop) {
                 r.stop = Stop::Malformed;
+                r.length = c.length;
                 break;
+            }
+            if (on == OnProblem::Skip) {
+                r.read += c.length;
+                continue;
             }
             value = kReplacementUnit;
         }
@@ -255,19 +277,19 @@ Result decode(const Codec& codec, const unsigned char* s, KelLength len, Sink& o
             r.stop = Stop::DestinationFull;
             break;
         }
-        out.put(value);
+        out.put(value, r.read);
         r.read += c.length;
     }
     r.written = out.written();
     return r;
 }
 
-// Encodes `len` UTF-16 units, 0 units included (each is the NUL byte);
-// `last` as for decode.
+// Encodes `len` UTF-16 units, 0 units included (each is the target's NUL
+// character); `last` as for decode.
 template <class Codec, class Sink>
 Result encode(const Codec& codec, const unsigned short* s, KelLength len, Sink& out, OnProblem on,
               bool last) {
-    Result r{Stop::EndOfInput, 0, 0, 0};
+    Result r{Stop::EndOfInput, 0, 0, 0, 0};
     KelLength fastFrom = 0;
     while (r.read < len) {
         if (out.room() == 0) {
@@ -279,17 +301,22 @@ Result encode(const Codec& codec, const unsigned short* s, KelLength len, Sink& 
         };
         if (fastStep(fast, Codec::kFastRetry, len, out, r, fastFrom))
             continue;
-        const TargetChar c =
-            s[r.read] == 0 ? TargetChar{1, 0, 0, 1, false} : codec.encode(s + r.read, len - r.read);
+        const TargetChar c = targetChar(codec, s, r.read, len);
         if (c.cut && !last) {
             r.stop = Stop::CutOff;
+            r.length = c.units;
             break;
         }
         if (c.size == 0) {
             ++r.problems;
             if (on == OnProblem::Stop) {
                 r.stop = Stop::Unmappable;
+                r.length = c.units;
                 break;
+            }
+            if (on == OnProblem::Skip) {
+                r.read += c.units;
+                continue;
             }
         }
         if ((c.size != 0 ? out.put(c) : out.substitute(c.value, on)) == 0) {
@@ -302,6 +329,24 @@ Result encode(const Codec& codec, const unsigned short* s, KelLength len, Sink& 
     return r;
 }
 
+// The counted operations of the converter interface. A null source reads
+// as empty, a null destination as one without room.
+template <class Codec>
+Result decodeCounted(const Codec& codec, const void* src, KelLength srcLen, unsigned short* dst,
+                     KelLength dstLen, OnProblem on, bool last, KelLength* offsets) {
+    UnitWriter out(dst, dst == nullptr ? 0 : dstLen, offsets);
+    return decode(codec, static_cast<const unsigned char*>(src), src == nullptr ? 0 : srcLen, out,
+                  on, last);
+}
+
+template <class Codec>
+Result encodeCounted(const Codec& codec, const unsigned short* src, KelLength srcLen, void* dst,
+                     KelLength dstLen, OnProblem on, bool last) {
+    ByteWriter<typename Codec::Unit> out(static_cast<unsigned char*>(dst),
+                                         dst == nullptr ? 0 : dstLen);
+    return encode(codec, src, src == nullptr ? 0 : srcLen, out, on, last);
+}
+
 // The NUL-terminated forms of the converter interface. The text is found a
 // chunk at a time (blocks::TextRun), so that a short conversion of a long
 // text does not scan all of it; each chunk is counted input, and a character
@@ -309,7 +354,7 @@ Result encode(const Codec& codec, const unsigned short* s, KelLength len, Sink& 
 template <class Unit, class Convert>
 Result overTerminated(const Unit* s, KelLength limit, Convert convert) {
     blocks::TextRun<Unit> run(s);
-    Result total{Stop::EndOfInput, 0, 0, 0};
+    Result total{Stop::EndOfInput, 0, 0, 0, 0};
     for (;;) {
         const KelLength known = run.from(total.read);
         const bool last = run.endsAt(total.read + known);
@@ -319,6 +364,7 @@ Result overTerminated(const Unit* s, KelLength limit, Convert convert) {
         total.written = r.written;
         total.problems += r.problems;
         total.stop = r.stop;
+        total.length = r.length;
         const bool more =
             r.stop == Stop::CutOff || (r.stop == Stop::EndOfInput && !last && total.read < limit);
         if (!more)
@@ -350,7 +396,7 @@ template <class Codec>
 KelLength encodeTerminated(const Codec& codec, void* dst, const unsigned short* src,
                            KelLength dstLen, OnProblem on, bool* pIllegal) {
     unsigned char* d = static_cast<unsigned char*>(dst);
-    ByteWriter out(d, dstLen);
+    ByteWriter<typename Codec::Unit> out(d, dstLen);
     const Result r =
         overTerminated(src, KEL_NPOS, [&](KelLength at, KelLength n, bool last, KelLength) {
             return encode(codec, src + at, n, out, on, last);
@@ -373,7 +419,7 @@ template <class Codec> KelLength countUnits(const Codec& codec, const void* src,
 // getNumBytes of the converter interface, as countUnits.
 template <class Codec>
 KelLength countBytes(const Codec& codec, const unsigned short* src, KelLength srcLen) {
-    ByteCounter out;
+    ByteCounter<typename Codec::Unit> out;
     return encode(codec, src, terminatedLength(src, srcLen), out, OnProblem::Replace, true).written;
 }
 

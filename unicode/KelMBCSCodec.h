@@ -137,6 +137,7 @@ private:
 // it one (every codec reads a missing byte as the end of the text).
 template <class Codec> class Driven {
 public:
+    using Unit = unsigned char;
     static constexpr KelLength kFastRetry = 0;
 
     explicit Driven(const Codec& codec) : m_codec(codec), m_identity(codec.identity()) {}

@@ -1,0 +1,31 @@
+#ifndef KELCONVERSION_H
+#define KELCONVERSION_H
+
+// The result of a counted conversion: what stopped it, and where.
+
+#include "KelTypes.h"
+
+// What ended a conversion.
+enum class KelStop {
+    EndOfInput,     // all the input is converted
+    CutOff,         // the input ends inside a character, which is left unread
+    Malformed,      // in front of malformed input, as the caller asked
+    Unmappable,     // in front of a character the target lacks, as the caller asked
+    DestinationFull // in front of a character that does not fit
+};
+
+// What a conversion does with a malformed or unmappable character: stop in
+// front of it, write a substitute (U+FFFD, or the target's "?"), write an
+// unmappable character as "U+XXXX" text (malformed input still becomes
+// U+FFFD), or leave it out.
+enum class KelOnProblem { Stop, Replace, Escape, Skip };
+
+struct KelConversionResult {
+    KelStop stop;
+    KelLength read;     // source units consumed: bytes of local text, or UTF-16 units
+    KelLength written;  // destination units written: UTF-16 units, or bytes of local text
+    KelLength problems; // malformed or unmappable characters met, a stopping one included
+    KelLength length;   // CutOff, Malformed, Unmappable: the source units of that character
+};
+
+#endif
