@@ -93,34 +93,44 @@ inline KelLength utf16Units(std::uint32_t value) {
     return value > 0xFFFF ? 2 : 1;
 }
 
-// Decoded units go to the caller's buffer, with the offset of the source
-// character of each when the caller asks for them (the fast paths, which
-// convert blocks, then stand aside) ...
+// Decoded units go to the caller's buffer ...
 class UnitWriter {
 public:
-    UnitWriter(unsigned short* d, KelLength room, KelLength* offsets = nullptr)
-        : m_d(d), m_room(room), m_offsets(offsets) {}
+    UnitWriter(unsigned short* d, KelLength room) : m_d(d), m_room(room) {}
     KelLength room() const { return m_room - m_written; }
     unsigned short* fastOut() { return m_d + m_written; }
-    KelLength fastRoom() const { return m_offsets == nullptr ? room() : 0; }
+    KelLength fastRoom() const { return room(); }
     void advance(KelLength n) { m_written += n; }
-    void put(std::uint32_t value, KelLength at) {
-        const KelLength n = utf16Units(value);
-        if (m_offsets != nullptr)
-            std::fill(m_offsets + m_written, m_offsets + m_written + n, at);
-        if (n == 2)
+    void put(std::uint32_t value, KelLength) {
+        if (value > 0xFFFF) {
             KelUChar::toSurrogatePair(value, m_d[m_written], m_d[m_written + 1]);
-        else
-            m_d[m_written] = static_cast<unsigned short>(value);
-        m_written += n;
+            m_written += 2;
+        } else {
+            m_d[m_written++] = static_cast<unsigned short>(value);
+        }
     }
     KelLength written() const { return m_written; }
 
 private:
     unsigned short* m_d;
     KelLength m_room;
-    KelLength* m_offsets;
     KelLength m_written = 0;
+};
+
+// ... with the offset of the source character of each unit, for which the
+// fast paths, which convert blocks, stand aside ...
+class OffsetUnitWriter : public UnitWriter {
+public:
+    OffsetUnitWriter(unsigned short* d, KelLength room, KelLength* offsets)
+        : UnitWriter(d, room), m_offsets(offsets) {}
+    KelLength fastRoom() const { return 0; }
+    void put(std::uint32_t value, KelLength at) {
+        std::fill(m_offsets + written(), m_offsets + written() + utf16Units(value), at);
+        UnitWriter::put(value, at);
+    }
+
+private:
+    KelLength* m_offsets;
 };
 
 // ... or are only counted, the fast paths writing into scratch space.
@@ -199,16 +209,16 @@ private:
 };
 
 // Runs a codec's fast member when its turn has come, over the units from
-// r.read to `end`; true when it moved on.
+// `read` to `end`; true when it moved on.
 template <class Fast, class Sink>
-bool fastStep(Fast fast, KelLength retry, KelLength end, Sink& out, Result& r,
+bool fastStep(Fast fast, KelLength retry, KelLength end, Sink& out, KelLength& read,
               KelLength& fastFrom) {
-    if (r.read < fastFrom || out.fastRoom() == 0)
+    if (read < fastFrom || out.fastRoom() == 0)
         return false;
-    const blocks::Progress p = fast(r.read, end - r.read, out.fastOut(), out.fastRoom());
-    r.read += p.read;
+    const blocks::Progress p = fast(read, end - read, out.fastOut(), out.fastRoom());
+    read += p.read;
     out.advance(p.written);
-    fastFrom = r.read + std::max<KelLength>(1, retry);
+    fastFrom = read + std::max<KelLength>(1, retry);
     return p.read != 0;
 }
 
@@ -218,14 +228,16 @@ template <class Codec> constexpr bool kByteUnits = sizeof(typename Codec::Unit) 
 // The character at s[at]: U+0000 for the NUL byte of a byte-unit codec,
 // which its decode need not know.
 template <class Codec>
-SourceChar sourceChar(const Codec& codec, const unsigned char* s, KelLength at, KelLength len) {
+inline SourceChar sourceChar(const Codec& codec, const unsigned char* s, KelLength at,
+                             KelLength len) {
     if (kByteUnits<Codec> && s[at] == 0)
         return character(1, 0);
     return codec.decode(s + at, len - at);
 }
 
 template <class Codec>
-TargetChar targetChar(const Codec& codec, const unsigned short* s, KelLength at, KelLength len) {
+inline TargetChar targetChar(const Codec& codec, const unsigned short* s, KelLength at,
+                             KelLength len) {
     if (kByteUnits<Codec> && s[at] == 0)
         return {1, 0, 0, 1, false};
     return codec.encode(s + at, len - at);
@@ -235,98 +247,93 @@ TargetChar targetChar(const Codec& codec, const unsigned short* s, KelLength at,
 // `last`: the input ends here, so a character cut off by its end is one
 // malformed character; otherwise it is left for the next call (CutOff).
 // Ends once `stopAfter` bytes are read, after the character that reaches it.
+// The codec, the sink and the counts are the loop's own copies until the
+// end, so that the compiler may keep them in registers across the calls of
+// the fast paths.
 template <class Codec, class Sink>
-Result decode(const Codec& codec, const unsigned char* s, KelLength len, Sink& out, OnProblem on,
-              bool last, KelLength stopAfter = KEL_NPOS) {
-    Result r{Stop::EndOfInput, 0, 0, 0, 0};
+Result decode(const Codec& sharedCodec, const unsigned char* s, KelLength len, Sink& sharedOut,
+              OnProblem on, bool last, KelLength stopAfter = KEL_NPOS) {
+    const Codec codec(sharedCodec);
+    Sink out(sharedOut);
     const KelLength fastEnd = std::min(len, stopAfter);
+    KelLength read = 0;
+    KelLength problems = 0;
     KelLength fastFrom = 0;
-    while (r.read < fastEnd) {
-        if (out.room() == 0) {
-            r.stop = Stop::DestinationFull;
-            break;
-        }
+    const auto ended = [&](Stop stop, KelLength length) {
+        sharedOut = out;
+        return Result{stop, read, out.written(), problems, length};
+    };
+    while (read < fastEnd) {
+        if (out.room() == 0)
+            return ended(Stop::DestinationFull, 0);
         // The fast member stops at the source limit; a character the loop
         // reads itself may reach past it.
         const auto fast = [&](KelLength at, KelLength n, unsigned short* d, KelLength room) {
             return codec.fastDecode(s + at, n, d, room);
         };
-        if (fastStep(fast, Codec::kFastRetry, fastEnd, out, r, fastFrom))
+        if (fastStep(fast, Codec::kFastRetry, fastEnd, out, read, fastFrom))
             continue;
-        const SourceChar c = sourceChar(codec, s, r.read, len);
-        if (c.cut && !last) {
-            r.stop = Stop::CutOff;
-            r.length = c.length;
-            break;
-        }
+        const SourceChar c = sourceChar(codec, s, read, len);
+        if (c.cut && !last)
+            return ended(Stop::CutOff, c.length);
         std::uint32_t value = c.value;
         if (!c.valid) {
-            ++r.problems;
-            if (on == OnProblem::Stop) {
-                r.stop = Stop::Malformed;
-                r.length = c.length;
-                break;
-            }
+            ++problems;
+            if (on == OnProblem::Stop)
+                return ended(Stop::Malformed, c.length);
             if (on == OnProblem::Skip) {
-                r.read += c.length;
+                read += c.length;
                 continue;
             }
             value = kReplacementUnit;
         }
-        if (out.room() < utf16Units(value)) {
-            r.stop = Stop::DestinationFull;
-            break;
-        }
-        out.put(value, r.read);
-        r.read += c.length;
+        if (out.room() < utf16Units(value))
+            return ended(Stop::DestinationFull, 0);
+        out.put(value, read);
+        read += c.length;
     }
-    r.written = out.written();
-    return r;
+    return ended(Stop::EndOfInput, 0);
 }
 
 // Encodes `len` UTF-16 units, 0 units included (each is the target's NUL
 // character); `last` as for decode.
 template <class Codec, class Sink>
-Result encode(const Codec& codec, const unsigned short* s, KelLength len, Sink& out, OnProblem on,
-              bool last) {
-    Result r{Stop::EndOfInput, 0, 0, 0, 0};
+Result encode(const Codec& sharedCodec, const unsigned short* s, KelLength len, Sink& sharedOut,
+              OnProblem on, bool last) {
+    const Codec codec(sharedCodec);
+    Sink out(sharedOut);
+    KelLength read = 0;
+    KelLength problems = 0;
     KelLength fastFrom = 0;
-    while (r.read < len) {
-        if (out.room() == 0) {
-            r.stop = Stop::DestinationFull;
-            break;
-        }
+    const auto ended = [&](Stop stop, KelLength length) {
+        sharedOut = out;
+        return Result{stop, read, out.written(), problems, length};
+    };
+    while (read < len) {
+        if (out.room() == 0)
+            return ended(Stop::DestinationFull, 0);
         const auto fast = [&](KelLength at, KelLength n, unsigned char* d, KelLength room) {
             return codec.fastEncode(s + at, n, d, room);
         };
-        if (fastStep(fast, Codec::kFastRetry, len, out, r, fastFrom))
+        if (fastStep(fast, Codec::kFastRetry, len, out, read, fastFrom))
             continue;
-        const TargetChar c = targetChar(codec, s, r.read, len);
-        if (c.cut && !last) {
-            r.stop = Stop::CutOff;
-            r.length = c.units;
-            break;
-        }
+        const TargetChar c = targetChar(codec, s, read, len);
+        if (c.cut && !last)
+            return ended(Stop::CutOff, c.units);
         if (c.size == 0) {
-            ++r.problems;
-            if (on == OnProblem::Stop) {
-                r.stop = Stop::Unmappable;
-                r.length = c.units;
-                break;
-            }
+            ++problems;
+            if (on == OnProblem::Stop)
+                return ended(Stop::Unmappable, c.units);
             if (on == OnProblem::Skip) {
-                r.read += c.units;
+                read += c.units;
                 continue;
             }
         }
-        if ((c.size != 0 ? out.put(c) : out.substitute(c.value, on)) == 0) {
-            r.stop = Stop::DestinationFull;
-            break;
-        }
-        r.read += c.units;
+        if ((c.size != 0 ? out.put(c) : out.substitute(c.value, on)) == 0)
+            return ended(Stop::DestinationFull, 0);
+        read += c.units;
     }
-    r.written = out.written();
-    return r;
+    return ended(Stop::EndOfInput, 0);
 }
 
 // The counted operations of the converter interface. A null source reads
@@ -334,9 +341,15 @@ Result encode(const Codec& codec, const unsigned short* s, KelLength len, Sink& 
 template <class Codec>
 Result decodeCounted(const Codec& codec, const void* src, KelLength srcLen, unsigned short* dst,
                      KelLength dstLen, OnProblem on, bool last, KelLength* offsets) {
-    UnitWriter out(dst, dst == nullptr ? 0 : dstLen, offsets);
-    return decode(codec, static_cast<const unsigned char*>(src), src == nullptr ? 0 : srcLen, out,
-                  on, last);
+    const unsigned char* s = static_cast<const unsigned char*>(src);
+    const KelLength len = src == nullptr ? 0 : srcLen;
+    const KelLength room = dst == nullptr ? 0 : dstLen;
+    if (offsets != nullptr) {
+        OffsetUnitWriter out(dst, room, offsets);
+        return decode(codec, s, len, out, on, last);
+    }
+    UnitWriter out(dst, room);
+    return decode(codec, s, len, out, on, last);
 }
 
 template <class Codec>

@@ -130,11 +130,14 @@ private:
     mutable std::atomic<std::uint32_t> m_packed{0};
 };
 
-// A multibyte codec in the form the loop driver runs: its identity a block
-// at a time, looked for only where the text holds a byte or unit of it, so
-// that text without ASCII pays one test a character; a character left
-// without a value by the end of the input is cut, as more input might give
-// it one (every codec reads a missing byte as the end of the text).
+// A multibyte codec in the form the loop driver runs. Its fast members
+// take every character that converts plainly, in a loop of their own; the
+// driver's general loop sees only NUL, problems and characters cut off by
+// the end of the input. The identity goes a block at a time, looked for
+// only where a character has a value below 0x80, so that text without ASCII
+// pays one test a character. A character left without a value by the end
+// of the input is cut, as more input might give it one (every codec reads a
+// missing byte as the end of the text).
 template <class Codec> class Driven {
 public:
     using Unit = unsigned char;
@@ -144,10 +147,31 @@ public:
 
     kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
                                      KelLength room) const {
-        if (!m_identity.holds(s[0]))
-            return {0, 0};
-        const KelLength done = kel::blocks::widenASCII(m_identity, s, n, d, room);
-        return {done, done};
+        KelLength read = 0;
+        KelLength written = 0;
+        while (read < n && written < room && s[read] != 0) {
+            const LocalChar c = m_codec.decode(s + read, n - read);
+            if (c.value < 0x80) {
+                const KelLength run = kel::blocks::widenASCII(m_identity, s + read, n - read,
+                                                              d + written, room - written);
+                read += run;
+                written += run;
+                if (run != 0)
+                    continue;
+                if (c.value == 0)
+                    break;
+            }
+            if (c.value > 0xFFFF) {
+                if (room - written < 2)
+                    break;
+                KelUChar::toSurrogatePair(c.value, d[written], d[written + 1]);
+                written += 2;
+            } else {
+                d[written++] = static_cast<unsigned short>(c.value);
+            }
+            read += c.length;
+        }
+        return {read, written};
     }
 
     kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
@@ -157,10 +181,26 @@ public:
 
     kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
                                      KelLength room) const {
-        if (!m_identity.holds(s[0]))
-            return {0, 0};
-        const KelLength done = kel::blocks::narrowASCII(m_identity, s, n, d, room);
-        return {done, done};
+        KelLength read = 0;
+        KelLength written = 0;
+        while (read < n && written < room && s[read] != 0) {
+            const EncodedChar c = m_codec.encode(s + read, n - read);
+            if (c.value < 0x80) {
+                const KelLength run = kel::blocks::narrowASCII(m_identity, s + read, n - read,
+                                                               d + written, room - written);
+                read += run;
+                written += run;
+                if (run != 0)
+                    continue;
+            }
+            if (c.size == 0 || c.size > room - written)
+                break;
+            for (KelLength i = 0; i < c.size; ++i)
+                d[written + i] = static_cast<unsigned char>(c.bytes >> (8 * (c.size - 1 - i)));
+            written += c.size;
+            read += c.units;
+        }
+        return {read, written};
     }
 
     kel::codec::TargetChar encode(const unsigned short* p, KelLength avail) const {

@@ -33,6 +33,7 @@ struct Kernels {
                                    unsigned char*);
     IdentityKernel<unsigned char, unsigned short> widenASCII;
     IdentityKernel<unsigned short, unsigned char> narrowASCII;
+    KelLength (*unitsBeforeZero)(const unsigned short*, KelLength);
 };
 
 std::atomic<int> g_levelLimit{static_cast<int>(Level::Wide)};
@@ -58,13 +59,10 @@ KelLength nonzeroPrefix(const unsigned char* s, KelLength max) {
     return ::strnlen(reinterpret_cast<const char*>(s), max);
 }
 
-// One unit at a time: the text's length is unknown, and a wider load could
-// read past its terminator, outside the caller's buffer.
+const Kernels& kernels();
+
 KelLength nonzeroPrefix(const unsigned short* s, KelLength max) {
-    KelLength i = 0;
-    while (i < max && s[i] != 0)
-        ++i;
-    return i;
+    return kernels().unitsBeforeZero(s, max);
 }
 
 // The next chunk to scan from `pos`: kChunk, or less where the text ends
@@ -83,8 +81,8 @@ KelLength noneConverted(Table, const Unit*, KelLength, Out*) {
     return 0;
 }
 
-const Kernels kScalarKernels{noProgress,    noProgress,    noneConverted,
-                             noneConverted, noneConverted, noneConverted};
+const Kernels kScalarKernels{noProgress,    noProgress,    noneConverted,  noneConverted,
+                             noneConverted, noneConverted, unitsBeforeZero};
 
 #if KEL_X86_64_BLOCKS
 
@@ -155,10 +153,12 @@ const Kernels kBlockKernels{
     noneConverted,
     noneConverted,
     identityBlocks<unsigned char, unsigned short, widenASCIIBlocks, widenASCIITight>,
-    identityBlocks<unsigned short, unsigned char, narrowASCIIBlocks, narrowASCIITight>};
+    identityBlocks<unsigned short, unsigned char, narrowASCIIBlocks, narrowASCIITight>,
+    unitsBeforeZeroBlocks};
 
 const Kernels kWideKernels{decodeUTF8Wider,       encodeUTF8Wider, decodeSingleBytesWide,
-                           encodeSingleBytesWide, widenASCIIWide,  narrowASCIIWide};
+                           encodeSingleBytesWide, widenASCIIWide,  narrowASCIIWide,
+                           unitsBeforeZeroBlocks};
 
 #endif
 
@@ -265,13 +265,13 @@ template <class Unit> KelLength TextRun<Unit>::from(KelLength pos) {
     return m_known > pos ? m_known - pos : 0;
 }
 
-KelLength widenASCII(const ASCIIIdentity& id, const unsigned char* s, KelLength n,
-                     unsigned short* d, KelLength room) {
+KelLength widenASCII(ASCIIIdentity id, const unsigned char* s, KelLength n, unsigned short* d,
+                     KelLength room) {
     return identityRun(&Kernels::widenASCII, widenASCIITight, id, s, n, d, room);
 }
 
-KelLength narrowASCII(const ASCIIIdentity& id, const unsigned short* s, KelLength n,
-                      unsigned char* d, KelLength room) {
+KelLength narrowASCII(ASCIIIdentity id, const unsigned short* s, KelLength n, unsigned char* d,
+                      KelLength room) {
     return identityRun(&Kernels::narrowASCII, narrowASCIITight, id, s, n, d, room);
 }
 

@@ -110,10 +110,10 @@ using UnitRun = TextRun<unsigned short>;
 // widenASCII and narrowASCII for the loops of the multibyte sets, at most
 // `room` units. A run of a few units, such as a line break in other text,
 // is taken one unit at a time, so that it does not pay for a block.
-KelLength widenASCII(const ASCIIIdentity& id, const unsigned char* s, KelLength n,
-                     unsigned short* d, KelLength room);
-KelLength narrowASCII(const ASCIIIdentity& id, const unsigned short* s, KelLength n,
-                      unsigned char* d, KelLength room);
+KelLength widenASCII(ASCIIIdentity id, const unsigned char* s, KelLength n, unsigned short* d,
+                     KelLength room);
+KelLength narrowASCII(ASCIIIdentity id, const unsigned short* s, KelLength n, unsigned char* d,
+                      KelLength room);
 
 } // namespace blocks
 } // namespace kel

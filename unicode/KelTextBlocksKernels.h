@@ -27,7 +27,13 @@ KelLength widenASCIITight(const ASCIIIdentity& id, const unsigned char* s, KelLe
 KelLength narrowASCIITight(const ASCIIIdentity& id, const unsigned short* s, KelLength n,
                            unsigned char* d);
 
+// The units before the first 0 unit within `max`, one at a time.
+KelLength unitsBeforeZero(const unsigned short* s, KelLength max);
+
 #if KEL_X86_64_BLOCKS
+
+// As unitsBeforeZero, eight units at a time.
+KelLength unitsBeforeZeroBlocks(const unsigned short* s, KelLength max);
 
 // Whole blocks of 16 only; the tight loops take the rest.
 KelLength widenASCIIBlocks(const ASCIIIdentity& id, const unsigned char* s, KelLength n,

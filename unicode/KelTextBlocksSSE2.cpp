@@ -2,6 +2,8 @@
 
 #if KEL_X86_64_BLOCKS
 
+#include <algorithm>
+#include <cstdint>
 #include <immintrin.h>
 
 namespace kel {
@@ -71,6 +73,30 @@ KelLength narrowASCIIBlocks(const ASCIIIdentity& id, const unsigned short* s, Ke
         i += 16;
     }
     return i;
+}
+
+// The text's length is unknown, so the block that holds the terminator may
+// end past the caller's buffer. An aligned 16-byte load never crosses into
+// another page, so it cannot fault; only the memory checkers, which see a
+// read past the buffer, are told to pass over this one scan.
+__attribute__((no_sanitize("address", "thread"))) KelLength
+unitsBeforeZeroBlocks(const unsigned short* s, KelLength max) {
+    constexpr std::uintptr_t kBlock = sizeof(__m128i);
+    KelLength i = 0;
+    while (i < max && reinterpret_cast<std::uintptr_t>(s + i) % kBlock != 0) {
+        if (s[i] == 0)
+            return i;
+        ++i;
+    }
+    const __m128i zero = _mm_setzero_si128();
+    for (; i < max; i += kBlock / sizeof(unsigned short)) {
+        const __m128i units = _mm_load_si128(reinterpret_cast<const __m128i*>(s + i));
+        const unsigned mask =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(units, zero)));
+        if (mask != 0)
+            return std::min<KelLength>(max, i + static_cast<KelLength>(__builtin_ctz(mask)) / 2);
+    }
+    return max;
 }
 
 } // namespace blocks

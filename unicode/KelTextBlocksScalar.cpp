@@ -117,5 +117,12 @@ KelLength narrowASCIITight(const ASCIIIdentity& id, const unsigned short* s, Kel
     return copyIdentity(id, s, n, d);
 }
 
+KelLength unitsBeforeZero(const unsigned short* s, KelLength max) {
+    KelLength i = 0;
+    while (i < max && s[i] != 0)
+        ++i;
+    return i;
+}
+
 } // namespace blocks
 } // namespace kel
