@@ -36,16 +36,18 @@ KelPascalString pascal(const std::string& bytes) {
 constexpr KelCharSet kProbeSet = static_cast<KelCharSet>(7777);
 
 // Records the bytes it is given, padding included (AddressSanitizer reports a
-// missing one), and reports whatever byte count a test sets.
+// missing one), and reports whatever byte count and unit size a test sets.
 class ProbeConverter : public KelCharSetConverter {
 public:
     ProbeConverter() : KelCharSetConverter(kProbeSet) {}
     KelLength getNumUnits(const void* src, KelLength srcLen) override {
-        seen.assign(static_cast<const char*>(src), srcLen + KelLocalText::kPadding);
+        record(src, srcLen);
         return srcLen;
     }
+    // Its room is the byte count, as its units are bytes.
     KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE, bool*,
                       int) override {
+        record(src, dstLen);
         const unsigned char* bytes = static_cast<const unsigned char*>(src);
         std::copy(bytes, bytes + dstLen, dst);
         dst[dstLen] = 0;
@@ -58,11 +60,17 @@ public:
         return 0;
     }
     KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 1; }
+    KelLength getMaxUnitSize() const override { return maxUnitSize; }
     KelLength getNullCharSize() const override { return 1; }
 
     std::string seen;
     KelLength numBytes = 0;
+    KelLength maxUnitSize = 1;
+
+private:
+    void record(const void* src, KelLength len) {
+        seen.assign(static_cast<const char*>(src), len + KelLocalText::kPadding);
+    }
 };
 
 ProbeConverter& probe() {
@@ -86,9 +94,12 @@ TEST(UStringLocal, ConvertedCopyTooLargeForItsSize) {
     ProbeConverter& conv = probe();
     KelUString s = U(u"abc");
     const char* utf8 = s.c_str(KELCS_UTF8);
+    // Only a bound beyond the length range has the text measured.
+    conv.maxUnitSize = KelUString::npos / 2;
     conv.numBytes = KelUString::npos - 4;
     expectLengthError([&] { s.c_str(kProbeSet); });
     conv.numBytes = 0;
+    conv.maxUnitSize = 1;
     EXPECT_EQ(s.c_str(KELCS_UTF8), utf8) << "the earlier copy stays";
     EXPECT_STREQ(utf8, "abc");
 }
