@@ -123,6 +123,36 @@ TEST(UStringLocal, BuildsFromUTF8AndConvertsBack) {
     EXPECT_TRUE(KelUString("abc", 0, KELCS_UTF8).empty());
 }
 
+// Buffers are sized for the most a text could make: the room is filled to
+// its end where every character takes that much, and given back where the
+// text leaves most of it unused.
+TEST(UStringLocal, ConversionsSizedByTheirBound) {
+    KelUString wide(static_cast<unsigned short>(0x3042), KelLength(300));
+    const std::string utf8 = wide.c_str(KELCS_UTF8);
+    EXPECT_EQ(utf8.size(), 900u);
+    EXPECT_EQ(utf8.substr(897), "\xE3\x81\x82");
+    std::u16string faces;
+    for (int i = 0; i < 100; ++i)
+        faces += u"\U0001F600";
+    EXPECT_EQ(std::strlen(U(faces).c_str(KELCS_UTF8)), 400u);
+
+    std::string codes;
+    for (int i = 0; i < 100; ++i)
+        codes += "\x81\x30\x81\x30";
+    const KelUString few = fromExactBytes(codes, KELCS_GB18030);
+    EXPECT_EQ(text(few), std::u16string(100, u'\u0080'));
+    EXPECT_EQ(few.capacity(), KelUString::kEmbeddedCapacity);
+    const KelUString many =
+        fromExactBytes(std::string(codes).append(codes).append(codes), KELCS_GB18030);
+    EXPECT_EQ(many.size(), 300u);
+    EXPECT_EQ(many.capacity(), 300u);
+    EXPECT_EQ(text(fromExactBytes("\x90\x30\x81\x30", KELCS_GB18030)), u"\U00010000");
+    const unsigned int pairs32[] = {0x1F600, 0x1F600};
+    EXPECT_EQ(text(KelUString(reinterpret_cast<const char*>(pairs32), sizeof pairs32, KELCS_UTF32)),
+              faces.substr(0, 4))
+        << "two units for every four bytes";
+}
+
 TEST(UStringLocal, Latin1RoundTrip) {
     KelUString s("\x41\xE9", KELCS_ISO_8859_1);
     EXPECT_EQ(text(s), u"A\u00E9");
