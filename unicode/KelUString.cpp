@@ -317,12 +317,12 @@ void KelUString::storeLocal(const KelLocalText& text, KelCharSetConverter* conv)
         fitBuffer();
 }
 
-// A buffer grown for a conversion's bound that the text leaves mostly empty
-// is exchanged for one of the text's size, the embedded one where it fits;
-// short of memory, the larger one is kept.
+// Called once the buffer grew onto the heap for a conversion's bound: where
+// the text leaves most of it empty it is exchanged for one of the text's
+// size, the embedded one where it fits; short of memory, it is kept.
 void KelUString::fitBuffer() {
     const KelLength n = size();
-    if (m_pSpace->m_bHeap == 0 || !wastesMuch(capacity(), n))
+    if (!wastesMuch(capacity(), n))
         return;
     unsigned short* heap = begin();
     if (n <= kEmbeddedCapacity) {
