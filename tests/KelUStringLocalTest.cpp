@@ -36,16 +36,18 @@ KelPascalString pascal(const std::string& bytes) {
 constexpr KelCharSet kProbeSet = static_cast<KelCharSet>(7777);
 
 // Records the bytes it is given, padding included (AddressSanitizer reports a
-// missing one), and reports whatever byte count a test sets.
+// missing one), and reports whatever byte count and unit size a test sets.
 class ProbeConverter : public KelCharSetConverter {
 public:
     ProbeConverter() : KelCharSetConverter(kProbeSet) {}
     KelLength getNumUnits(const void* src, KelLength srcLen) override {
-        seen.assign(static_cast<const char*>(src), srcLen + KelLocalText::kPadding);
+        record(src, srcLen);
         return srcLen;
     }
+    // Its room is the byte count, as its units are bytes.
     KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE, bool*,
                       int) override {
+        record(src, dstLen);
         const unsigned char* bytes = static_cast<const unsigned char*>(src);
         std::copy(bytes, bytes + dstLen, dst);
         dst[dstLen] = 0;
@@ -58,11 +60,17 @@ public:
         return 0;
     }
     KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 1; }
+    KelLength getMaxUnitSize() const override { return maxUnitSize; }
     KelLength getNullCharSize() const override { return 1; }
 
     std::string seen;
     KelLength numBytes = 0;
+    KelLength maxUnitSize = 1;
+
+private:
+    void record(const void* src, KelLength len) {
+        seen.assign(static_cast<const char*>(src), len + KelLocalText::kPadding);
+    }
 };
 
 ProbeConverter& probe() {
@@ -86,9 +94,12 @@ TEST(UStringLocal, ConvertedCopyTooLargeForItsSize) {
     ProbeConverter& conv = probe();
     KelUString s = U(u"abc");
     const char* utf8 = s.c_str(KELCS_UTF8);
+    // Only a bound beyond the length range has the text measured.
+    conv.maxUnitSize = KelUString::npos / 2;
     conv.numBytes = KelUString::npos - 4;
     expectLengthError([&] { s.c_str(kProbeSet); });
     conv.numBytes = 0;
+    conv.maxUnitSize = 1;
     EXPECT_EQ(s.c_str(KELCS_UTF8), utf8) << "the earlier copy stays";
     EXPECT_STREQ(utf8, "abc");
 }
@@ -110,6 +121,36 @@ TEST(UStringLocal, BuildsFromUTF8AndConvertsBack) {
     EXPECT_TRUE(KelUString(static_cast<const char*>(nullptr), KELCS_UTF8).empty());
     EXPECT_TRUE(KelUString("", KELCS_UTF8).empty());
     EXPECT_TRUE(KelUString("abc", 0, KELCS_UTF8).empty());
+}
+
+// Buffers are sized for the most a text could make: the room is filled to
+// its end where every character takes that much, and given back where the
+// text leaves most of it unused.
+TEST(UStringLocal, ConversionsSizedByTheirBound) {
+    KelUString wide(static_cast<unsigned short>(0x3042), KelLength(300));
+    const std::string utf8 = wide.c_str(KELCS_UTF8);
+    EXPECT_EQ(utf8.size(), 900u);
+    EXPECT_EQ(utf8.substr(897), "\xE3\x81\x82");
+    std::u16string faces;
+    for (int i = 0; i < 100; ++i)
+        faces += u"\U0001F600";
+    EXPECT_EQ(std::strlen(U(faces).c_str(KELCS_UTF8)), 400u);
+
+    std::string codes;
+    for (int i = 0; i < 100; ++i)
+        codes += "\x81\x30\x81\x30";
+    const KelUString few = fromExactBytes(codes, KELCS_GB18030);
+    EXPECT_EQ(text(few), std::u16string(100, u'\u0080'));
+    EXPECT_EQ(few.capacity(), KelUString::kEmbeddedCapacity);
+    const KelUString many =
+        fromExactBytes(std::string(codes).append(codes).append(codes), KELCS_GB18030);
+    EXPECT_EQ(many.size(), 300u);
+    EXPECT_EQ(many.capacity(), 300u);
+    EXPECT_EQ(text(fromExactBytes("\x90\x30\x81\x30", KELCS_GB18030)), u"\U00010000");
+    const unsigned int pairs32[] = {0x1F600, 0x1F600};
+    EXPECT_EQ(text(KelUString(reinterpret_cast<const char*>(pairs32), sizeof pairs32, KELCS_UTF32)),
+              faces.substr(0, 4))
+        << "two units for every four bytes";
 }
 
 TEST(UStringLocal, Latin1RoundTrip) {

@@ -3,10 +3,13 @@
 #include "KelUChar.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <iterator>
+#include <memory>
+#include <new>
 #include <stdexcept>
 
 namespace {
@@ -54,10 +57,72 @@ void copyUnits(unsigned short* dst, const unsigned short* src, KelLength n) {
     std::memmove(dst, src, n * sizeof(unsigned short));
 }
 
+// A buffer sized by a bound is kept unless it leaves more than this and more
+// than half of itself unused.
+constexpr KelLength kTolerableWaste = 64;
+
+bool wastesMuch(KelLength room, KelLength used) {
+    const KelLength unused = room - used;
+    return unused > kTolerableWaste && unused > used;
+}
+
+// UTF-16 units that local text of `bytes` bytes can make: one a byte where
+// the smallest unit is a byte, one per two bytes where it is wider, as no
+// four-byte unit makes more than a surrogate pair.
+KelLength unitsBound(KelLength bytes, const KelCharSetConverter* conv) {
+    return bytes / std::min<KelLength>(conv->getMinUnitSize(), 2);
+}
+
+// Converts local text into room for every unit it can make. The source
+// limit leaves out a unit that the length cuts off, however wide the set's
+// units; a count beyond an int leaves the end to the NUL character behind
+// the text.
+KelLength readLocal(KelCharSetConverter* conv, const KelLocalText& text, unsigned short* dst) {
+    const KelLength units = text.size() / conv->getMinUnitSize();
+    if (units == 0) {
+        dst[0] = 0;
+        return 0;
+    }
+    const int limit = units <= static_cast<KelLength>(INT_MAX) ? static_cast<int>(units) : -1;
+    return conv->toUTF16(dst, text.data(), unitsBound(text.size(), conv), ILLCHAR_REPLACE, nullptr,
+                         limit);
+}
+
 // The converted copy is allocated as 32-bit units, so that at_utf32 can hand
 // out references into it.
-char* allocSecText(KelLength bytes) {
-    return reinterpret_cast<char*>(new unsigned int[bytes / sizeof(unsigned int) + 1]);
+using SecText = std::unique_ptr<unsigned int[]>;
+
+SecText allocSecText(KelLength bytes) {
+    return SecText(new unsigned int[bytes / sizeof(unsigned int) + 1]);
+}
+
+// Room for the copy of `units` UTF-16 units: no set writes more than its
+// widest unit for a unit with ILLCHAR_REPLACE, since a surrogate pair makes
+// at most four bytes and a substitute one. Where that bound leaves the
+// length range the text is measured, so that length_error still means a
+// copy too large to represent.
+KelLength secTextRoom(KelCharSetConverter* conv, const unsigned short* text, KelLength units) {
+    constexpr KelLength most = KEL_NPOS - kSecTextSlack;
+    const KelLength perUnit = conv->getMaxUnitSize();
+    if (units <= most / perUnit)
+        return units * perUnit;
+    const KelLength bytes = conv->getNumBytes(text, units);
+    if (bytes > most)
+        throwLengthError();
+    return bytes;
+}
+
+// Exchanges a copy that leaves most of its block unused for one of its size,
+// its slack zeroed; short of memory, the larger block serves as well.
+void fitSecText(SecText& block, KelLength bytes) {
+    SecText fit(
+        new (std::nothrow) unsigned int[(bytes + kSecTextSlack) / sizeof(unsigned int) + 1]);
+    if (!fit)
+        return;
+    char* text = reinterpret_cast<char*>(fit.get());
+    std::memcpy(text, block.get(), bytes);
+    std::memset(text + bytes, 0, kSecTextSlack);
+    block = std::move(fit);
 }
 
 int unitOrder(unsigned short a, unsigned short b) {
@@ -242,14 +307,37 @@ void KelUString::storeLocal(const KelPascalString* p, KelCharSet cs) {
         storeLocal(p->m_aText, p->m_nCount, cs);
 }
 
+// Converted once, into room for the most units the bytes can make.
 void KelUString::storeLocal(const KelLocalText& text, KelCharSetConverter* conv) {
-    const KelLength n = conv->getNumUnits(text.data(), text.size());
-    if (n == 0) {
-        erase();
+    const KelLength room = unitsBound(text.size(), conv);
+    const bool grows = room > capacity();
+    AssureSpace(room);
+    setLength(readLocal(conv, text, begin()));
+    if (grows)
+        fitBuffer();
+}
+
+// Called once the buffer grew onto the heap for a conversion's bound: where
+// the text leaves most of it empty it is exchanged for one of the text's
+// size, the embedded one where it fits; short of memory, it is kept.
+void KelUString::fitBuffer() {
+    const KelLength n = size();
+    if (!wastesMuch(capacity(), n))
+        return;
+    unsigned short* heap = begin();
+    if (n <= kEmbeddedCapacity) {
+        copyUnits(m_pSpace->m_aText, heap, n + 1);
+        delete[] heap;
+        m_pSpace->m_bHeap = 0;
+        m_pSpace->m_pText = m_pSpace->m_aText;
+        m_pSpace->m_nCapacity = kEmbeddedCapacity;
         return;
     }
-    AssureSpace(n);
-    setLength(conv->toUTF16(begin(), text.data(), n, ILLCHAR_REPLACE, nullptr, -1));
+    unsigned short* buffer = new (std::nothrow) unsigned short[n + 1];
+    if (buffer == nullptr)
+        return;
+    copyUnits(buffer, heap, n + 1);
+    adoptBuffer(buffer, n);
 }
 
 void KelUString::range_error() const {
@@ -684,11 +772,8 @@ void KelUString::resize(KelLength n, char c, KelCharSet cs) {
     const KelLocalText fill(c, n - old);
     KelCharSetConverter* conv = converterFor(cs);
     growKeepingText(n);
-    // Sized by the units the fill bytes hold, as the constructors size theirs:
-    // a room of one unit per byte would let UTF-32 read past the fill.
-    const KelLength units = conv->getNumUnits(fill.data(), fill.size());
-    const KelLength written =
-        conv->toUTF16(begin() + old, fill.data(), units, ILLCHAR_REPLACE, nullptr, -1);
+    // No set makes more units than bytes, so the conversion fits in front of n.
+    const KelLength written = readLocal(conv, fill, begin() + old);
     std::fill(begin() + old + written, begin() + n, kReplacementUnit);
     setLength(n);
 }
@@ -769,16 +854,19 @@ const char* KelUString::c_str(KelCharSet cs) {
     StringSpace* space = m_pSpace;
     if (space->m_pSecText != nullptr && space->m_eSecTextCharSet == cs)
         return space->m_pSecText;
+    // Converted once, into room for the most bytes the text can make; the
+    // earlier copy goes only once the new one exists.
     KelCharSetConverter* conv = converterFor(cs);
-    const KelLength bytes = conv->getNumBytes(begin(), size());
-    if (bytes > KEL_NPOS - kSecTextSlack)
-        length_error();
-    char* block = allocSecText(bytes + kSecTextSlack);
+    const KelLength room = secTextRoom(conv, begin(), size());
+    SecText block = allocSecText(room + kSecTextSlack);
+    const KelLength bytes = conv->fromUTF16(block.get(), begin(), room, ILLCHAR_REPLACE, nullptr);
+    if (wastesMuch(room, bytes))
+        fitSecText(block, bytes);
     freeSecText();
-    space->m_pSecText = block;
-    space->m_nSecTextLength = conv->fromUTF16(block, begin(), bytes, ILLCHAR_REPLACE, nullptr);
+    space->m_pSecText = reinterpret_cast<char*>(block.release());
+    space->m_nSecTextLength = bytes;
     space->m_eSecTextCharSet = cs;
-    return block;
+    return space->m_pSecText;
 }
 
 KelLength KelUString::length(KelCharSet cs) const {

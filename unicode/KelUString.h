@@ -200,6 +200,7 @@ private:
     void storeLocal(const char* s, KelLength len, KelCharSet cs);
     void storeLocal(const KelPascalString* p, KelCharSet cs);
     void storeLocal(const KelLocalText& text, KelCharSetConverter* conv);
+    void fitBuffer();
     void setLength(KelLength n);
     bool matchesAt(KelLength i, const KelUString& s) const;
     void changeCase(unsigned short (*map)(unsigned short));
