@@ -24,6 +24,15 @@ public:
     KelLength getMinUnitSize() const override { return 1; }
     KelLength getMaxUnitSize() const override { return 1; }
     KelLength getNullCharSize() const override { return 1; }
+    // Any input reads as text without characters.
+    KelConversionResult decodeCounted(const void*, KelLength srcLen, unsigned short*, KelLength,
+                                      KelOnProblem, bool, KelLength*) override {
+        return {KelStop::EndOfInput, srcLen, 0, 0, 0};
+    }
+    KelConversionResult encodeCounted(const unsigned short*, KelLength srcLen, void*, KelLength,
+                                      KelOnProblem, bool) override {
+        return {KelStop::EndOfInput, srcLen, 0, 0, 0};
+    }
 };
 
 } // namespace keltest

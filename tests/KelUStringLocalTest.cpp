@@ -1,6 +1,7 @@
 #include "KelUString.h"
 #include "KelCharSetConverterManager.h"
 
+#include "InertConverter.h"
 #include "UStringTestHelpers.h"
 
 #include <gtest/gtest.h>
@@ -37,9 +38,9 @@ constexpr KelCharSet kProbeSet = static_cast<KelCharSet>(7777);
 
 // Records the bytes it is given, padding included (AddressSanitizer reports a
 // missing one), and reports whatever byte count and unit size a test sets.
-class ProbeConverter : public KelCharSetConverter {
+class ProbeConverter : public keltest::InertConverter<KelCharSetConverter> {
 public:
-    ProbeConverter() : KelCharSetConverter(kProbeSet) {}
+    ProbeConverter() : InertConverter(kProbeSet) {}
     KelLength getNumUnits(const void* src, KelLength srcLen) override {
         record(src, srcLen);
         return srcLen;

@@ -22,21 +22,6 @@ KelLength KelCharSetConverter::toUTF8(unsigned char*, const void*, KelLength, IL
     return 0;
 }
 
-// A converter without a counted core converts nothing: its first unit
-// stands for a problem, so that no caller takes silence for success.
-KelConversionResult KelCharSetConverter::decodeCounted(const void*, KelLength srcLen,
-                                                       unsigned short*, KelLength, KelOnProblem,
-                                                       bool, KelLength*) {
-    return {srcLen == 0 ? KelStop::EndOfInput : KelStop::Malformed, 0, 0, srcLen == 0 ? 0u : 1u,
-            srcLen == 0 ? 0u : 1u};
-}
-
-KelConversionResult KelCharSetConverter::encodeCounted(const unsigned short*, KelLength srcLen,
-                                                       void*, KelLength, KelOnProblem, bool) {
-    return {srcLen == 0 ? KelStop::EndOfInput : KelStop::Unmappable, 0, 0, srcLen == 0 ? 0u : 1u,
-            srcLen == 0 ? 0u : 1u};
-}
-
 KelLength KelCharSetWStrlen(const unsigned short* s) {
     if (s == nullptr)
         return 0;

@@ -105,10 +105,10 @@ public:
     // character over to the next chunk of a stream.
     virtual KelConversionResult decodeCounted(const void* src, KelLength srcLen,
                                               unsigned short* dst, KelLength dstLen,
-                                              KelOnProblem on, bool last, KelLength* offsets);
+                                              KelOnProblem on, bool last, KelLength* offsets) = 0;
     virtual KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen,
                                               void* dst, KelLength dstLen, KelOnProblem on,
-                                              bool last);
+                                              bool last) = 0;
 
     KelCharSet getCharSet() const { return m_charSet; }
 

@@ -1,39 +1,80 @@
 #include "KelCharSetConverterUTF16Esc.h"
 
-#include "KelConverterHelpers.h"
-
-#include <cstring>
+#include "KelCodecDriver.h"
 
 namespace {
 
-bool needsEscape(unsigned short u) {
-    return u > 0x7F;
+namespace codec = kel::codec;
+
+using kel::kEscapeLength;
+
+// The bytes that read as their own unit whatever follows: ASCII but the "U"
+// that may begin an escape. The bytes above it read as themselves too, one
+// at a time.
+constexpr kel::blocks::ASCIIIdentity kPlainBytes{0x7F, {'U', 0, 0}};
+
+// The units written as their own byte.
+constexpr kel::blocks::ASCIIIdentity kPlainUnits{0x7F, {0, 0, 0}};
+
+// Whether the `avail` bytes at p, fewer than an escape, are how one begins.
+bool beginsEscape(const unsigned char* p, KelLength avail) {
+    if (avail >= kEscapeLength)
+        return false;
+    const char head[] = "U+";
+    for (KelLength i = 0; i < avail; ++i) {
+        if (i < 2 ? p[i] != head[i] : !kel::valid(p[i]))
+            return false;
+    }
+    return true;
 }
 
-struct Decoded {
-    unsigned short unit;
-    KelLength length; // bytes consumed
+// Nothing is malformed and every unit has a form. An escape that the end of
+// the input may cut off is only known to be its first byte once the input
+// ends, so that text split anywhere reads as it does whole.
+struct UTF16EscCodec {
+    using Unit = unsigned char;
+    static constexpr KelLength kFastRetry = 0;
+
+    kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
+                                     KelLength room) const {
+        if (!kPlainBytes.holds(s[0]))
+            return {0, 0};
+        const KelLength done = kel::blocks::widenASCII(kPlainBytes, s, n, d, room);
+        return {done, done};
+    }
+
+    codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
+        unsigned short unit = 0;
+        if (kel::readEscape(p, avail, unit))
+            return codec::character(kEscapeLength, unit);
+        return {1, p[0], true, beginsEscape(p, avail)};
+    }
+
+    kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
+                                     KelLength room) const {
+        if (!kPlainUnits.holds(s[0]))
+            return {0, 0};
+        const KelLength done = kel::blocks::narrowASCII(kPlainUnits, s, n, d, room);
+        return {done, done};
+    }
+
+    codec::TargetChar encode(const unsigned short* p, KelLength) const {
+        if (p[0] <= 0x7F)
+            return {1, p[0], p[0], 1, false};
+        unsigned char escape[kEscapeLength];
+        kel::writeEscape(escape, p[0]);
+        return {1, p[0], codec::packBytes(escape, kEscapeLength), kEscapeLength, false};
+    }
 };
 
-// The unit at s, of which `avail` bytes may be read.
-Decoded decodeAt(const unsigned char* s, KelLength avail) {
-    unsigned short unit = 0;
-    if (kel::readEscape(s, avail, unit))
-        return {unit, kel::kEscapeLength};
-    return {s[0], 1};
-}
+const UTF16EscCodec kCodec;
 
 } // namespace
 
 KelLength KelCharSetConverterUTF16Esc::getNumUnits(const void* src, KelLength srcLen) {
     if (src == nullptr)
         return 0;
-    const unsigned char* s = static_cast<const unsigned char*>(src);
-    const KelLength len = srcLen == KEL_NPOS ? std::strlen(static_cast<const char*>(src)) : srcLen;
-    KelLength count = 0;
-    for (KelLength pos = 0; pos < len && s[pos] != 0; ++count)
-        pos += decodeAt(s + pos, len - pos).length;
-    return count;
+    return codec::countUnits(kCodec, src, srcLen);
 }
 
 KelLength KelCharSetConverterUTF16Esc::toUTF16(unsigned short* dst, const void* src,
@@ -41,48 +82,33 @@ KelLength KelCharSetConverterUTF16Esc::toUTF16(unsigned short* dst, const void* 
                                                int srcLimit) {
     if (dst == nullptr || src == nullptr)
         return 0;
-    kel::clearFlag(pIllegal);
-    const unsigned char* s = static_cast<const unsigned char*>(src);
-    const KelLength limit = srcLimit > 0 ? static_cast<KelLength>(srcLimit) : KEL_NPOS;
-    KelLength written = 0;
-    for (KelLength pos = 0; written < dstLen && pos < limit && s[pos] != 0; ++written) {
-        const Decoded d = decodeAt(s + pos, KEL_NPOS);
-        dst[written] = d.unit;
-        pos += d.length;
-    }
-    dst[written] = 0;
-    return written;
+    return codec::decodeTerminated(kCodec, dst, src, dstLen, codec::OnProblem::Replace, pIllegal,
+                                   srcLimit);
 }
 
 KelLength KelCharSetConverterUTF16Esc::getNumBytes(const unsigned short* src, KelLength srcLen) {
     if (src == nullptr)
         return 0;
-    KelLength count = 0;
-    for (KelLength i = 0; i < srcLen && src[i] != 0; ++i)
-        count += needsEscape(src[i]) ? kel::kEscapeLength : 1;
-    return count;
+    return codec::countBytes(kCodec, src, srcLen);
 }
 
 KelLength KelCharSetConverterUTF16Esc::fromUTF16(void* dst, const unsigned short* src,
                                                  KelLength dstLen, ILLCHAR_OPTYPE, bool* pIllegal) {
     if (dst == nullptr || src == nullptr)
         return 0;
-    kel::clearFlag(pIllegal);
-    char* d = static_cast<char*>(dst);
-    KelLength out = 0;
-    for (KelLength i = 0; src[i] != 0; ++i) {
-        const unsigned short u = src[i];
-        if (needsEscape(u)) {
-            if (dstLen - out < kel::kEscapeLength)
-                break;
-            kel::writeEscape(d + out, u);
-            out += kel::kEscapeLength;
-        } else {
-            if (out == dstLen)
-                break;
-            d[out++] = static_cast<char>(u);
-        }
-    }
-    d[out] = 0;
-    return out;
+    return codec::encodeTerminated(kCodec, dst, src, dstLen, codec::OnProblem::Replace, pIllegal);
+}
+
+KelConversionResult KelCharSetConverterUTF16Esc::decodeCounted(const void* src, KelLength srcLen,
+                                                               unsigned short* dst,
+                                                               KelLength dstLen, KelOnProblem on,
+                                                               bool last, KelLength* offsets) {
+    return codec::decodeCounted(kCodec, src, srcLen, dst, dstLen, on, last, offsets);
+}
+
+KelConversionResult KelCharSetConverterUTF16Esc::encodeCounted(const unsigned short* src,
+                                                               KelLength srcLen, void* dst,
+                                                               KelLength dstLen, KelOnProblem on,
+                                                               bool last) {
+    return codec::encodeCounted(kCodec, src, srcLen, dst, dstLen, on, last);
 }

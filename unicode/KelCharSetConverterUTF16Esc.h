@@ -20,6 +20,11 @@ public:
     KelLength getMinUnitSize() const override { return 1; }
     KelLength getMaxUnitSize() const override { return 6; }
     KelLength getNullCharSize() const override { return 1; }
+    KelConversionResult decodeCounted(const void* src, KelLength srcLen, unsigned short* dst,
+                                      KelLength dstLen, KelOnProblem on, bool last,
+                                      KelLength* offsets) override;
+    KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen, void* dst,
+                                      KelLength dstLen, KelOnProblem on, bool last) override;
 };
 
 #endif

@@ -1,9 +1,14 @@
 #include "KelCharSetConverterUTF32.h"
 
+#include "KelCodecDriver.h"
 #include "KelConverterHelpers.h"
 #include "KelUTF8Codec.h"
 
+#include <algorithm>
+
 namespace {
+
+namespace codec = kel::codec;
 
 using Unit32 = std::uint32_t;
 
@@ -26,11 +31,6 @@ bool isBeyondUnicode(Unit32 v) {
     return v > KelUChar::UTF32_MAX;
 }
 
-// UTF-16 units that toUTF16 writes for a value (with ILLCHAR_REPLACE).
-KelLength utf16Length(Unit32 v) {
-    return KelUChar::isSurrogate(v) ? 2 : 1;
-}
-
 // Advances p past the sequence it decodes.
 kel::utf8::Sequence decodeUTF8(const unsigned char*& p) {
     const kel::utf8::Sequence seq = kel::utf8::decode<kel::utf8::Reading::Strict>(p, KEL_NPOS);
@@ -38,67 +38,75 @@ kel::utf8::Sequence decodeUTF8(const unsigned char*& p) {
     return seq;
 }
 
+// Values beyond U+10FFFF are malformed; surrogate values pass as the units
+// of the same value. From UTF-16 only an unpaired high surrogate has no
+// form: an unpaired low one is written as its value.
+struct UTF32Codec {
+    using Unit = Unit32;
+    static constexpr KelLength kFastRetry = 0;
+
+    // Values of one UTF-16 unit.
+    kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
+                                     KelLength room) const {
+        const KelLength most = std::min(n / kUnitSize, room);
+        KelLength i = 0;
+        for (; i < most && load(s, i) <= 0xFFFF; ++i)
+            d[i] = static_cast<unsigned short>(load(s, i));
+        return {i * kUnitSize, i};
+    }
+
+    codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
+        if (avail < kUnitSize)
+            return codec::noCharacter(avail, true);
+        const Unit32 v = load(p, 0);
+        if (isBeyondUnicode(v))
+            return codec::noCharacter(kUnitSize);
+        return codec::character(kUnitSize, v);
+    }
+
+    // Units other than high surrogates.
+    kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
+                                     KelLength room) const {
+        const KelLength most = std::min(n, room / kUnitSize);
+        KelLength i = 0;
+        for (; i < most && !KelUChar::isSurrogateHigh(s[i]); ++i)
+            store(d, i, s[i]);
+        return {i, i * kUnitSize};
+    }
+
+    codec::TargetChar encode(const unsigned short* p, KelLength avail) const {
+        const kel::CodePoint c = kel::codePointAt(p, avail);
+        if (c.units == 1 && KelUChar::isSurrogateHigh(p[0]))
+            return {1, p[0], 0, 0, avail == 1};
+        return codec::wideUnitChar<Unit32>(c.units, c.value);
+    }
+};
+
+const UTF32Codec kCodec;
+
 } // namespace
 
 KelLength KelCharSetConverterUTF32::getNumUnits(const void* src, KelLength srcLen) {
     if (src == nullptr)
         return 0;
-    const KelLength units = srcLen == KEL_NPOS ? KEL_NPOS : srcLen / kUnitSize;
-    KelLength count = 0;
-    for (KelLength i = 0; i < units; ++i) {
-        const Unit32 v = load(src, i);
-        if (v == 0)
-            break;
-        count += utf16Length(v);
-    }
-    return count;
+    return codec::countUnits(kCodec, src, srcLen);
 }
 
 KelLength KelCharSetConverterUTF32::toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
                                             ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
     if (dst == nullptr || src == nullptr)
         return 0;
-    kel::clearFlag(pIllegal);
     const KelLength limit = srcLimit < 0 ? KEL_NPOS : static_cast<KelLength>(srcLimit);
-    KelLength written = 0;
-    for (KelLength i = 0; i < limit && written < dstLen; ++i) {
-        Unit32 v = load(src, i);
-        if (v == 0)
-            break;
-        if (isBeyondUnicode(v)) {
-            kel::raiseFlag(pIllegal);
-            if (opType == ILLCHAR_STOP)
-                break;
-            v = kReplacement;
-        }
-        if (utf16Length(v) == 2) {
-            // A character that does not fit whole ends the text like a full buffer.
-            if (dstLen - written < 2)
-                break;
-            KelUChar::toSurrogatePair(v, dst[written], dst[written + 1]);
-            written += 2;
-        } else {
-            dst[written++] = static_cast<unsigned short>(v);
-        }
-    }
-    dst[written] = 0;
-    return written;
+    return codec::decodeWideTerminated(kCodec, dst, src, dstLen, codec::onProblem(opType), pIllegal,
+                                       limit);
 }
 
-// Every unit becomes one 32-bit unit, except that a well-formed pair becomes
-// one for both; a high surrogate at the end of the range counts for the unit
-// fromUTF16 writes for it whatever follows.
+// A high surrogate at the end of the range counts for the unit fromUTF16
+// writes for it whatever follows.
 KelLength KelCharSetConverterUTF32::getNumBytes(const unsigned short* src, KelLength srcLen) {
     if (src == nullptr)
         return 0;
-    KelLength count = 0;
-    for (KelLength i = 0; i < srcLen && src[i] != 0; ++i) {
-        if (KelUChar::isSurrogateHigh(src[i]) && i + 1 < srcLen &&
-            KelUChar::isSurrogateLow(src[i + 1]))
-            ++i;
-        count += kUnitSize;
-    }
-    return count;
+    return codec::countBytes(kCodec, src, srcLen);
 }
 
 KelLength KelCharSetConverterUTF32::fromUTF16(void* dst, const unsigned short* src,
@@ -106,27 +114,21 @@ KelLength KelCharSetConverterUTF32::fromUTF16(void* dst, const unsigned short* s
                                               bool* pIllegal) {
     if (dst == nullptr || src == nullptr)
         return 0;
-    kel::clearFlag(pIllegal);
-    const KelLength room = dstLen / kUnitSize;
-    kel::UTF16Reader reader(src);
-    kel::UTF16Reader::Char c;
-    KelLength out = 0;
-    while (out < room && reader.next(c)) {
-        if (!c.unpaired) {
-            store(dst, out++, c.value);
-            continue;
-        }
-        kel::raiseFlag(pIllegal);
-        Unit32 substitute[kel::kEscapeLength];
-        const KelLength n = kel::writeSubstitute(substitute, room - out,
-                                                 static_cast<unsigned short>(c.value), opType);
-        if (n == 0)
-            break;
-        for (KelLength i = 0; i < n; ++i)
-            store(dst, out++, substitute[i]);
-    }
-    store(dst, out, 0);
-    return out * kUnitSize;
+    return codec::encodeTerminated(kCodec, dst, src, dstLen, codec::onProblem(opType), pIllegal);
+}
+
+KelConversionResult KelCharSetConverterUTF32::decodeCounted(const void* src, KelLength srcLen,
+                                                            unsigned short* dst, KelLength dstLen,
+                                                            KelOnProblem on, bool last,
+                                                            KelLength* offsets) {
+    return codec::decodeCounted(kCodec, src, srcLen, dst, dstLen, on, last, offsets);
+}
+
+KelConversionResult KelCharSetConverterUTF32::encodeCounted(const unsigned short* src,
+                                                            KelLength srcLen, void* dst,
+                                                            KelLength dstLen, KelOnProblem on,
+                                                            bool last) {
+    return codec::encodeCounted(kCodec, src, srcLen, dst, dstLen, on, last);
 }
 
 KelLength KelCharSetConverterUTF32::fromUTF8(void* dst, const unsigned char* src, KelLength dstLen,

@@ -26,6 +26,11 @@ public:
     KelLength getMinUnitSize() const override { return 4; }
     KelLength getMaxUnitSize() const override { return 4; }
     KelLength getNullCharSize() const override { return 4; }
+    KelConversionResult decodeCounted(const void* src, KelLength srcLen, unsigned short* dst,
+                                      KelLength dstLen, KelOnProblem on, bool last,
+                                      KelLength* offsets) override;
+    KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen, void* dst,
+                                      KelLength dstLen, KelOnProblem on, bool last) override;
 
     // Decodes one UTF-8 sequence and advances *pp past it: past the lead byte
     // only when the continuation bytes are wrong. Ill-formed sequences,

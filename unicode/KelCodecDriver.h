@@ -23,7 +23,9 @@
 // decode and encode read the character at p and at most `avail` units from
 // p (bytes for decode); units past `avail` read as if the text ended there,
 // and a character that would need them says so (`cut`). For a codec of
-// byte units p is never the NUL byte, which the loops convert themselves. The fast members
+// byte units p is never the NUL byte, which the loops convert themselves; a
+// codec of wider units converts its zero unit like any other, and its decode
+// may find less than a unit at the end of the input. The fast members
 // convert a prefix of simple characters exactly as decode and encode would
 // and may convert nothing; after they stop, the loop converts at least
 // max(1, kFastRetry) units itself before it asks them again.
@@ -78,16 +80,33 @@ inline SourceChar mapped(KelLength length, std::uint32_t value) {
 }
 
 // One character of UTF-16 text: the units it spans, the character (what an
-// escape shows) and its local bytes, packed high byte first; size 0 when it
-// has no local code. `cut` as for SourceChar: a high surrogate at the end of
-// the input.
+// escape shows) and its local bytes, packed high byte first, up to eight of
+// them; size 0 when it has no local code. `cut` as for SourceChar: a high
+// surrogate at the end of the input.
 struct TargetChar {
     KelLength units;
     std::uint32_t value;
-    std::uint32_t bytes;
+    std::uint64_t bytes;
     KelLength size;
     bool cut;
 };
+
+// `n` bytes packed as TargetChar holds them, the first highest.
+inline std::uint64_t packBytes(const unsigned char* bytes, KelLength n) {
+    std::uint64_t packed = 0;
+    for (KelLength i = 0; i < n; ++i)
+        packed = packed << 8 | bytes[i];
+    return packed;
+}
+
+// A character whose local form is one wide unit: written as the unit's
+// bytes lie in memory, so that the local text is in the machine's order.
+template <class Unit> TargetChar wideUnitChar(KelLength units, std::uint32_t value) {
+    const Unit unit = static_cast<Unit>(value);
+    unsigned char bytes[sizeof unit];
+    std::memcpy(bytes, &unit, sizeof unit);
+    return {units, value, packBytes(bytes, sizeof unit), sizeof unit, false};
+}
 
 inline KelLength utf16Units(std::uint32_t value) {
     return value > 0xFFFF ? 2 : 1;
@@ -149,11 +168,11 @@ private:
     KelLength m_written = 0;
 };
 
-// Encoded bytes go to the caller's buffer; substitutes are written in the
-// target's code units (Unit) ...
+// Encoded bytes go to the caller's buffer, whole units of the target
+// (Unit) only, in which substitutes are written too ...
 template <class Unit> class ByteWriter {
 public:
-    ByteWriter(unsigned char* d, KelLength room) : m_d(d), m_room(room) {}
+    ByteWriter(unsigned char* d, KelLength room) : m_d(d), m_room(room - room % sizeof(Unit)) {}
     KelLength room() const { return m_room - m_written; }
     unsigned char* fastOut() { return m_d + m_written; }
     KelLength fastRoom() const { return room(); }
@@ -385,6 +404,15 @@ Result overTerminated(const Unit* s, KelLength limit, Convert convert) {
     }
 }
 
+// What a terminated operation returns, once it has written its terminator
+// of `nulSize` bytes at `end`: the units or bytes written.
+inline KelLength finish(void* end, KelLength nulSize, const Result& r, bool* pIllegal) {
+    std::memset(end, 0, nulSize);
+    if (pIllegal != nullptr)
+        *pIllegal = r.problems != 0;
+    return r.written;
+}
+
 // toUTF16 of the converter interface: `dstLen` units of room behind which
 // the terminator is always written; a positive `srcLimit` ends conversion
 // after the character that reaches that many bytes.
@@ -398,10 +426,31 @@ KelLength decodeTerminated(const Codec& codec, unsigned short* dst, const void* 
         overTerminated(s, limit, [&](KelLength at, KelLength n, bool last, KelLength left) {
             return decode(codec, s + at, n, out, on, last, left);
         });
-    dst[r.written] = 0;
-    if (pIllegal != nullptr)
-        *pIllegal = r.problems != 0;
-    return r.written;
+    return finish(dst + r.written, sizeof *dst, r, pIllegal);
+}
+
+// The units of local text of wide units, at any alignment, before its first
+// zero unit; no more than `max` are read.
+template <class Unit> KelLength wideLength(const void* src, KelLength max) {
+    KelLength n = 0;
+    while (n < max && loadUnit<Unit>(src, n) != 0)
+        ++n;
+    return n;
+}
+
+// toUTF16 for a codec of wide units, at most `limit` of which are read. Each
+// gives one UTF-16 unit at least, so no more than `dstLen` of them can
+// convert: the text is found within that bound first and then converted as
+// counted input.
+template <class Codec>
+KelLength decodeWideTerminated(const Codec& codec, unsigned short* dst, const void* src,
+                               KelLength dstLen, OnProblem on, bool* pIllegal, KelLength limit) {
+    using Unit = typename Codec::Unit;
+    const KelLength units = wideLength<Unit>(src, std::min(dstLen, limit));
+    UnitWriter out(dst, dstLen);
+    const Result r =
+        decode(codec, static_cast<const unsigned char*>(src), units * sizeof(Unit), out, on, true);
+    return finish(dst + r.written, sizeof *dst, r, pIllegal);
 }
 
 // fromUTF16 of the converter interface, as decodeTerminated.
@@ -414,19 +463,27 @@ KelLength encodeTerminated(const Codec& codec, void* dst, const unsigned short* 
         overTerminated(src, KEL_NPOS, [&](KelLength at, KelLength n, bool last, KelLength) {
             return encode(codec, src + at, n, out, on, last);
         });
-    d[r.written] = 0;
-    if (pIllegal != nullptr)
-        *pIllegal = r.problems != 0;
-    return r.written;
+    return finish(d + r.written, sizeof(typename Codec::Unit), r, pIllegal);
+}
+
+// The bytes of local text before its NUL character, of which `srcLen` bytes
+// may be read.
+template <class Codec> KelLength terminatedBytes(const void* src, KelLength srcLen) {
+    using Unit = typename Codec::Unit;
+    if constexpr (kByteUnits<Codec>)
+        return ::strnlen(static_cast<const char*>(src), srcLen);
+    else
+        return wideLength<Unit>(src, srcLen / sizeof(Unit)) * sizeof(Unit);
 }
 
 // getNumUnits of the converter interface: the units toUTF16 writes with
-// ILLCHAR_REPLACE for the text before its first NUL within `srcLen` bytes.
+// ILLCHAR_REPLACE for the text before its NUL character within `srcLen`
+// bytes.
 template <class Codec> KelLength countUnits(const Codec& codec, const void* src, KelLength srcLen) {
     const unsigned char* s = static_cast<const unsigned char*>(src);
     UnitCounter out;
-    const KelLength len = ::strnlen(static_cast<const char*>(src), srcLen);
-    return decode(codec, s, len, out, OnProblem::Replace, true).written;
+    return decode(codec, s, terminatedBytes<Codec>(src, srcLen), out, OnProblem::Replace, true)
+        .written;
 }
 
 // getNumBytes of the converter interface, as countUnits.
