@@ -1,0 +1,214 @@
+// Decoders and encoders over a stream cut anywhere: every way of feeding
+// the same text, chunk sizes and output room included, gives the output and
+// the problem positions of one call.
+#include "KelTranscoder.h"
+#include "RegisteredSets.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Units = std::vector<unsigned short>;
+using Sizes = std::function<std::size_t()>;
+
+struct Spot {
+    std::uint64_t position;
+    KelLength length;
+    bool operator==(const Spot& o) const { return position == o.position && length == o.length; }
+};
+
+template <class Out> struct Outcome {
+    Out out;
+    std::vector<Spot> problems;
+};
+
+// Feeds `input` in chunks of next() units into rooms of room() units; each
+// reported problem is noted and stands as a marker unit in the output.
+template <class Stream, class In, class Out, class Convert>
+Outcome<Out> feed(Stream& stream, const In& input, const Sizes& next, const Sizes& room,
+                  typename Out::value_type marker, Convert convert) {
+    Outcome<Out> result;
+    Out buffer(64, typename Out::value_type());
+    std::size_t pos = 0;
+    bool last = false;
+    while (!last) {
+        const std::size_t n = std::min(next(), input.size() - pos);
+        last = pos + n == input.size();
+        std::size_t used = 0;
+        for (;;) {
+            const KelStep step =
+                convert(stream, input.data() + pos + used, n - used, buffer.data(), room(), last);
+            result.out.insert(result.out.end(), buffer.begin(), buffer.begin() + step.written);
+            used += step.read;
+            if (step.status == KelStatus::InputUsed)
+                break;
+            if (step.status != KelStatus::OutputFull) {
+                result.problems.push_back({stream.problem().position, stream.problem().length});
+                result.out.push_back(marker);
+            }
+        }
+        EXPECT_EQ(used, n);
+        pos += n;
+    }
+    return result;
+}
+
+Outcome<Units> decodeStream(KelCharSet cs, const std::string& bytes, const Sizes& next,
+                            const Sizes& room) {
+    KelDecoder decoder(cs, KelPolicy::Report);
+    return feed<KelDecoder, std::string, Units>(
+        decoder, bytes, next, room, 0xFFFD,
+        [](KelDecoder& d, const char* s, std::size_t n, unsigned short* out, std::size_t r,
+           bool last) { return d.decode(s, n, out, r, last); });
+}
+
+Outcome<std::string> encodeStream(KelCharSet cs, const Units& units, const Sizes& next,
+                                  const Sizes& room) {
+    KelEncoder encoder(cs, KelPolicy::Report);
+    return feed<KelEncoder, Units, std::string>(
+        encoder, units, next, room, '\x01',
+        [](KelEncoder& e, const unsigned short* s, std::size_t n, char* out, std::size_t r,
+           bool last) { return e.encode(s, n, out, r, last); });
+}
+
+const std::uint32_t kCharacters[] = {0x00,   0x41,   0x7E,   0xA5,    0xE9,   0x416,
+                                     0x3042, 0x30AB, 0x4E00, 0xAC00,  0xFF76, 0x20AC,
+                                     0xFFFD, 0xD800, 0xDC00, 0x1F600, 0x20B9F};
+
+Units randomUnits(std::mt19937& rng, std::size_t characters) {
+    Units units;
+    for (std::size_t i = 0; i < characters; ++i) {
+        const std::uint32_t cp = kCharacters[rng() % std::size(kCharacters)];
+        if (cp > 0xFFFF) {
+            units.push_back(static_cast<unsigned short>(0xD7C0 + (cp >> 10)));
+            units.push_back(static_cast<unsigned short>(0xDC00 | (cp & 0x3FF)));
+        } else {
+            units.push_back(static_cast<unsigned short>(cp));
+        }
+    }
+    return units;
+}
+
+// Text of the set with stray bytes among its characters.
+std::string randomBytes(std::mt19937& rng, KelCharSet cs, std::size_t characters) {
+    std::string bytes;
+    for (std::size_t i = 0; i < characters; ++i) {
+        if (rng() % 4 == 0) {
+            bytes += static_cast<char>(rng() % 256);
+            continue;
+        }
+        const Units one = randomUnits(rng, 1);
+        bytes += kelEncode(std::u16string(one.begin(), one.end()), cs, KelPolicy::Skip);
+    }
+    return bytes;
+}
+
+Sizes fixed(std::size_t n) {
+    return [n] { return n; };
+}
+
+Sizes between(std::mt19937& rng, std::size_t lo, std::size_t hi) {
+    return [&rng, lo, hi] { return lo + rng() % (hi - lo + 1); };
+}
+
+template <class Outcome>
+void expectSame(const Outcome& whole, const Outcome& cut, KelCharSet cs, const char* how) {
+    EXPECT_TRUE(whole.out == cut.out) << cs << " " << how;
+    EXPECT_TRUE(whole.problems == cut.problems) << cs << " " << how;
+}
+
+TEST(Streaming, DecodingAnyWayGivesTheOutputAndProblemsOfOneCall) {
+    std::mt19937 rng(18);
+    for (KelCharSet cs : keltest::kRegisteredSets) {
+        const std::string shortText = randomBytes(rng, cs, 12);
+        const auto whole = decodeStream(cs, shortText, fixed(shortText.size()), fixed(64));
+        for (std::size_t split = 0; split <= shortText.size(); ++split) {
+            bool first = true;
+            const Sizes twoPieces = [&] {
+                const std::size_t n = first ? split : shortText.size();
+                first = false;
+                return n;
+            };
+            expectSame(whole, decodeStream(cs, shortText, twoPieces, fixed(64)), cs, "split");
+        }
+        expectSame(whole, decodeStream(cs, shortText, fixed(1), fixed(2)), cs, "bytes");
+        const std::string longText = randomBytes(rng, cs, 3000);
+        expectSame(decodeStream(cs, longText, fixed(longText.size()), fixed(64)),
+                   decodeStream(cs, longText, between(rng, 1, 40), between(rng, 2, 40)), cs,
+                   "random");
+    }
+}
+
+TEST(Streaming, EncodingAnyWayGivesTheOutputAndProblemsOfOneCall) {
+    std::mt19937 rng(19);
+    for (KelCharSet cs : keltest::kRegisteredSets) {
+        const Units shortText = randomUnits(rng, 10);
+        const auto whole = encodeStream(cs, shortText, fixed(shortText.size()), fixed(64));
+        for (std::size_t split = 0; split <= shortText.size(); ++split) {
+            bool first = true;
+            const Sizes twoPieces = [&] {
+                const std::size_t n = first ? split : shortText.size();
+                first = false;
+                return n;
+            };
+            expectSame(whole, encodeStream(cs, shortText, twoPieces, fixed(64)), cs, "split");
+        }
+        const Units longText = randomUnits(rng, 2000);
+        expectSame(encodeStream(cs, longText, fixed(longText.size()), fixed(64)),
+                   encodeStream(cs, longText, between(rng, 1, 30), between(rng, 12, 40)), cs,
+                   "random");
+    }
+}
+
+// Positions say where each unit's character begins, across carried-over
+// characters too; a reported problem's spot is where its bytes are.
+TEST(Streaming, PositionsAndProblemSpotsPointAtTheSourceBytes) {
+    KelDecoder decoder(KELCS_UTF8, KelPolicy::Report);
+    const std::string text = "a\xE3\x81\x82\xF0\x9F\x98\x80\xC3";
+    unsigned short units[8];
+    std::uint64_t positions[8];
+    KelStep step = decoder.decode(text.data(), 3, units, 8, false, positions);
+    EXPECT_EQ(step.read, 3u);
+    EXPECT_EQ(step.written, 1u);
+    step = decoder.decode(text.data() + 3, text.size() - 3, units + 1, 7, true, positions + 1);
+    EXPECT_EQ(step.written, 3u);
+    EXPECT_EQ(step.status, KelStatus::Malformed);
+    const std::uint64_t expected[] = {0, 1, 4, 4};
+    EXPECT_TRUE(std::equal(expected, expected + 4, positions));
+    EXPECT_EQ(decoder.problem().position, 8u);
+    EXPECT_EQ(decoder.problem().length, 1u);
+    EXPECT_EQ(decoder.position(), text.size());
+}
+
+TEST(Streaming, RoomOfNothingWritesNothing) {
+    KelDecoder decoder(KELCS_SHIFTJIS);
+    const KelStep step =
+        decoder.decode("\x82\xA0", 2, static_cast<unsigned short*>(nullptr), 0, true);
+    EXPECT_EQ(step.status, KelStatus::OutputFull);
+    EXPECT_EQ(step.read, 0u);
+    EXPECT_EQ(step.written, 0u);
+}
+
+TEST(Streaming, OneCallHelpersCountTheProblemsAndPlaceTheFirst) {
+    KelProblems problems;
+    EXPECT_EQ(kelDecode(std::string("A\0\x80"
+                                    "B\xFF",
+                                    5),
+                        KELCS_UTF8, KelPolicy::Replace, &problems),
+              std::u16string(u"A\0\uFFFDB\uFFFD", 5));
+    EXPECT_EQ(problems.count, 2u);
+    EXPECT_EQ(problems.first, 2u);
+    problems = {};
+    EXPECT_EQ(kelEncode(u"a\u20AC\u3042b", KELCS_ISO_8859_1, KelPolicy::Escape, &problems),
+              "aU+20ACU+3042b");
+    EXPECT_EQ(problems.count, 2u);
+    EXPECT_EQ(problems.first, 1u);
+    EXPECT_EQ(kelEncode(u"a\u3042", KELCS_ISO_8859_1, KelPolicy::Skip), "a");
+}
+
+} // namespace

@@ -1,0 +1,299 @@
+#include "KelTranscoder.h"
+
+#include "KelConverterHelpers.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kel {
+namespace stream {
+
+namespace {
+
+KelOnProblem onProblem(KelPolicy policy) {
+    switch (policy) {
+    case KelPolicy::Escape:
+        return KelOnProblem::Escape;
+    case KelPolicy::Skip:
+        return KelOnProblem::Skip;
+    case KelPolicy::Report:
+        return KelOnProblem::Stop;
+    default:
+        return KelOnProblem::Replace;
+    }
+}
+
+KelStatus problemStatus(KelStop stop) {
+    return stop == KelStop::Malformed ? KelStatus::Malformed : KelStatus::Unmappable;
+}
+
+bool isProblem(KelStop stop) {
+    return stop == KelStop::Malformed || stop == KelStop::Unmappable;
+}
+
+// The state of one stream and the call in progress. A call converts the
+// carried units first, completed from the head of the new input, and then
+// the rest of the new input; each part goes through `convert`, which runs
+// the converter over counted input that begins at stream position `base`.
+// The stream position is that of the first unit neither converted nor
+// reported: the first carried unit while there are any.
+template <class Src> class Call {
+public:
+    Call(Carry<Src>& carry, std::uint64_t& position, KelProblemSpot& problem)
+        : m_carry(carry), m_position(position), m_problem(problem) {}
+
+    template <class Convert>
+    KelStep run(const Src* src, KelLength srcLen, KelLength room, bool last, Convert convert) {
+        if (m_carry.size != 0 && !completeCarry(src, srcLen, room, last, convert))
+            return m_step;
+        const KelConversionResult r =
+            convert(src + m_step.read, srcLen - m_step.read, m_step.written, room - m_step.written,
+                    last, m_position);
+        const KelLength used = settle(r);
+        m_step.read += used;
+        if (r.stop == KelStop::CutOff) {
+            keep(src + m_step.read, srcLen - m_step.read);
+            m_step.read = srcLen;
+        }
+        return m_step;
+    }
+
+private:
+    // Converts the carried character with enough of the new input to end
+    // it (the carry holds less than the longest character); false when the
+    // call ends there.
+    template <class Convert>
+    bool completeCarry(const Src* src, KelLength srcLen, KelLength room, bool last,
+                       Convert convert) {
+        Src joined[2 * Carry<Src>::kCapacity];
+        const KelLength carried = m_carry.size;
+        const KelLength taken = std::min(srcLen, Carry<Src>::kCapacity);
+        std::copy(m_carry.units, m_carry.units + carried, joined);
+        std::copy(src, src + taken, joined + carried);
+        const bool takesAll = taken == srcLen;
+        const KelConversionResult r =
+            convert(joined, carried + taken, 0, room, last && takesAll, m_position);
+        const KelLength used = settle(r);
+        m_carry.size = 0;
+        if (r.stop == KelStop::CutOff && takesAll) {
+            // Still cut off: all that is left waits for the next call.
+            keep(joined + used, carried + taken - used);
+            m_step.read = srcLen;
+            return false;
+        }
+        if (used < carried) {
+            // Stopped inside the carried units: the new input is untouched.
+            keep(joined + used, carried - used);
+            return false;
+        }
+        m_step.read = used - carried;
+        return r.stop == KelStop::EndOfInput || r.stop == KelStop::CutOff;
+    }
+
+    // Takes in what one part did; returns the units it used up, a reported
+    // problem included, which the stream moves past.
+    KelLength settle(const KelConversionResult& r) {
+        m_step.written += r.written;
+        m_step.problems += r.problems;
+        m_position += r.read;
+        if (r.stop == KelStop::DestinationFull)
+            m_step.status = KelStatus::OutputFull;
+        if (!isProblem(r.stop))
+            return r.read;
+        m_problem = {m_position, r.length};
+        m_position += r.length;
+        m_step.status = problemStatus(r.stop);
+        return r.read + r.length;
+    }
+
+    void keep(const Src* tail, KelLength n) {
+        std::copy(tail, tail + n, m_carry.units + m_carry.size);
+        m_carry.size += n;
+    }
+
+    Carry<Src>& m_carry;
+    std::uint64_t& m_position;
+    KelProblemSpot& m_problem;
+    KelStep m_step{KelStatus::InputUsed, 0, 0, 0};
+};
+
+// Offsets of decoded units come a piece at a time through a buffer of
+// this many, then become stream positions.
+constexpr KelLength kOffsetPiece = 256;
+
+KelConversionResult decodeWithPositions(KelCharSetConverter& conv, const unsigned char* s,
+                                        KelLength n, unsigned short* d, KelLength room,
+                                        KelOnProblem on, bool last, std::uint64_t* positions,
+                                        std::uint64_t base) {
+    KelConversionResult total{KelStop::EndOfInput, 0, 0, 0, 0};
+    for (;;) {
+        KelLength offsets[kOffsetPiece];
+        const KelLength piece = std::min(room - total.written, kOffsetPiece);
+        const KelConversionResult r = conv.decodeCounted(
+            s + total.read, n - total.read, d + total.written, piece, on, last, offsets);
+        for (KelLength i = 0; i < r.written; ++i)
+            positions[total.written + i] = base + total.read + offsets[i];
+        total = {r.stop, total.read + r.read, total.written + r.written,
+                 total.problems + r.problems, r.length};
+        if (r.stop != KelStop::DestinationFull || piece == room - (total.written - r.written))
+            return total;
+    }
+}
+
+KelLength saturatedProduct(KelLength a, KelLength b) {
+    return b != 0 && a > KEL_NPOS / b ? KEL_NPOS : a * b;
+}
+
+KelLength saturatedSum(KelLength a, KelLength b) {
+    return a > KEL_NPOS - b ? KEL_NPOS : a + b;
+}
+
+} // namespace
+
+} // namespace stream
+} // namespace kel
+
+using kel::stream::Call;
+
+KelDecoder::KelDecoder(KelCharSet cs, KelPolicy policy)
+    : m_converter(KelCharSetConverter::getConverter(cs)), m_policy(policy) {}
+
+KelStep KelDecoder::decode(const void* src, KelLength srcLen, unsigned short* dst, KelLength dstLen,
+                           bool last, std::uint64_t* positions) {
+    const KelOnProblem on = kel::stream::onProblem(m_policy);
+    KelCharSetConverter& conv = *m_converter;
+    const auto convert = [&](const unsigned char* s, KelLength n, KelLength at, KelLength room,
+                             bool isLast, std::uint64_t base) {
+        if (positions == nullptr)
+            return conv.decodeCounted(s, n, dst + at, room, on, isLast, nullptr);
+        return kel::stream::decodeWithPositions(conv, s, n, dst + at, room, on, isLast,
+                                                positions + at, base);
+    };
+    Call<unsigned char> call(m_carry, m_position, m_problem);
+    return call.run(static_cast<const unsigned char*>(src), src == nullptr ? 0 : srcLen,
+                    dst == nullptr ? 0 : dstLen, last, convert);
+}
+
+// char16_t and unsigned short share size and representation; the
+// library's loops only ever see the units as unsigned short.
+KelStep KelDecoder::decode(const void* src, KelLength srcLen, char16_t* dst, KelLength dstLen,
+                           bool last, std::uint64_t* positions) {
+    return decode(src, srcLen, reinterpret_cast<unsigned short*>(dst), dstLen, last, positions);
+}
+
+KelLength KelDecoder::maxUnits(KelLength srcLen) const {
+    // A unit of UTF-32 may give a surrogate pair; a cut-off unit one U+FFFD.
+    const KelLength perUnit = std::min<KelLength>(m_converter->getMinUnitSize(), 2);
+    const KelLength bytes = kel::stream::saturatedSum(srcLen, m_carry.size);
+    return bytes / perUnit + (bytes % perUnit != 0 ? 1 : 0);
+}
+
+void KelDecoder::reset() {
+    m_carry.size = 0;
+    m_position = 0;
+    m_problem = {0, 0};
+}
+
+KelEncoder::KelEncoder(KelCharSet cs, KelPolicy policy)
+    : m_converter(KelCharSetConverter::getConverter(cs)), m_policy(policy) {}
+
+KelStep KelEncoder::encode(const unsigned short* src, KelLength srcLen, void* dst, KelLength dstLen,
+                           bool last) {
+    const KelOnProblem on = kel::stream::onProblem(m_policy);
+    KelCharSetConverter& conv = *m_converter;
+    unsigned char* d = static_cast<unsigned char*>(dst);
+    const auto convert = [&](const unsigned short* s, KelLength n, KelLength at, KelLength room,
+                             bool isLast, std::uint64_t) {
+        return conv.encodeCounted(s, n, d + at, room, on, isLast);
+    };
+    Call<unsigned short> call(m_carry, m_position, m_problem);
+    return call.run(src, src == nullptr ? 0 : srcLen, dst == nullptr ? 0 : dstLen, last, convert);
+}
+
+KelStep KelEncoder::encode(const char16_t* src, KelLength srcLen, void* dst, KelLength dstLen,
+                           bool last) {
+    return encode(reinterpret_cast<const unsigned short*>(src), srcLen, dst, dstLen, last);
+}
+
+// "U+XXXX" in the target's units for every unit escaped.
+KelLength KelEncoder::maxBytes(KelLength srcLen) const {
+    KelLength perUnit = m_converter->getMaxUnitSize();
+    if (m_policy == KelPolicy::Escape)
+        perUnit = std::max(perUnit, kel::kEscapeLength * m_converter->getNullCharSize());
+    return kel::stream::saturatedProduct(kel::stream::saturatedSum(srcLen, m_carry.size), perUnit);
+}
+
+void KelEncoder::reset() {
+    m_carry.size = 0;
+    m_position = 0;
+    m_problem = {0, 0};
+}
+
+namespace {
+
+void note(KelProblems* problems, std::uint64_t position) {
+    if (problems == nullptr)
+        return;
+    if (problems->count == 0)
+        problems->first = position;
+    ++problems->count;
+}
+
+} // namespace
+
+// Reported problems are noted and then substituted here as the policy asks,
+// so that the count and the first position come out of one pass.
+std::u16string kelDecode(std::string_view text, KelCharSet cs, KelPolicy policy,
+                         KelProblems* problems) {
+    KelDecoder decoder(cs, KelPolicy::Report);
+    std::u16string out(decoder.maxUnits(text.size()), u'\0');
+    KelLength read = 0;
+    KelLength written = 0;
+    for (;;) {
+        const KelStep step = decoder.decode(text.data() + read, text.size() - read, &out[written],
+                                            out.size() - written, true);
+        read += step.read;
+        written += step.written;
+        if (step.status == KelStatus::InputUsed)
+            break;
+        if (step.status == KelStatus::OutputFull) {
+            out.resize(2 * out.size() + 2);
+            continue;
+        }
+        note(problems, decoder.problem().position);
+        if (policy != KelPolicy::Skip)
+            out[written++] = static_cast<char16_t>(kel::kReplacementUnit);
+    }
+    out.resize(written);
+    return out;
+}
+
+std::string kelEncode(std::u16string_view text, KelCharSet cs, KelPolicy policy,
+                      KelProblems* problems) {
+    KelEncoder encoder(cs, KelPolicy::Report);
+    KelEncoder substitute(cs, policy == KelPolicy::Report ? KelPolicy::Replace : policy);
+    std::string out(substitute.maxBytes(text.size()), '\0');
+    KelLength read = 0;
+    KelLength written = 0;
+    for (;;) {
+        const KelStep step = encoder.encode(text.data() + read, text.size() - read, &out[written],
+                                            out.size() - written, true);
+        read += step.read;
+        written += step.written;
+        if (step.status == KelStatus::InputUsed)
+            break;
+        if (step.status == KelStatus::OutputFull) {
+            out.resize(2 * out.size() + 2);
+            continue;
+        }
+        const KelProblemSpot& spot = encoder.problem();
+        note(problems, spot.position);
+        substitute.reset();
+        written += substitute
+                       .encode(text.data() + spot.position, spot.length, &out[written],
+                               out.size() - written, true)
+                       .written;
+    }
+    out.resize(written);
+    return out;
+}

@@ -1,0 +1,133 @@
+#ifndef KELTRANSCODER_H
+#define KELTRANSCODER_H
+
+// Streaming conversion between a registered character set and UTF-16 over
+// counted input: text in chunks of any size and content (NUL is a character
+// like any other), a character split between chunks carried over inside the
+// object, and each problem reported with its place in the stream.
+//
+// A decoder or an encoder belongs to one stream and one thread at a time;
+// the converters behind them stay shared. Nothing is read past the given
+// length or written past the given room, no terminator is written, and no
+// call allocates.
+
+#include "KelCharSet.h"
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// What a decoder or an encoder does with a character it cannot convert:
+// write U+FFFD or the target's "?"; as Replace, but write an unmappable
+// character as "U+XXXX" text; leave it out; or stop behind it and say where
+// it was, so that the caller may write its own substitute.
+enum class KelPolicy { Replace, Escape, Skip, Report };
+
+enum class KelStatus {
+    InputUsed,  // all of the input is converted, or carried over to the next call
+    OutputFull, // the room is used up; call again with the rest of the input
+    Malformed,  // (Report) the input holds no character of the set at problem()
+    Unmappable  // (Report) the target set has no code for the character at problem()
+};
+
+struct KelStep {
+    KelStatus status;
+    KelLength read;     // source units of this call's input consumed, a reported problem included
+    KelLength written;  // destination units written
+    KelLength problems; // characters replaced, escaped, left out or reported
+};
+
+// Where a reported problem lies in the stream: the position of its first
+// source unit (bytes for a decoder, UTF-16 units for an encoder), counted
+// from the start of the stream, and its length. A problem may begin in an
+// earlier call's input, when a character was carried over.
+struct KelProblemSpot {
+    std::uint64_t position;
+    KelLength length;
+};
+
+namespace kel {
+namespace stream {
+
+// The part of a stream that a character split between calls leaves over,
+// in source units; every form's longest character fits.
+template <class Unit> struct Carry {
+    static constexpr KelLength kCapacity = 8;
+    Unit units[kCapacity];
+    KelLength size = 0;
+};
+
+} // namespace stream
+} // namespace kel
+
+// Local text of one set, chunk by chunk, to UTF-16.
+class KelDecoder {
+public:
+    explicit KelDecoder(KelCharSet cs, KelPolicy policy = KelPolicy::Replace);
+
+    // Converts what fits of `srcLen` bytes into `dstLen` units. `last`: the
+    // stream ends with this input, so a character it cuts off is malformed;
+    // otherwise such a character is kept for the next call. `positions`, when
+    // not null, receives for each unit written the stream position of the
+    // byte its character begins with.
+    KelStep decode(const void* src, KelLength srcLen, unsigned short* dst, KelLength dstLen,
+                   bool last, std::uint64_t* positions = nullptr);
+    KelStep decode(const void* src, KelLength srcLen, char16_t* dst, KelLength dstLen, bool last,
+                   std::uint64_t* positions = nullptr);
+
+    // The problem the last call stopped at (policy Report).
+    const KelProblemSpot& problem() const { return m_problem; }
+    // Bytes of the stream consumed so far, those carried over included.
+    std::uint64_t position() const { return m_position + m_carry.size; }
+    // The most units that `srcLen` more bytes can give.
+    KelLength maxUnits(KelLength srcLen) const;
+    // Starts a new stream.
+    void reset();
+
+private:
+    KelCharSetConverter* m_converter;
+    KelPolicy m_policy;
+    kel::stream::Carry<unsigned char> m_carry;
+    std::uint64_t m_position = 0; // of the first byte not yet converted
+    KelProblemSpot m_problem{0, 0};
+};
+
+// UTF-16, chunk by chunk, to the local text of one set.
+class KelEncoder {
+public:
+    explicit KelEncoder(KelCharSet cs, KelPolicy policy = KelPolicy::Replace);
+
+    // Converts what fits of `srcLen` units into `dstLen` bytes; `last` as
+    // for KelDecoder (a high surrogate at the end waits for its pair).
+    KelStep encode(const unsigned short* src, KelLength srcLen, void* dst, KelLength dstLen,
+                   bool last);
+    KelStep encode(const char16_t* src, KelLength srcLen, void* dst, KelLength dstLen, bool last);
+
+    const KelProblemSpot& problem() const { return m_problem; }
+    std::uint64_t position() const { return m_position + m_carry.size; }
+    // The most bytes that `srcLen` more units can give.
+    KelLength maxBytes(KelLength srcLen) const;
+    void reset();
+
+private:
+    KelCharSetConverter* m_converter;
+    KelPolicy m_policy;
+    kel::stream::Carry<unsigned short> m_carry;
+    std::uint64_t m_position = 0;
+    KelProblemSpot m_problem{0, 0};
+};
+
+// What a one-call conversion met: how many characters it could not
+// convert, and where the first of them lies (0 when there is none).
+struct KelProblems {
+    KelLength count = 0;
+    std::uint64_t first = 0;
+};
+
+// Whole texts in one call (policy Report counts as Replace here).
+std::u16string kelDecode(std::string_view text, KelCharSet cs,
+                         KelPolicy policy = KelPolicy::Replace, KelProblems* problems = nullptr);
+std::string kelEncode(std::u16string_view text, KelCharSet cs,
+                      KelPolicy policy = KelPolicy::Replace, KelProblems* problems = nullptr);
+
+#endif
