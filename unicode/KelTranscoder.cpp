@@ -156,7 +156,10 @@ KelLength saturatedSum(KelLength a, KelLength b) {
 using kel::stream::Call;
 
 KelDecoder::KelDecoder(KelCharSet cs, KelPolicy policy)
-    : m_converter(KelCharSetConverter::getConverter(cs)), m_policy(policy) {}
+    : KelDecoder(*KelCharSetConverter::getConverter(cs), policy) {}
+
+KelDecoder::KelDecoder(KelCharSetConverter& converter, KelPolicy policy)
+    : m_converter(&converter), m_policy(policy) {}
 
 KelStep KelDecoder::decode(const void* src, KelLength srcLen, unsigned short* dst, KelLength dstLen,
                            bool last, std::uint64_t* positions) {
@@ -195,7 +198,10 @@ void KelDecoder::reset() {
 }
 
 KelEncoder::KelEncoder(KelCharSet cs, KelPolicy policy)
-    : m_converter(KelCharSetConverter::getConverter(cs)), m_policy(policy) {}
+    : KelEncoder(*KelCharSetConverter::getConverter(cs), policy) {}
+
+KelEncoder::KelEncoder(KelCharSetConverter& converter, KelPolicy policy)
+    : m_converter(&converter), m_policy(policy) {}
 
 KelStep KelEncoder::encode(const unsigned short* src, KelLength srcLen, void* dst, KelLength dstLen,
                            bool last) {

@@ -64,6 +64,8 @@ template <class Unit> struct Carry {
 class KelDecoder {
 public:
     explicit KelDecoder(KelCharSet cs, KelPolicy policy = KelPolicy::Replace);
+    // Through a converter of the caller's, which must outlive the decoder.
+    explicit KelDecoder(KelCharSetConverter& converter, KelPolicy policy = KelPolicy::Replace);
 
     // Converts what fits of `srcLen` bytes into `dstLen` units. `last`: the
     // stream ends with this input, so a character it cuts off is malformed;
@@ -96,6 +98,7 @@ private:
 class KelEncoder {
 public:
     explicit KelEncoder(KelCharSet cs, KelPolicy policy = KelPolicy::Replace);
+    explicit KelEncoder(KelCharSetConverter& converter, KelPolicy policy = KelPolicy::Replace);
 
     // Converts what fits of `srcLen` units into `dstLen` bytes; `last` as
     // for KelDecoder (a high surrogate at the end waits for its pair).
