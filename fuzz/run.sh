@@ -19,7 +19,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(mkdir -p "$1" && cd "$1" && pwd)
 seconds=$2
 locales=${KELFUZZ_LOCALES:-C ja_JP.SJIS zh_CN.GB18030 en_US.UTF-8}
-targets="fuzz_to_utf16 fuzz_from_utf16 fuzz_entry_points fuzz_ustring_local"
+targets="fuzz_to_utf16 fuzz_from_utf16 fuzz_entry_points fuzz_ustring_local fuzz_streaming"
 
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j"${JOBS:-2}"

@@ -79,10 +79,8 @@ public:
 
     // A lead byte without a valid second byte or four-byte tail is a
     // character without a mapping by itself; the byte after it starts the
-    // next character. Both directions are inlined into the fast loops, which
-    // the compiler would otherwise leave with a call for every character.
-    [[gnu::always_inline]] kel::mbcs::LocalChar decode(const unsigned char* p,
-                                                       KelLength avail) const {
+    // next character.
+    kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
         if (isSBCS(p[0]))
             return {1, m_toUnicode.trans(p[0])};
         if (!isLeadMBCS(p[0]))
@@ -97,8 +95,7 @@ public:
 
     // An unpaired surrogate has no code and comes alone, so the unit after
     // it converts in its own right.
-    [[gnu::always_inline]] kel::mbcs::EncodedChar encode(const unsigned short* p,
-                                                         KelLength avail) const {
+    kel::mbcs::EncodedChar encode(const unsigned short* p, KelLength avail) const {
         const kel::CodePoint ch = kel::codePointAt(p, avail);
         return packScalar(ch, toScalar(ch.value));
     }

@@ -77,6 +77,22 @@ inline KelLength unitsOf(std::uint32_t value) {
     return KelUChar::isSurrogate(value) ? 2 : 1;
 }
 
+// Writes a code's bytes, high byte first; the sizes of most codes unrolled.
+inline void writeCode(unsigned char* d, const EncodedChar& c) {
+    switch (c.size) {
+    case 1:
+        d[0] = static_cast<unsigned char>(c.bytes);
+        return;
+    case 2:
+        d[0] = static_cast<unsigned char>(c.bytes >> 8);
+        d[1] = static_cast<unsigned char>(c.bytes);
+        return;
+    default:
+        for (KelLength i = 0; i < c.size; ++i)
+            d[i] = static_cast<unsigned char>(c.bytes >> (8 * (c.size - 1 - i)));
+    }
+}
+
 // Whether the codec reads byte b by itself as U+00bb and writes that unit
 // back as b alone.
 template <class Codec> bool isIdentity(const Codec& codec, unsigned char b) {
@@ -145,8 +161,10 @@ public:
 
     explicit Driven(const Codec& codec) : m_codec(codec), m_identity(codec.identity()) {}
 
-    kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
-                                     KelLength room) const {
+    // Flattened: a codec's decode and encode inlined here run without a call
+    // for every character.
+    [[gnu::flatten]] kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n,
+                                                      unsigned short* d, KelLength room) const {
         KelLength read = 0;
         KelLength written = 0;
         while (read < n && written < room && s[read] != 0) {
@@ -179,8 +197,8 @@ public:
         return {c.length, c.value, c.value != 0, c.value == 0 && avail < Codec::kMaxLength};
     }
 
-    kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
-                                     KelLength room) const {
+    [[gnu::flatten]] kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n,
+                                                      unsigned char* d, KelLength room) const {
         KelLength read = 0;
         KelLength written = 0;
         while (read < n && written < room && s[read] != 0) {
@@ -195,8 +213,7 @@ public:
             }
             if (c.size == 0 || c.size > room - written)
                 break;
-            for (KelLength i = 0; i < c.size; ++i)
-                d[written + i] = static_cast<unsigned char>(c.bytes >> (8 * (c.size - 1 - i)));
+            writeCode(d + written, c);
             written += c.size;
             read += c.units;
         }
