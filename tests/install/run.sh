@@ -49,6 +49,11 @@ g++ -std=c++17 -o "$work/consumer-pc" "$source_dir/tests/install/consumer/main.c
     $(pkg-config --cflags --libs kelulib) -Wl,-rpath,"$libdir"
 "$work/consumer-pc"
 
+echo "--- streaming example built against the package"
+cmake -S "$source_dir/examples/streaming" -B "$work/example" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null
+cmake --build "$work/example" >/dev/null
+"$work/example/streaming" "$source_dir/examples/originals/mixed.txt" || fail "the streaming example"
+
 echo "--- kelconv round trips of the samples"
 "$kelconv" --help | grep -q -- '--on-error' || fail "kelconv --help"
 "$source_dir/examples/convert-samples.sh" "$kelconv" >"$work/samples.log" || {
