@@ -27,7 +27,8 @@ struct Cutting {
 
 std::vector<unsigned short> unitsOf(const std::string& bytes) {
     std::vector<unsigned short> units(bytes.size() / 2);
-    std::memcpy(units.data(), bytes.data(), units.size() * 2);
+    if (!units.empty())
+        std::memcpy(units.data(), bytes.data(), units.size() * 2);
     return units;
 }
 

@@ -58,51 +58,42 @@ Sizes between(std::mt19937& rng, std::size_t lo, std::size_t hi) {
 
 template <class Outcome>
 void expectSame(const Outcome& whole, const Outcome& cut, KelCharSet cs, const char* how) {
-    EXPECT_TRUE(whole.out == cut.out) << cs << " " << how;
-    EXPECT_TRUE(whole.problems == cut.problems) << cs << " " << how;
+    EXPECT_TRUE(whole == cut) << cs << " " << how;
+    EXPECT_TRUE(cut.consumedAll) << cs << " " << how;
+}
+
+// A short text split at every point, fed a unit at a time, and a long text
+// in random chunks and rooms from `minRoom` up, against one call each.
+template <class Text, class Stream>
+void expectSplitInvariance(KelCharSet cs, const Text& shortText, const Text& longText,
+                           std::size_t minRoom, std::mt19937& rng, Stream stream) {
+    const auto whole = stream(cs, shortText, fixed(shortText.size()), fixed(64));
+    for (std::size_t split = 0; split <= shortText.size(); ++split) {
+        bool first = true;
+        const Sizes twoPieces = [&] {
+            const std::size_t n = first ? split : shortText.size();
+            first = false;
+            return n;
+        };
+        expectSame(whole, stream(cs, shortText, twoPieces, fixed(64)), cs, "split");
+    }
+    expectSame(whole, stream(cs, shortText, fixed(1), fixed(minRoom)), cs, "units");
+    expectSame(stream(cs, longText, fixed(longText.size()), fixed(64)),
+               stream(cs, longText, between(rng, 1, 40), between(rng, minRoom, 40)), cs, "random");
 }
 
 TEST(Streaming, DecodingAnyWayGivesTheOutputAndProblemsOfOneCall) {
     std::mt19937 rng(18);
-    for (KelCharSet cs : keltest::kRegisteredSets) {
-        const std::string shortText = randomBytes(rng, cs, 12);
-        const auto whole = decodeStream(cs, shortText, fixed(shortText.size()), fixed(64));
-        for (std::size_t split = 0; split <= shortText.size(); ++split) {
-            bool first = true;
-            const Sizes twoPieces = [&] {
-                const std::size_t n = first ? split : shortText.size();
-                first = false;
-                return n;
-            };
-            expectSame(whole, decodeStream(cs, shortText, twoPieces, fixed(64)), cs, "split");
-        }
-        expectSame(whole, decodeStream(cs, shortText, fixed(1), fixed(2)), cs, "bytes");
-        const std::string longText = randomBytes(rng, cs, 3000);
-        expectSame(decodeStream(cs, longText, fixed(longText.size()), fixed(64)),
-                   decodeStream(cs, longText, between(rng, 1, 40), between(rng, 2, 40)), cs,
-                   "random");
-    }
+    for (KelCharSet cs : keltest::kRegisteredSets)
+        expectSplitInvariance(cs, randomBytes(rng, cs, 12), randomBytes(rng, cs, 3000), 2, rng,
+                              decodeStream);
 }
 
 TEST(Streaming, EncodingAnyWayGivesTheOutputAndProblemsOfOneCall) {
     std::mt19937 rng(19);
-    for (KelCharSet cs : keltest::kRegisteredSets) {
-        const Units shortText = randomUnits(rng, 10);
-        const auto whole = encodeStream(cs, shortText, fixed(shortText.size()), fixed(64));
-        for (std::size_t split = 0; split <= shortText.size(); ++split) {
-            bool first = true;
-            const Sizes twoPieces = [&] {
-                const std::size_t n = first ? split : shortText.size();
-                first = false;
-                return n;
-            };
-            expectSame(whole, encodeStream(cs, shortText, twoPieces, fixed(64)), cs, "split");
-        }
-        const Units longText = randomUnits(rng, 2000);
-        expectSame(encodeStream(cs, longText, fixed(longText.size()), fixed(64)),
-                   encodeStream(cs, longText, between(rng, 1, 30), between(rng, 6, 40)), cs,
-                   "random");
-    }
+    for (KelCharSet cs : keltest::kRegisteredSets)
+        expectSplitInvariance(cs, randomUnits(rng, 10), randomUnits(rng, 2000), 6, rng,
+                              encodeStream);
 }
 
 // Positions say where each unit's character begins, across carried-over

@@ -245,19 +245,26 @@ void note(KelProblems* problems, std::uint64_t position) {
     ++problems->count;
 }
 
-} // namespace
+KelStep convertStep(KelDecoder& decoder, const char* s, KelLength n, char16_t* d, KelLength room) {
+    return decoder.decode(s, n, d, room, true);
+}
 
-// Reported problems are noted and then substituted here as the policy asks,
-// so that the count and the first position come out of one pass.
-std::u16string kelDecode(std::string_view text, KelCharSet cs, KelPolicy policy,
-                         KelProblems* problems) {
-    KelDecoder decoder(cs, KelPolicy::Report);
-    std::u16string out(decoder.maxUnits(text.size()), u'\0');
+KelStep convertStep(KelEncoder& encoder, const char16_t* s, KelLength n, char* d, KelLength room) {
+    return encoder.encode(s, n, d, room, true);
+}
+
+// Converts a whole text with a stream of policy Report, noting each
+// problem and having `substitute(spot, out, written)` write what stands for
+// it, so that the count and the first position come out of one pass.
+template <class Stream, class In, class Out, class Substitute>
+Out wholeText(Stream& stream, In text, KelLength bound, KelProblems* problems,
+              Substitute substitute) {
+    Out out(bound, typename Out::value_type());
     KelLength read = 0;
     KelLength written = 0;
     for (;;) {
-        const KelStep step = decoder.decode(text.data() + read, text.size() - read, &out[written],
-                                            out.size() - written, true);
+        const KelStep step = convertStep(stream, text.data() + read, text.size() - read,
+                                         &out[written], out.size() - written);
         read += step.read;
         written += step.written;
         if (step.status == KelStatus::InputUsed)
@@ -266,40 +273,40 @@ std::u16string kelDecode(std::string_view text, KelCharSet cs, KelPolicy policy,
             out.resize(2 * out.size() + 2);
             continue;
         }
-        note(problems, decoder.problem().position);
-        if (policy != KelPolicy::Skip)
-            out[written++] = static_cast<char16_t>(kel::kReplacementUnit);
+        note(problems, stream.problem().position);
+        written += substitute(stream.problem(), out, written);
     }
     out.resize(written);
     return out;
 }
 
+} // namespace
+
+std::u16string kelDecode(std::string_view text, KelCharSet cs, KelPolicy policy,
+                         KelProblems* problems) {
+    KelDecoder decoder(cs, KelPolicy::Report);
+    return wholeText<KelDecoder, std::string_view, std::u16string>(
+        decoder, text, decoder.maxUnits(text.size()), problems,
+        [policy](const KelProblemSpot&, std::u16string& out, KelLength at) -> KelLength {
+            if (policy == KelPolicy::Skip)
+                return 0;
+            out[at] = static_cast<char16_t>(kel::kReplacementUnit);
+            return 1;
+        });
+}
+
+// An unmappable character is encoded again on its own by an encoder that
+// substitutes it as the policy asks.
 std::string kelEncode(std::u16string_view text, KelCharSet cs, KelPolicy policy,
                       KelProblems* problems) {
     KelEncoder encoder(cs, KelPolicy::Report);
     KelEncoder substitute(cs, policy == KelPolicy::Report ? KelPolicy::Replace : policy);
-    std::string out(substitute.maxBytes(text.size()), '\0');
-    KelLength read = 0;
-    KelLength written = 0;
-    for (;;) {
-        const KelStep step = encoder.encode(text.data() + read, text.size() - read, &out[written],
-                                            out.size() - written, true);
-        read += step.read;
-        written += step.written;
-        if (step.status == KelStatus::InputUsed)
-            break;
-        if (step.status == KelStatus::OutputFull) {
-            out.resize(2 * out.size() + 2);
-            continue;
-        }
-        const KelProblemSpot& spot = encoder.problem();
-        note(problems, spot.position);
-        substitute.reset();
-        written += substitute
-                       .encode(text.data() + spot.position, spot.length, &out[written],
-                               out.size() - written, true)
-                       .written;
-    }
-    out.resize(written);
-    return out;
+    return wholeText<KelEncoder, std::u16string_view, std::string>(
+        encoder, text, substitute.maxBytes(text.size()), problems,
+        [&](const KelProblemSpot& spot, std::string& out, KelLength at) {
+            substitute.reset();
+            return substitute
+                .encode(text.data() + spot.position, spot.length, &out[at], out.size() - at, true)
+                .written;
+        });
 }
