@@ -3,6 +3,7 @@
 #include "KelUChar.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace kelconv {
 
@@ -37,7 +38,7 @@ void RecentBytes::begin(const unsigned char* chunk, std::size_t size) {
 void RecentBytes::end() {
     const std::size_t fromChunk = std::min(m_size, kKept);
     const std::size_t fromTail = std::min(m_tailSize, kKept - fromChunk);
-    std::copy(m_tail + m_tailSize - fromTail, m_tail + m_tailSize, m_tail);
+    std::memmove(m_tail, m_tail + m_tailSize - fromTail, fromTail);
     std::copy(m_chunk + m_size - fromChunk, m_chunk + m_size, m_tail + fromTail);
     m_tailSize = fromTail + fromChunk;
     m_offset += m_size;
