@@ -80,8 +80,8 @@ bool showsProgress(const Options& options, const Console& console) {
 class Run {
 public:
     Run(const Options& options, Console& console, const CharSet& from, const CharSet& to)
-        : m_output(options.output), m_transcoder(*from.converter, *to.converter, options.policy),
-          m_reporter(console, from.name, to.name, options.silent),
+        : m_output(options.output), m_from(*from.converter), m_to(*to.converter),
+          m_policy(options.policy), m_reporter(console, from.name, to.name, options.silent),
           m_progress(console, showsProgress(options, console)), m_console(console) {}
 
     // False when the conversion stopped at a problem.
@@ -92,13 +92,13 @@ private:
     bool convertFile(int fd, const std::string& name);
 
     Output m_output;
-    Transcoder m_transcoder;
+    KelCharSetConverter& m_from;
+    KelCharSetConverter& m_to;
+    Policy m_policy;
     Reporter m_reporter;
     Progress m_progress;
     Console& m_console;
     bool m_failed = false;
-    std::vector<unsigned char> m_converted;
-    std::vector<Problem> m_problems;
 };
 
 bool Run::convert(const std::string& input) {
@@ -124,18 +124,19 @@ bool Run::convert(const std::string& input) {
 }
 
 bool Run::convertFile(int fd, const std::string& name) {
-    ChunkReader reader(fd, m_transcoder.probe());
+    ChunkReader reader(fd);
+    Transcoder transcoder(m_from, m_to, m_policy);
     m_reporter.beginInput(name);
     m_progress.begin(name, sizeOf(fd));
     const unsigned char* data = nullptr;
     std::size_t size = 0;
     bool carryOn = true;
-    while (carryOn && reader.next(data, size)) {
-        m_converted.clear();
-        carryOn = m_transcoder.convert(data, size, m_converted, m_problems);
-        m_output.write(m_converted.data(), m_converted.size());
-        for (const Problem& problem : m_problems)
-            m_reporter.report(problem, reader.chunkOffset());
+    for (bool more = true; carryOn && more;) {
+        more = reader.next(data, size);
+        carryOn = transcoder.convert(data, size, !more);
+        m_output.write(transcoder.output().data(), transcoder.output().size());
+        for (const Problem& problem : transcoder.problems())
+            m_reporter.report(problem);
         m_progress.update(reader.consumed());
     }
     m_progress.end();

@@ -116,8 +116,9 @@ identifier names match without regard to case. UTF-16LE and UTF-32LE are read
 and written without a byte-order mark. Sets listed with "(no converter)" are
 known by name only and cannot be used.
 
-Input of any size is converted in chunks ending at a newline, so memory use
-stays the same for a file of gigabytes. NUL characters are carried over.
+Input of any size is read in chunks of a fixed size, whatever it holds (NUL
+characters, long lines, malformed bytes), and a character split between two
+chunks is carried over, so memory use stays the same for a file of gigabytes.
 
 Malformed input and characters the output set cannot represent are reported
 on standard error with the byte offset of the character in its input file.

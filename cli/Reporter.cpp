@@ -45,15 +45,14 @@ void Reporter::beginInput(const std::string& name) {
     m_inInput = 0;
 }
 
-void Reporter::report(const Problem& problem, std::uint64_t chunkOffset) {
+void Reporter::report(const Problem& problem) {
     ++m_inInput;
     ++m_total;
     if (m_silent)
         return;
     if (m_inInput <= kShownPerInput) {
-        m_console.message(
-            "kelconv: " + m_input + ": " +
-            describeProblem(problem, chunkOffset + problem.offset, m_sourceName, m_targetName));
+        m_console.message("kelconv: " + m_input + ": " +
+                          describeProblem(problem, problem.offset, m_sourceName, m_targetName));
     } else if (m_inInput == kShownPerInput + 1) {
         m_console.message("kelconv: " + m_input + ": further problems are counted, not shown");
     }

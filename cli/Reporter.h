@@ -23,7 +23,7 @@ public:
     Reporter(Console& console, std::string sourceName, std::string targetName, bool silent);
 
     void beginInput(const std::string& name);
-    void report(const Problem& problem, std::uint64_t chunkOffset);
+    void report(const Problem& problem);
     void endInput();
     bool anyProblem() const { return m_total > 0; }
 

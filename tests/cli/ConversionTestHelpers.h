@@ -27,11 +27,11 @@ struct Converted {
 inline Converted convertAll(KelCharSetConverter& from, KelCharSetConverter& to, Policy policy,
                             const std::string& input) {
     Transcoder transcoder(from, to, policy);
-    std::vector<unsigned char> out;
     Converted result;
     result.finished = transcoder.convert(reinterpret_cast<const unsigned char*>(input.data()),
-                                         input.size(), out, result.problems);
-    result.text.assign(out.begin(), out.end());
+                                         input.size(), true);
+    result.text.assign(transcoder.output().begin(), transcoder.output().end());
+    result.problems = transcoder.problems();
     return result;
 }
 
@@ -45,6 +45,11 @@ inline std::string bytesOf(const Problem& problem) {
 
 inline KelCharSetConverter& utf8() {
     return *KelCharSetConverter::getConverter(KELCS_UTF8);
+}
+
+// Host-order UTF-16, which copies unpaired surrogates as they are.
+inline KelCharSetConverter& utf16() {
+    return *KelCharSetConverter::getConverter(KELCS_UTF16);
 }
 
 } // namespace kelconv

@@ -3,191 +3,108 @@
 
 #include "../InertConverter.h"
 
-#include <cstdio>
-#include <cstring>
+#include "KelCodecDriver.h"
 
 // Small converters with the behaviours of the library's families, so that
-// the tool's logic is tested whatever the registry provides. The tool does
-// not convert counted text, which they leave inert.
+// the tool's logic is tested whatever the registry provides. They describe
+// their characters to the library's loop, which gives them the counted
+// operations the tool uses; the others stay inert.
 
-// One byte per character; only ASCII maps. Like the single-byte converters,
-// a limit counts bytes and 0 means none.
-class FakeAsciiConverter : public keltest::InertConverter<KelCharSetConverter> {
-public:
-    FakeAsciiConverter() : InertConverter(KELCS_ISO_8859_1) {}
+namespace fake {
 
-    KelLength getNumUnits(const void* src, KelLength) override {
-        return std::strlen(static_cast<const char*>(src));
+namespace codec = kel::codec;
+
+// A codec without fast paths, over byte units.
+struct ByteCodec {
+    using Unit = unsigned char;
+    static constexpr KelLength kFastRetry = 0;
+
+    kel::blocks::Progress fastDecode(const unsigned char*, KelLength, unsigned short*,
+                                     KelLength) const {
+        return {0, 0};
     }
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
-                      bool* pIllegal, int srcLimit) override {
-        const unsigned char* s = static_cast<const unsigned char*>(src);
-        if (pIllegal)
-            *pIllegal = false;
-        KelLength n = 0;
-        for (; n < dstLen && srcLimit != 0 && s[n] != 0; ++n, srcLimit -= srcLimit > 0) {
-            if (s[n] >= 0x80) {
-                if (pIllegal)
-                    *pIllegal = true;
-                if (opType == ILLCHAR_STOP)
-                    break;
-            }
-            dst[n] = s[n] < 0x80 ? s[n] : 0xFFFD;
-        }
-        dst[n] = 0;
-        return n;
+    kel::blocks::Progress fastEncode(const unsigned short*, KelLength, unsigned char*,
+                                     KelLength) const {
+        return {0, 0};
     }
-    KelLength getNumBytes(const unsigned short* src, KelLength) override {
-        return KelCharSetWStrlen(src);
+};
+
+// A character without a local code. Like the library's single-byte
+// converters, the fakes encode a unit at a time, a surrogate pair too.
+inline codec::TargetChar unmapped(const unsigned short* p) {
+    return {1, *p, 0, 0, false};
+}
+
+inline codec::TargetChar oneByte(std::uint32_t value, unsigned char byte) {
+    return {1, value, byte, 1, false};
+}
+
+// One byte per character; only ASCII maps.
+struct AsciiCodec : ByteCodec {
+    static constexpr KelCharSet kCharSet = KELCS_ISO_8859_1;
+    static constexpr KelLength kMaxBytes = 1;
+
+    codec::SourceChar decode(const unsigned char* p, KelLength) const {
+        return *p < 0x80 ? codec::character(1, *p) : codec::noCharacter(1);
     }
-    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
-                        ILLCHAR_OPTYPE opType, bool* pIllegal) override {
-        char* d = static_cast<char*>(dst);
-        if (pIllegal)
-            *pIllegal = false;
-        KelLength n = 0;
-        for (; n < dstLen && *src != 0; ++src) {
-            if (*src < 0x80) {
-                d[n++] = static_cast<char>(*src);
-                continue;
-            }
-            if (pIllegal)
-                *pIllegal = true;
-            if (opType == ILLCHAR_STOP || (opType == ILLCHAR_ESCAPE && dstLen - n < 6))
-                break;
-            if (opType == ILLCHAR_ESCAPE) {
-                char text[10];
-                std::snprintf(text, sizeof text, "U+%04X", *src);
-                std::memcpy(d + n, text, 6);
-                n += 6;
-            } else {
-                d[n++] = '?';
-            }
-        }
-        d[n] = 0;
-        return n;
+    codec::TargetChar encode(const unsigned short* p, KelLength) const {
+        return *p < 0x80 ? oneByte(*p, static_cast<unsigned char>(*p)) : unmapped(p);
     }
-    KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 1; }
-    KelLength getNullCharSize() const override { return 1; }
 };
 
 // A lead/trail double-byte set: leads 0x81 to 0x9F, trails 0x40 to 0xFC;
 // a pair maps to U+4E00 + (lead - 0x81) * 256 + trail, except trail 0x7E
-// ("~" on its own), which has no mapping. A lead without a trail gives U+FFFD for the lead
-// alone and, as in the library's converters, skips the limit test.
-class FakeDoubleByteConverter : public keltest::InertConverter<KelCharSetConverter> {
-public:
-    FakeDoubleByteConverter() : InertConverter(KELCS_WCP932) {}
-
-    KelLength getNumUnits(const void*, KelLength) override { return 0; }
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE,
-                      bool* pIllegal, int srcLimit) override {
-        const unsigned char* s = static_cast<const unsigned char*>(src);
-        if (pIllegal)
-            *pIllegal = false;
-        KelLength n = 0;
-        KelLength pos = 0;
-        while (n < dstLen && s[pos] != 0) {
-            const unsigned char b = s[pos++];
-            if (isLead(b) && !isTrail(s[pos])) {
-                flag(pIllegal);
-                dst[n++] = 0xFFFD;
-                continue;
-            }
-            if (isLead(b)) {
-                const unsigned char t = s[pos++];
-                if (t == kUnmappedTrail)
-                    flag(pIllegal);
-                dst[n++] = t == kUnmappedTrail
-                               ? 0xFFFD
-                               : static_cast<unsigned short>(0x4E00 + (b - 0x81) * 256 + t);
-            } else {
-                if (b >= 0x80)
-                    flag(pIllegal);
-                dst[n++] = b < 0x80 ? b : 0xFFFD;
-            }
-            if (srcLimit > 0 && pos >= static_cast<KelLength>(srcLimit))
-                break;
-        }
-        dst[n] = 0;
-        return n;
-    }
-    KelLength getNumBytes(const unsigned short*, KelLength) override { return 0; }
-    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen, ILLCHAR_OPTYPE,
-                        bool* pIllegal) override {
-        unsigned char* d = static_cast<unsigned char*>(dst);
-        if (pIllegal)
-            *pIllegal = false;
-        KelLength n = 0;
-        for (; *src != 0; ++src) {
-            const unsigned code = *src - 0x4E00u;
-            if (*src >= 0x4E00 && code < 31u * 256 && (code & 0xFF) >= 0x40 &&
-                (code & 0xFF) <= 0xFC && (code & 0xFF) != kUnmappedTrail) {
-                if (dstLen - n < 2)
-                    break;
-                d[n++] = static_cast<unsigned char>(0x81 + (code >> 8));
-                d[n++] = static_cast<unsigned char>(code & 0xFF);
-            } else if (n < dstLen) {
-                if (*src >= 0x80)
-                    flag(pIllegal);
-                d[n++] = *src < 0x80 ? static_cast<unsigned char>(*src) : '?';
-            } else {
-                break;
-            }
-        }
-        d[n] = 0;
-        return n;
-    }
-    KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 2; }
-    KelLength getNullCharSize() const override { return 1; }
-
-private:
+// ("~" on its own), which has no mapping. A lead without a trail is one
+// malformed byte.
+struct DoubleByteCodec : ByteCodec {
+    static constexpr KelCharSet kCharSet = KELCS_WCP932;
+    static constexpr KelLength kMaxBytes = 2;
     static constexpr unsigned char kUnmappedTrail = 0x7E;
-    static bool isLead(unsigned char b) { return b >= 0x81 && b <= 0x9F; }
-    static bool isTrail(unsigned char b) { return b >= 0x40 && b <= 0xFC; }
-    static void flag(bool* pIllegal) {
-        if (pIllegal)
-            *pIllegal = true;
+    static constexpr unsigned short kFirst = 0x4E00;
+    static bool isLead(unsigned b) { return b >= 0x81 && b <= 0x9F; }
+    static bool isTrail(unsigned b) { return b >= 0x40 && b <= 0xFC; }
+
+    codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
+        if (!isLead(p[0]))
+            return p[0] < 0x80 ? codec::character(1, p[0]) : codec::noCharacter(1);
+        if (avail < 2)
+            return codec::noCharacter(1, true);
+        if (!isTrail(p[1]))
+            return codec::noCharacter(1);
+        if (p[1] == kUnmappedTrail)
+            return codec::noCharacter(2);
+        return codec::character(2, kFirst + (p[0] - 0x81u) * 256 + p[1]);
+    }
+    codec::TargetChar encode(const unsigned short* p, KelLength) const {
+        if (*p < 0x80)
+            return oneByte(*p, static_cast<unsigned char>(*p));
+        const unsigned code = *p - unsigned{kFirst};
+        const unsigned trail = code & 0xFF;
+        if (*p < kFirst || code >= 31u * 256 || !isTrail(trail) || trail == kUnmappedTrail)
+            return unmapped(p);
+        return {1, *p, (0x81 + (code >> 8)) << 8 | trail, 2, false};
     }
 };
 
-// Host-order UTF-16 that copies units as they are, unpaired surrogates included.
-class FakeUTF16Converter : public keltest::InertConverter<KelCharSetConverter> {
+template <class Codec> class Converter : public keltest::InertConverter<KelCharSetConverter> {
 public:
-    FakeUTF16Converter() : InertConverter(KELCS_UTF16) {}
+    Converter() : InertConverter(Codec::kCharSet) {}
 
-    KelLength getNumUnits(const void*, KelLength) override { return 0; }
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE,
-                      bool* pIllegal, int srcLimit) override {
-        const unsigned short* s = static_cast<const unsigned short*>(src);
-        if (pIllegal)
-            *pIllegal = false;
-        KelLength n = 0;
-        for (; n < dstLen && s[n] != 0 && (srcLimit <= 0 || n < static_cast<KelLength>(srcLimit));
-             ++n)
-            dst[n] = s[n];
-        dst[n] = 0;
-        return n;
+    KelConversionResult decodeCounted(const void* src, KelLength srcLen, unsigned short* dst,
+                                      KelLength dstLen, KelOnProblem on, bool last,
+                                      KelLength* offsets) override {
+        return codec::decodeCounted(Codec{}, src, srcLen, dst, dstLen, on, last, offsets);
     }
-    KelLength getNumBytes(const unsigned short* src, KelLength) override {
-        return 2 * KelCharSetWStrlen(src);
+    KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen, void* dst,
+                                      KelLength dstLen, KelOnProblem on, bool last) override {
+        return codec::encodeCounted(Codec{}, src, srcLen, dst, dstLen, on, last);
     }
-    KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen, ILLCHAR_OPTYPE,
-                        bool* pIllegal) override {
-        unsigned short* d = static_cast<unsigned short*>(dst);
-        if (pIllegal)
-            *pIllegal = false;
-        KelLength n = 0;
-        for (; 2 * (n + 1) <= dstLen && src[n] != 0; ++n)
-            d[n] = src[n];
-        d[n] = 0;
-        return 2 * n;
-    }
-    KelLength getMinUnitSize() const override { return 2; }
-    KelLength getMaxUnitSize() const override { return 2; }
-    KelLength getNullCharSize() const override { return 2; }
+    KelLength getMaxUnitSize() const override { return Codec::kMaxBytes; }
 };
+
+} // namespace fake
+
+using FakeAsciiConverter = fake::Converter<fake::AsciiCodec>;
+using FakeDoubleByteConverter = fake::Converter<fake::DoubleByteCodec>;
 
 #endif

@@ -84,9 +84,9 @@ TEST_F(KelconvRun, ReportsProblemsWithFileAndOffsetAndExitsWithOne) {
     EXPECT_EQ(m_errors, "");
 }
 
-// Lines longer than a chunk are cut between characters also when a NUL
-// character comes early in the line, where decoding a prefix ends.
-TEST_F(KelconvRun, LongLinesWithAnEarlyNulAreCutBetweenCharacters) {
+// A line of more than a chunk, with a NUL character early in it, comes
+// through whole, the characters split between chunks included.
+TEST_F(KelconvRun, LongLinesWithAnEarlyNulComeThroughWhole) {
     const std::size_t repeat = 600 * 1024; // lines of more than 1 MiB in every set
     std::string expected("A\0B", 3);
     for (std::size_t i = 0; i < repeat; ++i)

@@ -1,11 +1,13 @@
 #include "ConversionTestHelpers.h"
 #include "FakeConverters.h"
+#include "Reporter.h"
 
 #include <gtest/gtest.h>
 
 using kelconv::Policy;
 using kelconv::Problem;
 using Offsets = std::vector<std::uint64_t>;
+using namespace std::string_literals;
 
 namespace {
 
@@ -154,7 +156,7 @@ protected:
         return kelconv::convertAll(m_utf16, kelconv::utf8(), policy,
                                    kelconv::bytesOf(units) + tail);
     }
-    FakeUTF16Converter m_utf16;
+    KelCharSetConverter& m_utf16 = kelconv::utf16();
 };
 
 TEST_F(UTF16SourceTest, UnpairedSurrogatesAreMalformedAtTheirByteOffsets) {
@@ -174,10 +176,72 @@ TEST_F(UTF16SourceTest, AHalfUnitAtTheEndIsIncomplete) {
 }
 
 TEST(Transcoder, NulCharactersTakeTheTargetsSize) {
-    FakeUTF16Converter utf16;
-    const kelconv::Converted r =
-        kelconv::convertAll(kelconv::utf8(), utf16, Policy::Replace, std::string("a\0", 2));
+    const kelconv::Converted r = kelconv::convertAll(kelconv::utf8(), kelconv::utf16(),
+                                                     Policy::Replace, std::string("a\0", 2));
     EXPECT_EQ(r.text, kelconv::bytesOf({'a', 0}));
+}
+
+} // namespace
+
+namespace {
+
+// Converts input a few bytes at a time, 1 to 7, and then ends it as kelconv
+// does, with an empty last chunk.
+kelconv::Converted convertInPieces(KelCharSetConverter& from, KelCharSetConverter& to,
+                                   Policy policy, const std::string& input) {
+    kelconv::Transcoder transcoder(from, to, policy);
+    kelconv::Converted result;
+    const auto data = reinterpret_cast<const unsigned char*>(input.data());
+    std::size_t done = 0;
+    for (std::size_t piece = 1; result.finished; piece = piece % 7 + 1) {
+        const std::size_t size = std::min(piece, input.size() - done);
+        result.finished = transcoder.convert(data + done, size, size == 0);
+        result.text.append(transcoder.output().begin(), transcoder.output().end());
+        result.problems.insert(result.problems.end(), transcoder.problems().begin(),
+                               transcoder.problems().end());
+        if (size == 0)
+            break;
+        done += size;
+    }
+    return result;
+}
+
+std::vector<std::string> described(const std::vector<Problem>& problems) {
+    std::vector<std::string> texts;
+    for (const Problem& p : problems)
+        texts.push_back(kelconv::describeProblem(p, p.offset, "S", "T"));
+    return texts;
+}
+
+// Characters, surrogate pairs and malformed sequences split between chunks
+// are carried over: the output and the problems, with their bytes and
+// offsets, are those of one call.
+TEST(Transcoder, ConvertingInSmallChunksGivesWhatOneCallGives) {
+    FakeAsciiConverter ascii;
+    FakeDoubleByteConverter dbcs;
+    const std::string utf8Text = "a\0\xC3\xA9"
+                                 "b\xED\xA0\xBD\xED\xB8\x80\xED\xA0\x80"
+                                 "c\xC3(\xF0\x9F\x98\x80\x80\xE2\x82\xAC"
+                                 "d\xE2\x82"s;
+    const std::string dbcsText = "A\x81\x40\x81~Z\x81 \x9F\xFC\0\x81\x81\x81\x40\x81"s;
+    const std::string utf16Text =
+        kelconv::bytesOf({'a', 0xD83D, 0xDE00, 0xD800, 'b', 0xDC00, 0xD83D}) + "x";
+    const struct {
+        KelCharSetConverter& from;
+        KelCharSetConverter& to;
+        const std::string& input;
+    } cases[] = {{kelconv::utf8(), ascii, utf8Text},
+                 {dbcs, ascii, dbcsText},
+                 {kelconv::utf16(), kelconv::utf8(), utf16Text}};
+    for (const auto& c : cases) {
+        for (Policy policy : {Policy::Replace, Policy::Escape, Policy::Drop, Policy::Stop}) {
+            const kelconv::Converted whole = kelconv::convertAll(c.from, c.to, policy, c.input);
+            const kelconv::Converted pieces = convertInPieces(c.from, c.to, policy, c.input);
+            EXPECT_EQ(pieces.text, whole.text) << c.input;
+            EXPECT_EQ(described(pieces.problems), described(whole.problems)) << c.input;
+            EXPECT_EQ(pieces.finished, whole.finished);
+        }
+    }
 }
 
 } // namespace
