@@ -48,8 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     require(decodedWhole == decodedCut, "a decoder's output depends on the cutting", cs);
 
     const std::vector<unsigned short> units = unitsOf(text);
-    const auto encodedWhole = keltest::encodeStream(cs, units, keltest::fixedSize(units.size()),
-                                                    ample);
+    const auto encodedWhole =
+        keltest::encodeStream(cs, units, keltest::fixedSize(units.size()), ample);
     const auto encodedCut = keltest::encodeStream(cs, units, cutting.chunks(), cutting.rooms());
     require(encodedCut.consumedAll, "an encoder call left input unread", cs);
     require(encodedWhole == encodedCut, "an encoder's output depends on the cutting", cs);
