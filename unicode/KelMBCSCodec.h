@@ -149,9 +149,9 @@ private:
 // A multibyte codec in the form the loop driver runs. Its fast members
 // take every character that converts plainly, in a loop of their own; the
 // driver's general loop sees only NUL, problems and characters cut off by
-// the end of the input. The identity goes a block at a time, looked for
-// only where a character has a value below 0x80, so that text without ASCII
-// pays one test a character. A character left without a value by the end
+// the end of the input. Runs of the identity go a block at a time, looked
+// for only where a character has a value below 0x80, so that text without
+// ASCII pays one test a character. A character left without a value by the end
 // of the input is cut, as more input might give it one (every codec reads a
 // missing byte as the end of the text).
 template <class Codec> class Driven {
@@ -163,33 +163,17 @@ public:
 
     // Flattened: a codec's decode and encode inlined here run without a call
     // for every character.
+    // Away from the end no character can reach past it, so the codec is told
+    // so and skips its tests of the bytes it reads there.
     [[gnu::flatten]] kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n,
                                                       unsigned short* d, KelLength room) const {
-        KelLength read = 0;
-        KelLength written = 0;
-        while (read < n && written < room && s[read] != 0) {
-            const LocalChar c = m_codec.decode(s + read, n - read);
-            if (c.value < 0x80) {
-                const KelLength run = kel::blocks::widenASCII(m_identity, s + read, n - read,
-                                                              d + written, room - written);
-                read += run;
-                written += run;
-                if (run != 0)
-                    continue;
-                if (c.value == 0)
-                    break;
-            }
-            if (c.value > 0xFFFF) {
-                if (room - written < 2)
-                    break;
-                KelUChar::toSurrogatePair(c.value, d[written], d[written + 1]);
-                written += 2;
-            } else {
-                d[written++] = static_cast<unsigned short>(c.value);
-            }
-            read += c.length;
+        kel::blocks::Progress p{0, 0};
+        while (p.read + Codec::kMaxLength <= n && p.written < room &&
+               decodeOne(s, n, d, room, KEL_NPOS, p)) {
         }
-        return {read, written};
+        while (p.read < n && p.written < room && decodeOne(s, n, d, room, n - p.read, p)) {
+        }
+        return p;
     }
 
     kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
@@ -197,13 +181,16 @@ public:
         return {c.length, c.value, c.value != 0, c.value == 0 && avail < Codec::kMaxLength};
     }
 
+    // Unit 0 has no code in any table but EUC's code set 0, which writes it
+    // as the driver would; an unmappable character or a lack of room is the
+    // driver's.
     [[gnu::flatten]] kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n,
                                                       unsigned char* d, KelLength room) const {
         KelLength read = 0;
         KelLength written = 0;
-        while (read < n && written < room && s[read] != 0) {
+        while (read < n) {
             const EncodedChar c = m_codec.encode(s + read, n - read);
-            if (c.value < 0x80) {
+            if (c.value < 0x80 && startsRun(s, read, n)) {
                 const KelLength run = kel::blocks::narrowASCII(m_identity, s + read, n - read,
                                                                d + written, room - written);
                 read += run;
@@ -227,6 +214,39 @@ public:
     }
 
 private:
+    // One character at p.read, or a run of the identity; false where the
+    // driver takes over: NUL, a problem, a cut character, a lack of room.
+    bool decodeOne(const unsigned char* s, KelLength n, unsigned short* d, KelLength room,
+                   KelLength avail, kel::blocks::Progress& p) const {
+        const LocalChar c = m_codec.decode(s + p.read, avail);
+        if (c.value == 0)
+            return false;
+        if (c.value < 0x80 && startsRun(s, p.read, n)) {
+            const KelLength run = kel::blocks::widenASCII(m_identity, s + p.read, n - p.read,
+                                                          d + p.written, room - p.written);
+            p.read += run;
+            p.written += run;
+            if (run != 0)
+                return true;
+        }
+        if (c.value > 0xFFFF) {
+            if (room - p.written < 2)
+                return false;
+            KelUChar::toSurrogatePair(c.value, d[p.written], d[p.written + 1]);
+            p.written += 2;
+        } else {
+            d[p.written++] = static_cast<unsigned short>(c.value);
+        }
+        p.read += c.length;
+        return true;
+    }
+
+    // Two units of the identity in a row: a lone one, such as a space among
+    // ideographs, is cheaper to convert in the loop than by a kernel call.
+    template <class Unit> bool startsRun(const Unit* s, KelLength at, KelLength n) const {
+        return at + 1 < n && m_identity.holds(s[at]) && m_identity.holds(s[at + 1]);
+    }
+
     Codec m_codec;
     kel::blocks::ASCIIIdentity m_identity;
 };
