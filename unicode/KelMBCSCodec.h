@@ -163,15 +163,10 @@ public:
 
     // Flattened: a codec's decode and encode inlined here run without a call
     // for every character.
-    // Away from the end no character can reach past it, so the codec is told
-    // so and skips its tests of the bytes it reads there.
     [[gnu::flatten]] kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n,
                                                       unsigned short* d, KelLength room) const {
         kel::blocks::Progress p{0, 0};
-        while (p.read + Codec::kMaxLength <= n && p.written < room &&
-               decodeOne(s, n, d, room, KEL_NPOS, p)) {
-        }
-        while (p.read < n && p.written < room && decodeOne(s, n, d, room, n - p.read, p)) {
+        while (p.read < n && p.written < room && decodeOne(s, n, d, room, p)) {
         }
         return p;
     }
@@ -217,8 +212,8 @@ private:
     // One character at p.read, or a run of the identity; false where the
     // driver takes over: NUL, a problem, a cut character, a lack of room.
     bool decodeOne(const unsigned char* s, KelLength n, unsigned short* d, KelLength room,
-                   KelLength avail, kel::blocks::Progress& p) const {
-        const LocalChar c = m_codec.decode(s + p.read, avail);
+                   kel::blocks::Progress& p) const {
+        const LocalChar c = m_codec.decode(s + p.read, n - p.read);
         if (c.value == 0)
             return false;
         if (c.value < 0x80 && startsRun(s, p.read, n)) {
