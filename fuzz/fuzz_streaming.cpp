@@ -3,7 +3,8 @@
 // and the problem positions of one call.
 //
 // Input: set, chunking seed (2 bytes), then the text: local bytes to
-// decode, and the same bytes as UTF-16 units to encode.
+// decode (to UTF-16 and to UTF-8), the same bytes as UTF-16 units to
+// encode, and as UTF-8 to encode.
 #include "FuzzSupport.h"
 #include "StreamFeeding.h"
 
@@ -53,5 +54,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto encodedCut = keltest::encodeStream(cs, units, cutting.chunks(), cutting.rooms());
     require(encodedCut.consumedAll, "an encoder call left input unread", cs);
     require(encodedWhole == encodedCut, "an encoder's output depends on the cutting", cs);
+
+    const auto toUTF8Whole = keltest::decodeToUTF8Stream(cs, text, whole, ample);
+    const auto toUTF8Cut = keltest::decodeToUTF8Stream(cs, text, cutting.chunks(), cutting.rooms());
+    require(toUTF8Cut.consumedAll && toUTF8Whole == toUTF8Cut,
+            "decoding to UTF-8 depends on the cutting", cs);
+    const auto fromUTF8Whole = keltest::encodeFromUTF8Stream(cs, text, whole, ample);
+    const auto fromUTF8Cut =
+        keltest::encodeFromUTF8Stream(cs, text, cutting.chunks(), cutting.rooms());
+    require(fromUTF8Cut.consumedAll && fromUTF8Whole == fromUTF8Cut,
+            "encoding from UTF-8 depends on the cutting", cs);
     return 0;
 }

@@ -33,6 +33,14 @@ public:
                                       KelOnProblem, bool) override {
         return {KelStop::EndOfInput, srcLen, 0, 0, 0};
     }
+    KelConversionResult decodeCountedToUTF8(const void*, KelLength srcLen, unsigned char*,
+                                            KelLength, KelOnProblem, bool) override {
+        return {KelStop::EndOfInput, srcLen, 0, 0, 0};
+    }
+    KelConversionResult encodeCountedFromUTF8(const unsigned char*, KelLength srcLen, void*,
+                                              KelLength, KelOnProblem, bool) override {
+        return {KelStop::EndOfInput, srcLen, 0, 0, 0};
+    }
 };
 
 } // namespace keltest

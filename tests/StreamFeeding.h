@@ -81,6 +81,26 @@ inline Outcome<std::string> encodeStream(KelCharSet cs, const std::vector<unsign
            bool last) { return e.encode(s, n, out, r, last); });
 }
 
+inline Outcome<std::string> decodeToUTF8Stream(KelCharSet cs, const std::string& bytes,
+                                               const Sizes& next, const Sizes& room) {
+    KelDecoder decoder(cs, KelPolicy::Report);
+    return feed<KelDecoder, std::string, std::string>(
+        decoder, bytes, next, room, 4, '\x01',
+        [](KelDecoder& d, const char* s, std::size_t n, char* out, std::size_t r, bool last) {
+            return d.toUTF8(s, n, out, r, last);
+        });
+}
+
+inline Outcome<std::string> encodeFromUTF8Stream(KelCharSet cs, const std::string& utf8,
+                                                 const Sizes& next, const Sizes& room) {
+    KelEncoder encoder(cs, KelPolicy::Report);
+    return feed<KelEncoder, std::string, std::string>(
+        encoder, utf8, next, room, 8, '\x01',
+        [](KelEncoder& e, const char* s, std::size_t n, char* out, std::size_t r, bool last) {
+            return e.fromUTF8(s, n, out, r, last);
+        });
+}
+
 inline Sizes fixedSize(std::size_t n) {
     return [n] { return n; };
 }

@@ -96,6 +96,72 @@ TEST(Streaming, EncodingAnyWayGivesTheOutputAndProblemsOfOneCall) {
                               encodeStream);
 }
 
+TEST(Streaming, DirectUTF8PathsAnyWayGiveTheOutputAndProblemsOfOneCall) {
+    std::mt19937 rng(20);
+    for (KelCharSet cs : keltest::kRegisteredSets) {
+        expectSplitInvariance(cs, randomBytes(rng, cs, 12), randomBytes(rng, cs, 2000), 4, rng,
+                              keltest::decodeToUTF8Stream);
+        expectSplitInvariance(cs, randomBytes(rng, KELCS_UTF8, 12),
+                              randomBytes(rng, KELCS_UTF8, 2000), 8, rng,
+                              keltest::encodeFromUTF8Stream);
+    }
+}
+
+// UTF-16 text as standard UTF-8: pairs joined, a surrogate alone U+FFFD.
+std::string standardUTF8(const std::u16string& units) {
+    std::string out;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        std::uint32_t v = units[i];
+        const bool paired = v >= 0xD800 && v <= 0xDBFF && i + 1 < units.size() &&
+                            units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF;
+        if (paired)
+            v = 0x10000 + ((v - 0xD800) << 10) + (units[++i] - 0xDC00);
+        else if (v >= 0xD800 && v <= 0xDFFF)
+            v = 0xFFFD;
+        const int tail = v < 0x80 ? 0 : v < 0x800 ? 1 : v < 0x10000 ? 2 : 3;
+        static const unsigned lead[4] = {0x00, 0xC0, 0xE0, 0xF0};
+        out += static_cast<char>(lead[tail] | v >> (6 * tail));
+        for (int k = tail - 1; k >= 0; --k)
+            out += static_cast<char>(0x80 | (v >> (6 * k) & 0x3F));
+    }
+    return out;
+}
+
+std::u16string withoutLoneSurrogates(const std::u16string& units) {
+    const std::string utf8 = standardUTF8(units);
+    return kelDecode(utf8, KELCS_UTF8);
+}
+
+// The direct paths write what going through UTF-16 writes, with standard
+// UTF-8 on their side.
+TEST(Streaming, DirectUTF8PathsWriteWhatUTF16InBetweenWrites) {
+    std::mt19937 rng(21);
+    for (KelCharSet cs : keltest::kRegisteredSets) {
+        const std::string local = randomBytes(rng, cs, 400);
+        EXPECT_EQ(kelDecodeToUTF8(local, cs), standardUTF8(kelDecode(local, cs))) << cs;
+        const std::string utf8 = randomBytes(rng, KELCS_UTF8, 400) + "\xED\xA0\xBD\xED\xB8\x80";
+        for (KelPolicy policy : {KelPolicy::Replace, KelPolicy::Escape})
+            EXPECT_EQ(kelEncodeFromUTF8(utf8, cs, policy),
+                      kelEncode(withoutLoneSurrogates(kelDecode(utf8, KELCS_UTF8)), cs, policy))
+                << cs;
+    }
+}
+
+// A character of UTF-8 is one problem, however many pieces its UTF-16 form
+// has; malformed bytes and a surrogate alone convert as U+FFFD.
+TEST(Streaming, FromUTF8CountsCharactersAndPlacesThemInBytes) {
+    KelProblems problems;
+    EXPECT_EQ(kelEncodeFromUTF8("a\xE2\x82\xAC\xF0\x9F\x98\x80"
+                                "b\x80\xED\xA0\x80",
+                                KELCS_ISO_8859_1, KelPolicy::Replace, &problems),
+              "a???b??");
+    EXPECT_EQ(problems.count, 4u);
+    EXPECT_EQ(problems.first, 1u);
+    EXPECT_EQ(kelDecodeToUTF8("U+D83DU+DE00U+D83D", KELCS_UTF16ESC),
+              "\xF0\x9F\x98\x80\xEF\xBF\xBD");
+    EXPECT_EQ(kelEncodeFromUTF8("\xE3\x81\x82", KELCS_SHIFTJIS), "\x82\xA0");
+}
+
 // Positions say where each unit's character begins, across carried-over
 // characters too; a reported problem's spot is where its bytes are.
 TEST(Streaming, PositionsAndProblemSpotsPointAtTheSourceBytes) {

@@ -109,6 +109,16 @@ public:
     virtual KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen,
                                               void* dst, KelLength dstLen, KelOnProblem on,
                                               bool last) = 0;
+    // The same between local text and UTF-8, with no UTF-16 text in between:
+    // `dstLen` bytes of UTF-8 room, or `srcLen` bytes of UTF-8 as the UTF-8
+    // converter reads it. A surrogate pair is one character and a surrogate
+    // without its partner is malformed, so that the UTF-8 is standard.
+    virtual KelConversionResult decodeCountedToUTF8(const void* src, KelLength srcLen,
+                                                    unsigned char* dst, KelLength dstLen,
+                                                    KelOnProblem on, bool last) = 0;
+    virtual KelConversionResult encodeCountedFromUTF8(const unsigned char* src, KelLength srcLen,
+                                                      void* dst, KelLength dstLen, KelOnProblem on,
+                                                      bool last) = 0;
 
     KelCharSet getCharSet() const { return m_charSet; }
 

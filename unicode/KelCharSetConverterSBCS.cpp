@@ -1,6 +1,7 @@
 #include "KelCharSetConverterSBCS.h"
 
 #include "KelCodecDriver.h"
+#include "KelUTF8Paths.h"
 #include "KelTextBlocks.h"
 
 #include <algorithm>
@@ -169,4 +170,20 @@ KelConversionResult KelCharSetConverterSBCS::encodeCounted(const unsigned short*
                                                            bool last) {
     return kel::codec::encodeCounted(countedCodec(toUnicodeTable(), fromUnicodeTable()), src,
                                      srcLen, dst, dstLen, on, last);
+}
+
+KelConversionResult KelCharSetConverterSBCS::decodeCountedToUTF8(const void* src, KelLength srcLen,
+                                                                 unsigned char* dst,
+                                                                 KelLength dstLen, KelOnProblem on,
+                                                                 bool last) {
+    return kel::codec::decodeCountedToUTF8(countedCodec(toUnicodeTable(), fromUnicodeTable()), src,
+                                           srcLen, dst, dstLen, on, last);
+}
+
+KelConversionResult KelCharSetConverterSBCS::encodeCountedFromUTF8(const unsigned char* src,
+                                                                   KelLength srcLen, void* dst,
+                                                                   KelLength dstLen,
+                                                                   KelOnProblem on, bool last) {
+    return kel::codec::encodeCountedFromUTF8(countedCodec(toUnicodeTable(), fromUnicodeTable()),
+                                             src, srcLen, dst, dstLen, on, last);
 }

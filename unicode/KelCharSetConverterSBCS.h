@@ -33,6 +33,11 @@ public:
                                       KelLength* offsets) override;
     KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen, void* dst,
                                       KelLength dstLen, KelOnProblem on, bool last) override;
+    KelConversionResult decodeCountedToUTF8(const void* src, KelLength srcLen, unsigned char* dst,
+                                            KelLength dstLen, KelOnProblem on, bool last) override;
+    KelConversionResult encodeCountedFromUTF8(const unsigned char* src, KelLength srcLen, void* dst,
+                                              KelLength dstLen, KelOnProblem on,
+                                              bool last) override;
 
     const char* getName() const { return m_pName; }
 

@@ -1,6 +1,7 @@
 #include "KelCharSetConverterUTF16.h"
 
 #include "KelCodecDriver.h"
+#include "KelUTF8Paths.h"
 
 #include <algorithm>
 #include <cstring>
@@ -90,4 +91,18 @@ KelConversionResult KelCharSetConverterUTF16::encodeCounted(const unsigned short
                                                             KelLength dstLen, KelOnProblem on,
                                                             bool last) {
     return codec::encodeCounted(kCodec, src, srcLen, dst, dstLen, on, last);
+}
+
+KelConversionResult KelCharSetConverterUTF16::decodeCountedToUTF8(const void* src, KelLength srcLen,
+                                                                  unsigned char* dst,
+                                                                  KelLength dstLen, KelOnProblem on,
+                                                                  bool last) {
+    return codec::decodeCountedToUTF8(kCodec, src, srcLen, dst, dstLen, on, last);
+}
+
+KelConversionResult KelCharSetConverterUTF16::encodeCountedFromUTF8(const unsigned char* src,
+                                                                    KelLength srcLen, void* dst,
+                                                                    KelLength dstLen,
+                                                                    KelOnProblem on, bool last) {
+    return codec::encodeCountedFromUTF8(kCodec, src, srcLen, dst, dstLen, on, last);
 }

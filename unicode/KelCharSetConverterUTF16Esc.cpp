@@ -1,6 +1,7 @@
 #include "KelCharSetConverterUTF16Esc.h"
 
 #include "KelCodecDriver.h"
+#include "KelUTF8Paths.h"
 
 namespace {
 
@@ -111,4 +112,19 @@ KelConversionResult KelCharSetConverterUTF16Esc::encodeCounted(const unsigned sh
                                                                KelLength dstLen, KelOnProblem on,
                                                                bool last) {
     return codec::encodeCounted(kCodec, src, srcLen, dst, dstLen, on, last);
+}
+
+KelConversionResult KelCharSetConverterUTF16Esc::decodeCountedToUTF8(const void* src,
+                                                                     KelLength srcLen,
+                                                                     unsigned char* dst,
+                                                                     KelLength dstLen,
+                                                                     KelOnProblem on, bool last) {
+    return codec::decodeCountedToUTF8(kCodec, src, srcLen, dst, dstLen, on, last);
+}
+
+KelConversionResult KelCharSetConverterUTF16Esc::encodeCountedFromUTF8(const unsigned char* src,
+                                                                       KelLength srcLen, void* dst,
+                                                                       KelLength dstLen,
+                                                                       KelOnProblem on, bool last) {
+    return codec::encodeCountedFromUTF8(kCodec, src, srcLen, dst, dstLen, on, last);
 }

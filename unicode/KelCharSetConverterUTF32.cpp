@@ -1,6 +1,7 @@
 #include "KelCharSetConverterUTF32.h"
 
 #include "KelCodecDriver.h"
+#include "KelUTF8Paths.h"
 #include "KelConverterHelpers.h"
 #include "KelUTF8Codec.h"
 
@@ -129,6 +130,20 @@ KelConversionResult KelCharSetConverterUTF32::encodeCounted(const unsigned short
                                                             KelLength dstLen, KelOnProblem on,
                                                             bool last) {
     return codec::encodeCounted(kCodec, src, srcLen, dst, dstLen, on, last);
+}
+
+KelConversionResult KelCharSetConverterUTF32::decodeCountedToUTF8(const void* src, KelLength srcLen,
+                                                                  unsigned char* dst,
+                                                                  KelLength dstLen, KelOnProblem on,
+                                                                  bool last) {
+    return codec::decodeCountedToUTF8(kCodec, src, srcLen, dst, dstLen, on, last);
+}
+
+KelConversionResult KelCharSetConverterUTF32::encodeCountedFromUTF8(const unsigned char* src,
+                                                                    KelLength srcLen, void* dst,
+                                                                    KelLength dstLen,
+                                                                    KelOnProblem on, bool last) {
+    return codec::encodeCountedFromUTF8(kCodec, src, srcLen, dst, dstLen, on, last);
 }
 
 KelLength KelCharSetConverterUTF32::fromUTF8(void* dst, const unsigned char* src, KelLength dstLen,

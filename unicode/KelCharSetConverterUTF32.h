@@ -31,6 +31,11 @@ public:
                                       KelLength* offsets) override;
     KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen, void* dst,
                                       KelLength dstLen, KelOnProblem on, bool last) override;
+    KelConversionResult decodeCountedToUTF8(const void* src, KelLength srcLen, unsigned char* dst,
+                                            KelLength dstLen, KelOnProblem on, bool last) override;
+    KelConversionResult encodeCountedFromUTF8(const unsigned char* src, KelLength srcLen, void* dst,
+                                              KelLength dstLen, KelOnProblem on,
+                                              bool last) override;
 
     // Decodes one UTF-8 sequence and advances *pp past it: past the lead byte
     // only when the continuation bytes are wrong. Ill-formed sequences,

@@ -1,6 +1,7 @@
 #include "KelCharSetConverterUTF8.h"
 
 #include "KelCodecDriver.h"
+#include "KelUTF8Paths.h"
 #include "KelUTF8Codec.h"
 
 namespace {
@@ -20,8 +21,7 @@ struct UTF8Codec {
     }
 
     codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
-        const kel::utf8::Sequence seq = kel::utf8::decode<kel::utf8::Reading::Jvm>(p, avail);
-        return {seq.length, seq.value, !seq.malformed, seq.cut};
+        return codec::UTF8Reading().decode(p, avail);
     }
 
     kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
@@ -86,4 +86,18 @@ KelConversionResult KelCharSetConverterUTF8::encodeCounted(const unsigned short*
                                                            KelLength dstLen, KelOnProblem on,
                                                            bool last) {
     return codec::encodeCounted(kCodec, src, srcLen, dst, dstLen, on, last);
+}
+
+KelConversionResult KelCharSetConverterUTF8::decodeCountedToUTF8(const void* src, KelLength srcLen,
+                                                                 unsigned char* dst,
+                                                                 KelLength dstLen, KelOnProblem on,
+                                                                 bool last) {
+    return codec::decodeCountedToUTF8(kCodec, src, srcLen, dst, dstLen, on, last);
+}
+
+KelConversionResult KelCharSetConverterUTF8::encodeCountedFromUTF8(const unsigned char* src,
+                                                                   KelLength srcLen, void* dst,
+                                                                   KelLength dstLen,
+                                                                   KelOnProblem on, bool last) {
+    return codec::encodeCountedFromUTF8(kCodec, src, srcLen, dst, dstLen, on, last);
 }

@@ -11,6 +11,7 @@
 // needs the codec.
 
 #include "KelMBCSCodec.h"
+#include "KelUTF8Paths.h"
 
 template <class Derived, class Base> class KelCodecConverter : public Base {
 public:
@@ -27,6 +28,11 @@ public:
                                       KelLength* offsets) override;
     KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen, void* dst,
                                       KelLength dstLen, KelOnProblem on, bool last) override;
+    KelConversionResult decodeCountedToUTF8(const void* src, KelLength srcLen, unsigned char* dst,
+                                            KelLength dstLen, KelOnProblem on, bool last) override;
+    KelConversionResult encodeCountedFromUTF8(const unsigned char* src, KelLength srcLen, void* dst,
+                                              KelLength dstLen, KelOnProblem on,
+                                              bool last) override;
 
 private:
     auto codec() { return static_cast<Derived&>(*this).codec(); }
@@ -73,6 +79,24 @@ KelConversionResult KelCodecConverter<Derived, Base>::encodeCounted(const unsign
                                                                     KelOnProblem on, bool last) {
     return kel::codec::encodeCounted(kel::mbcs::Driven<decltype(codec())>(codec()), src, srcLen,
                                      dst, dstLen, on, last);
+}
+
+template <class Derived, class Base>
+KelConversionResult
+KelCodecConverter<Derived, Base>::decodeCountedToUTF8(const void* src, KelLength srcLen,
+                                                      unsigned char* dst, KelLength dstLen,
+                                                      KelOnProblem on, bool last) {
+    return kel::codec::decodeCountedToUTF8(kel::mbcs::Driven<decltype(codec())>(codec()), src,
+                                           srcLen, dst, dstLen, on, last);
+}
+
+template <class Derived, class Base>
+KelConversionResult
+KelCodecConverter<Derived, Base>::encodeCountedFromUTF8(const unsigned char* src, KelLength srcLen,
+                                                        void* dst, KelLength dstLen,
+                                                        KelOnProblem on, bool last) {
+    return kel::codec::encodeCountedFromUTF8(kel::mbcs::Driven<decltype(codec())>(codec()), src,
+                                             srcLen, dst, dstLen, on, last);
 }
 
 #endif

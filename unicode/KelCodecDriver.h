@@ -120,6 +120,7 @@ public:
     unsigned short* fastOut() { return m_d + m_written; }
     KelLength fastRoom() const { return room(); }
     void advance(KelLength n) { m_written += n; }
+    bool fits(std::uint32_t value) const { return room() >= utf16Units(value); }
     void put(std::uint32_t value, KelLength) {
         if (value > 0xFFFF) {
             KelUChar::toSurrogatePair(value, m_d[m_written], m_d[m_written + 1]);
@@ -159,6 +160,7 @@ public:
     unsigned short* fastOut() { return m_scratch; }
     KelLength fastRoom() const { return kScratch; }
     void advance(KelLength n) { m_written += n; }
+    bool fits(std::uint32_t) const { return true; }
     void put(std::uint32_t value, KelLength) { m_written += utf16Units(value); }
     KelLength written() const { return m_written; }
 
@@ -306,7 +308,7 @@ Result decode(const Codec& sharedCodec, const unsigned char* s, KelLength len, S
             }
             value = kReplacementUnit;
         }
-        if (out.room() < utf16Units(value))
+        if (!out.fits(value))
             return ended(Stop::DestinationFull, 0);
         out.put(value, read);
         read += c.length;

@@ -184,11 +184,31 @@ KelStep KelDecoder::decode(const void* src, KelLength srcLen, char16_t* dst, Kel
     return decode(src, srcLen, reinterpret_cast<unsigned short*>(dst), dstLen, last, positions);
 }
 
+KelStep KelDecoder::toUTF8(const void* src, KelLength srcLen, char* dst, KelLength dstLen,
+                           bool last) {
+    const KelOnProblem on = kel::stream::onProblem(m_policy);
+    KelCharSetConverter& conv = *m_converter;
+    unsigned char* d = reinterpret_cast<unsigned char*>(dst);
+    const auto convert = [&](const unsigned char* s, KelLength n, KelLength at, KelLength room,
+                             bool isLast, std::uint64_t) {
+        return conv.decodeCountedToUTF8(s, n, d + at, room, on, isLast);
+    };
+    Call<unsigned char> call(m_carry, m_position, m_problem);
+    return call.run(static_cast<const unsigned char*>(src), src == nullptr ? 0 : srcLen,
+                    dst == nullptr ? 0 : dstLen, last, convert);
+}
+
 KelLength KelDecoder::maxUnits(KelLength srcLen) const {
     // A unit of UTF-32 may give a surrogate pair; a cut-off unit one U+FFFD.
     const KelLength perUnit = std::min<KelLength>(m_converter->getMinUnitSize(), 2);
     const KelLength bytes = kel::stream::saturatedSum(srcLen, m_carry.size);
     return bytes / perUnit + (bytes % perUnit != 0 ? 1 : 0);
+}
+
+// A byte gives three bytes at most (one character of three, or U+FFFD), a
+// longer character never more than its own length and one.
+KelLength KelDecoder::maxUTF8Bytes(KelLength srcLen) const {
+    return kel::stream::saturatedProduct(kel::stream::saturatedSum(srcLen, m_carry.size), 3);
 }
 
 void KelDecoder::reset() {
@@ -221,7 +241,22 @@ KelStep KelEncoder::encode(const char16_t* src, KelLength srcLen, void* dst, Kel
     return encode(reinterpret_cast<const unsigned short*>(src), srcLen, dst, dstLen, last);
 }
 
-// "U+XXXX" in the target's units for every unit escaped.
+KelStep KelEncoder::fromUTF8(const char* src, KelLength srcLen, void* dst, KelLength dstLen,
+                             bool last) {
+    const KelOnProblem on = kel::stream::onProblem(m_policy);
+    KelCharSetConverter& conv = *m_converter;
+    unsigned char* d = static_cast<unsigned char*>(dst);
+    const auto convert = [&](const unsigned char* s, KelLength n, KelLength at, KelLength room,
+                             bool isLast, std::uint64_t) {
+        return conv.encodeCountedFromUTF8(s, n, d + at, room, on, isLast);
+    };
+    Call<unsigned char> call(m_utf8Carry, m_position, m_problem);
+    return call.run(reinterpret_cast<const unsigned char*>(src), src == nullptr ? 0 : srcLen,
+                    dst == nullptr ? 0 : dstLen, last, convert);
+}
+
+// "U+XXXX" in the target's units for every unit escaped; a character of
+// UTF-8 has no more bytes than UTF-16 units.
 KelLength KelEncoder::maxBytes(KelLength srcLen) const {
     KelLength perUnit = m_converter->getMaxUnitSize();
     if (m_policy == KelPolicy::Escape)
@@ -231,6 +266,7 @@ KelLength KelEncoder::maxBytes(KelLength srcLen) const {
 
 void KelEncoder::reset() {
     m_carry.size = 0;
+    m_utf8Carry.size = 0;
     m_position = 0;
     m_problem = {0, 0};
 }
@@ -251,6 +287,14 @@ KelStep convertStep(KelDecoder& decoder, const char* s, KelLength n, char16_t* d
 
 KelStep convertStep(KelEncoder& encoder, const char16_t* s, KelLength n, char* d, KelLength room) {
     return encoder.encode(s, n, d, room, true);
+}
+
+KelStep convertStep(KelDecoder& decoder, const char* s, KelLength n, char* d, KelLength room) {
+    return decoder.toUTF8(s, n, d, room, true);
+}
+
+KelStep convertStep(KelEncoder& encoder, const char* s, KelLength n, char* d, KelLength room) {
+    return encoder.fromUTF8(s, n, d, room, true);
 }
 
 // Converts a whole text with a stream of policy Report, noting each
@@ -282,31 +326,82 @@ Out wholeText(Stream& stream, In text, KelLength bound, KelProblems* problems,
 
 } // namespace
 
-std::u16string kelDecode(std::string_view text, KelCharSet cs, KelPolicy policy,
-                         KelProblems* problems) {
-    KelDecoder decoder(cs, KelPolicy::Report);
-    return wholeText<KelDecoder, std::string_view, std::u16string>(
-        decoder, text, decoder.maxUnits(text.size()), problems,
-        [policy](const KelProblemSpot&, std::u16string& out, KelLength at) -> KelLength {
-            if (policy == KelPolicy::Skip)
-                return 0;
-            out[at] = static_cast<char16_t>(kel::kReplacementUnit);
-            return 1;
+namespace {
+
+// U+FFFD in the form of the output: one unit, or three bytes of UTF-8.
+KelLength writeReplacement(std::u16string& out, KelLength at) {
+    out[at] = static_cast<char16_t>(kel::kReplacementUnit);
+    return 1;
+}
+
+KelLength writeReplacement(std::string& out, KelLength at) {
+    out.replace(at, 3, "\xEF\xBF\xBD");
+    return 3;
+}
+
+template <class Out>
+Out decodeWhole(std::string_view text, KelDecoder& decoder, KelLength bound, KelPolicy policy,
+                KelProblems* problems) {
+    return wholeText<KelDecoder, std::string_view, Out>(
+        decoder, text, bound, problems,
+        [policy](const KelProblemSpot&, Out& out, KelLength at) -> KelLength {
+            return policy == KelPolicy::Skip ? 0 : writeReplacement(out, at);
         });
 }
 
 // An unmappable character is encoded again on its own by an encoder that
 // substitutes it as the policy asks.
-std::string kelEncode(std::u16string_view text, KelCharSet cs, KelPolicy policy,
-                      KelProblems* problems) {
+template <class In, class Encode>
+std::string encodeWhole(In text, KelCharSet cs, KelPolicy policy, KelProblems* problems,
+                        Encode encode) {
     KelEncoder encoder(cs, KelPolicy::Report);
     KelEncoder substitute(cs, policy == KelPolicy::Report ? KelPolicy::Replace : policy);
-    return wholeText<KelEncoder, std::u16string_view, std::string>(
+    return wholeText<KelEncoder, In, std::string>(
         encoder, text, substitute.maxBytes(text.size()), problems,
         [&](const KelProblemSpot& spot, std::string& out, KelLength at) {
             substitute.reset();
-            return substitute
-                .encode(text.data() + spot.position, spot.length, &out[at], out.size() - at, true)
+            return encode(substitute, text.data() + spot.position, spot.length, &out[at],
+                          out.size() - at)
                 .written;
         });
+}
+
+} // namespace
+
+std::u16string kelDecode(std::string_view text, KelCharSet cs, KelPolicy policy,
+                         KelProblems* problems) {
+    KelDecoder decoder(cs, KelPolicy::Report);
+    return decodeWhole<std::u16string>(text, decoder, decoder.maxUnits(text.size()), policy,
+                                       problems);
+}
+
+std::string kelDecodeToUTF8(std::string_view text, KelCharSet cs, KelPolicy policy,
+                            KelProblems* problems) {
+    KelDecoder decoder(cs, KelPolicy::Report);
+    return decodeWhole<std::string>(text, decoder, decoder.maxUTF8Bytes(text.size()), policy,
+                                    problems);
+}
+
+std::string kelEncode(std::u16string_view text, KelCharSet cs, KelPolicy policy,
+                      KelProblems* problems) {
+    return encodeWhole(text, cs, policy, problems,
+                       [](KelEncoder& e, const char16_t* s, KelLength n, char* d, KelLength room) {
+                           return e.encode(s, n, d, room, true);
+                       });
+}
+
+// char16_t and unsigned short share size and representation.
+std::string kelEncode(const unsigned short* text, KelLength length, KelCharSet cs, KelPolicy policy,
+                      KelProblems* problems) {
+    return kelEncode(
+        std::u16string_view(reinterpret_cast<const char16_t*>(text), text == nullptr ? 0 : length),
+        cs, policy, problems);
+}
+
+std::string kelEncodeFromUTF8(std::string_view utf8, KelCharSet cs, KelPolicy policy,
+                              KelProblems* problems) {
+    return encodeWhole(utf8, cs, policy, problems,
+                       [](KelEncoder& e, const char* s, KelLength n, char* d, KelLength room) {
+                           return e.fromUTF8(s, n, d, room, true);
+                       });
 }

@@ -50,9 +50,10 @@ namespace kel {
 namespace stream {
 
 // The part of a stream that a character split between calls leaves over,
-// in source units; every form's longest character fits.
+// in source units; every form's longest character fits, a surrogate pair
+// of escapes that a decoder to UTF-8 joins included.
 template <class Unit> struct Carry {
-    static constexpr KelLength kCapacity = 8;
+    static constexpr KelLength kCapacity = 12;
     Unit units[kCapacity];
     KelLength size = 0;
 };
@@ -77,12 +78,21 @@ public:
     KelStep decode(const void* src, KelLength srcLen, char16_t* dst, KelLength dstLen, bool last,
                    std::uint64_t* positions = nullptr);
 
+    // As decode, to UTF-8 with no UTF-16 in between: `dstLen` bytes of room,
+    // each character written whole. A surrogate without its partner (from
+    // the UTF-16 and UTF-32 sets, escapes or the JVM's UTF-8) is malformed,
+    // so the output is always standard UTF-8. A stream is decoded to UTF-16
+    // or to UTF-8, not both.
+    KelStep toUTF8(const void* src, KelLength srcLen, char* dst, KelLength dstLen, bool last);
+
     // The problem the last call stopped at (policy Report).
     const KelProblemSpot& problem() const { return m_problem; }
     // Bytes of the stream consumed so far, those carried over included.
     std::uint64_t position() const { return m_position + m_carry.size; }
     // The most units that `srcLen` more bytes can give.
     KelLength maxUnits(KelLength srcLen) const;
+    // The most bytes of UTF-8 that `srcLen` more bytes can give.
+    KelLength maxUTF8Bytes(KelLength srcLen) const;
     // Starts a new stream.
     void reset();
 
@@ -105,10 +115,17 @@ public:
     KelStep encode(const unsigned short* src, KelLength srcLen, void* dst, KelLength dstLen,
                    bool last);
     KelStep encode(const char16_t* src, KelLength srcLen, void* dst, KelLength dstLen, bool last);
+    // As encode, from `srcLen` bytes of UTF-8 with no UTF-16 in between. The
+    // UTF-8 is read as the UTF-8 set reads it (C0 80 and surrogates in three
+    // bytes each included, a pair of them as one character); malformed
+    // input, a surrogate without its partner included, is one problem that
+    // converts as U+FFFD. Positions count bytes of UTF-8. A stream is
+    // encoded from UTF-16 or from UTF-8, not both.
+    KelStep fromUTF8(const char* src, KelLength srcLen, void* dst, KelLength dstLen, bool last);
 
     const KelProblemSpot& problem() const { return m_problem; }
-    std::uint64_t position() const { return m_position + m_carry.size; }
-    // The most bytes that `srcLen` more units can give.
+    std::uint64_t position() const { return m_position + m_carry.size + m_utf8Carry.size; }
+    // The most bytes that `srcLen` more units, or bytes of UTF-8, can give.
     KelLength maxBytes(KelLength srcLen) const;
     void reset();
 
@@ -116,6 +133,7 @@ private:
     KelCharSetConverter* m_converter;
     KelPolicy m_policy;
     kel::stream::Carry<unsigned short> m_carry;
+    kel::stream::Carry<unsigned char> m_utf8Carry;
     std::uint64_t m_position = 0;
     KelProblemSpot m_problem{0, 0};
 };
@@ -132,5 +150,15 @@ std::u16string kelDecode(std::string_view text, KelCharSet cs,
                          KelPolicy policy = KelPolicy::Replace, KelProblems* problems = nullptr);
 std::string kelEncode(std::u16string_view text, KelCharSet cs,
                       KelPolicy policy = KelPolicy::Replace, KelProblems* problems = nullptr);
+// The same for the library's own UTF-16 units.
+std::string kelEncode(const unsigned short* text, KelLength length, KelCharSet cs,
+                      KelPolicy policy = KelPolicy::Replace, KelProblems* problems = nullptr);
+// Between local text and UTF-8 directly; positions of problems in a text
+// of UTF-8 count its bytes.
+std::string kelDecodeToUTF8(std::string_view text, KelCharSet cs,
+                            KelPolicy policy = KelPolicy::Replace, KelProblems* problems = nullptr);
+std::string kelEncodeFromUTF8(std::string_view utf8, KelCharSet cs,
+                              KelPolicy policy = KelPolicy::Replace,
+                              KelProblems* problems = nullptr);
 
 #endif

@@ -66,5 +66,12 @@ int main(int argc, char** argv) {
     // Back again: the round trip gives the text, the escapes as they were written.
     const std::u16string back = kelDecode(sjis, KELCS_SHIFTJIS);
     std::printf("%zu units after the round trip\n", back.size());
-    return back.empty() ? 1 : 0;
+
+    // UTF-8 to Shift_JIS directly, with no UTF-16 in between, and back to UTF-8.
+    const std::string utf8 = "Hello, \xE3\x81\x93\xE3\x82\x93\xE3\x81\xAB\xE3\x81\xA1\xE3\x81\xAF";
+    const std::string direct = kelEncodeFromUTF8(utf8, KELCS_SHIFTJIS);
+    const bool same = kelDecodeToUTF8(direct, KELCS_SHIFTJIS) == utf8;
+    std::printf("%zu UTF-8 bytes, %zu Shift_JIS bytes, %s after the round trip\n", utf8.size(),
+                direct.size(), same ? "the same" : "different");
+    return back.empty() || !same ? 1 : 0;
 }
