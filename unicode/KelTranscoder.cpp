@@ -117,6 +117,20 @@ private:
     KelStep m_step{KelStatus::InputUsed, 0, 0, 0};
 };
 
+// One call of a stream over `convert(s, n, d, room, last, base)`, which
+// converts counted input into `d`; a null source reads as empty, a null
+// destination as one without room.
+template <class Src, class Dst, class Convert>
+KelStep step(Carry<Src>& carry, std::uint64_t& position, KelProblemSpot& problem, const void* src,
+             KelLength srcLen, Dst* dst, KelLength dstLen, bool last, Convert convert) {
+    Call<Src> call(carry, position, problem);
+    return call.run(
+        static_cast<const Src*>(src), src == nullptr ? 0 : srcLen, dst == nullptr ? 0 : dstLen,
+        last,
+        [&](const Src* s, KelLength n, KelLength at, KelLength room, bool isLast,
+            std::uint64_t base) { return convert(s, n, dst + at, room, isLast, base); });
+}
+
 // Offsets of decoded units come a piece at a time through a buffer of
 // this many, then become stream positions.
 constexpr KelLength kOffsetPiece = 256;
@@ -153,8 +167,6 @@ KelLength saturatedSum(KelLength a, KelLength b) {
 } // namespace stream
 } // namespace kel
 
-using kel::stream::Call;
-
 KelDecoder::KelDecoder(KelCharSet cs, KelPolicy policy)
     : KelDecoder(*KelCharSetConverter::getConverter(cs), policy) {}
 
@@ -165,16 +177,14 @@ KelStep KelDecoder::decode(const void* src, KelLength srcLen, unsigned short* ds
                            bool last, std::uint64_t* positions) {
     const KelOnProblem on = kel::stream::onProblem(m_policy);
     KelCharSetConverter& conv = *m_converter;
-    const auto convert = [&](const unsigned char* s, KelLength n, KelLength at, KelLength room,
-                             bool isLast, std::uint64_t base) {
-        if (positions == nullptr)
-            return conv.decodeCounted(s, n, dst + at, room, on, isLast, nullptr);
-        return kel::stream::decodeWithPositions(conv, s, n, dst + at, room, on, isLast,
-                                                positions + at, base);
-    };
-    Call<unsigned char> call(m_carry, m_position, m_problem);
-    return call.run(static_cast<const unsigned char*>(src), src == nullptr ? 0 : srcLen,
-                    dst == nullptr ? 0 : dstLen, last, convert);
+    return kel::stream::step(m_carry, m_position, m_problem, src, srcLen, dst, dstLen, last,
+                             [&](const unsigned char* s, KelLength n, unsigned short* d,
+                                 KelLength room, bool isLast, std::uint64_t base) {
+                                 if (positions == nullptr)
+                                     return conv.decodeCounted(s, n, d, room, on, isLast, nullptr);
+                                 return kel::stream::decodeWithPositions(
+                                     conv, s, n, d, room, on, isLast, positions + (d - dst), base);
+                             });
 }
 
 // char16_t and unsigned short share size and representation; the
@@ -188,14 +198,11 @@ KelStep KelDecoder::toUTF8(const void* src, KelLength srcLen, char* dst, KelLeng
                            bool last) {
     const KelOnProblem on = kel::stream::onProblem(m_policy);
     KelCharSetConverter& conv = *m_converter;
-    unsigned char* d = reinterpret_cast<unsigned char*>(dst);
-    const auto convert = [&](const unsigned char* s, KelLength n, KelLength at, KelLength room,
-                             bool isLast, std::uint64_t) {
-        return conv.decodeCountedToUTF8(s, n, d + at, room, on, isLast);
-    };
-    Call<unsigned char> call(m_carry, m_position, m_problem);
-    return call.run(static_cast<const unsigned char*>(src), src == nullptr ? 0 : srcLen,
-                    dst == nullptr ? 0 : dstLen, last, convert);
+    return kel::stream::step(
+        m_carry, m_position, m_problem, src, srcLen, reinterpret_cast<unsigned char*>(dst), dstLen,
+        last,
+        [&](const unsigned char* s, KelLength n, unsigned char* d, KelLength room, bool isLast,
+            std::uint64_t) { return conv.decodeCountedToUTF8(s, n, d, room, on, isLast); });
 }
 
 KelLength KelDecoder::maxUnits(KelLength srcLen) const {
@@ -227,13 +234,10 @@ KelStep KelEncoder::encode(const unsigned short* src, KelLength srcLen, void* ds
                            bool last) {
     const KelOnProblem on = kel::stream::onProblem(m_policy);
     KelCharSetConverter& conv = *m_converter;
-    unsigned char* d = static_cast<unsigned char*>(dst);
-    const auto convert = [&](const unsigned short* s, KelLength n, KelLength at, KelLength room,
-                             bool isLast, std::uint64_t) {
-        return conv.encodeCounted(s, n, d + at, room, on, isLast);
-    };
-    Call<unsigned short> call(m_carry, m_position, m_problem);
-    return call.run(src, src == nullptr ? 0 : srcLen, dst == nullptr ? 0 : dstLen, last, convert);
+    return kel::stream::step(
+        m_carry, m_position, m_problem, src, srcLen, static_cast<unsigned char*>(dst), dstLen, last,
+        [&](const unsigned short* s, KelLength n, unsigned char* d, KelLength room, bool isLast,
+            std::uint64_t) { return conv.encodeCounted(s, n, d, room, on, isLast); });
 }
 
 KelStep KelEncoder::encode(const char16_t* src, KelLength srcLen, void* dst, KelLength dstLen,
@@ -245,14 +249,11 @@ KelStep KelEncoder::fromUTF8(const char* src, KelLength srcLen, void* dst, KelLe
                              bool last) {
     const KelOnProblem on = kel::stream::onProblem(m_policy);
     KelCharSetConverter& conv = *m_converter;
-    unsigned char* d = static_cast<unsigned char*>(dst);
-    const auto convert = [&](const unsigned char* s, KelLength n, KelLength at, KelLength room,
-                             bool isLast, std::uint64_t) {
-        return conv.encodeCountedFromUTF8(s, n, d + at, room, on, isLast);
-    };
-    Call<unsigned char> call(m_utf8Carry, m_position, m_problem);
-    return call.run(reinterpret_cast<const unsigned char*>(src), src == nullptr ? 0 : srcLen,
-                    dst == nullptr ? 0 : dstLen, last, convert);
+    return kel::stream::step(
+        m_utf8Carry, m_position, m_problem, src, srcLen, static_cast<unsigned char*>(dst), dstLen,
+        last,
+        [&](const unsigned char* s, KelLength n, unsigned char* d, KelLength room, bool isLast,
+            std::uint64_t) { return conv.encodeCountedFromUTF8(s, n, d, room, on, isLast); });
 }
 
 // "U+XXXX" in the target's units for every unit escaped; a character of
