@@ -42,19 +42,66 @@ private:
     __m128i m_last, m_x0, m_x1, m_x2;
 };
 
+// The identity of UTF-8 and of most sets: all of ASCII but 0, told apart by
+// the high bit and a test for 0, two blocks at a time.
+bool isWholeASCII(const ASCIIIdentity& id) {
+    return id.last == 0x7F && id.except[0] == 0 && id.except[1] == 0 && id.except[2] == 0;
+}
+
+// Lanes of a or b that have the high bit set or are 0, as a mask.
+int outsideWholeASCII(__m128i a, __m128i b) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i nul = _mm_or_si128(_mm_cmpeq_epi8(a, zero), _mm_cmpeq_epi8(b, zero));
+    return _mm_movemask_epi8(_mm_or_si128(_mm_or_si128(a, b), nul));
+}
+
+void widenBlock(__m128i b, unsigned short* d) {
+    const __m128i zero = _mm_setzero_si128();
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d), _mm_unpacklo_epi8(b, zero));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(d + 8), _mm_unpackhi_epi8(b, zero));
+}
+
+KelLength widenWholeASCII(const unsigned char* s, KelLength n, unsigned short* d) {
+    KelLength i = 0;
+    while (n - i >= 32) {
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 16));
+        if (outsideWholeASCII(a, b) != 0)
+            break;
+        widenBlock(a, d + i);
+        widenBlock(b, d + i + 16);
+        i += 32;
+    }
+    return i;
+}
+
+KelLength narrowWholeASCII(const unsigned short* s, KelLength n, unsigned char* d) {
+    KelLength i = 0;
+    while (n - i >= 16) {
+        // Units above 0x7F pack to bytes with the high bit set.
+        const __m128i packed =
+            _mm_packus_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)),
+                             _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8)));
+        if (outsideWholeASCII(packed, packed) != 0)
+            break;
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), packed);
+        i += 16;
+    }
+    return i;
+}
+
 } // namespace
 
 KelLength widenASCIIBlocks(const ASCIIIdentity& id, const unsigned char* s, KelLength n,
                            unsigned short* d) {
+    const KelLength whole = isWholeASCII(id) ? widenWholeASCII(s, n, d) : 0;
     const IdentityTest<8> test(id);
-    const __m128i zero = _mm_setzero_si128();
-    KelLength i = 0;
+    KelLength i = whole;
     while (n - i >= 16) {
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
         if (!test.all(b))
             break;
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_unpacklo_epi8(b, zero));
-        _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i + 8), _mm_unpackhi_epi8(b, zero));
+        widenBlock(b, d + i);
         i += 16;
     }
     return i;
@@ -63,7 +110,7 @@ KelLength widenASCIIBlocks(const ASCIIIdentity& id, const unsigned char* s, KelL
 KelLength narrowASCIIBlocks(const ASCIIIdentity& id, const unsigned short* s, KelLength n,
                             unsigned char* d) {
     const IdentityTest<16> test(id);
-    KelLength i = 0;
+    KelLength i = isWholeASCII(id) ? narrowWholeASCII(s, n, d) : 0;
     while (n - i >= 16) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i + 8));
