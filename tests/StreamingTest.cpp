@@ -206,6 +206,8 @@ TEST(Streaming, OneCallHelpersCountTheProblemsAndPlaceTheFirst) {
     EXPECT_EQ(problems.count, 2u);
     EXPECT_EQ(problems.first, 1u);
     EXPECT_EQ(kelEncode(u"a\u3042", KELCS_ISO_8859_1, KelPolicy::Skip), "a");
+    const unsigned short units[] = {0x61, 0x3042};
+    EXPECT_EQ(kelEncode(units, 2, KELCS_ISO_8859_1, KelPolicy::Skip), "a");
 }
 
 } // namespace
