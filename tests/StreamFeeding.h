@@ -52,6 +52,10 @@ Outcome<Out> feed(Stream& stream, const In& input, const Sizes& next, const Size
             used += step.read;
             if (step.status == KelStatus::InputUsed)
                 break;
+            if (step.status == KelStatus::OutputFull && step.read == 0 && step.written == 0) {
+                result.consumedAll = false; // the room can never take the next character
+                return result;
+            }
             if (step.status != KelStatus::OutputFull) {
                 result.problems.push_back({stream.problem().position, stream.problem().length});
                 result.out.push_back(marker);
@@ -95,7 +99,7 @@ inline Outcome<std::string> encodeFromUTF8Stream(KelCharSet cs, const std::strin
                                                  const Sizes& next, const Sizes& room) {
     KelEncoder encoder(cs, KelPolicy::Report);
     return feed<KelEncoder, std::string, std::string>(
-        encoder, utf8, next, room, 8, '\x01',
+        encoder, utf8, next, room, 12, '\x01',
         [](KelEncoder& e, const char* s, std::size_t n, char* out, std::size_t r, bool last) {
             return e.fromUTF8(s, n, out, r, last);
         });
