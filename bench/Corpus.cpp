@@ -11,7 +11,8 @@ namespace kelbench {
 
 namespace {
 
-const char* const kTextLabels[] = {"ascii", "latin1", "japanese", "chinese", "emoji"};
+const char* const kTextLabels[] = {"ascii", "latin1", "japanese",   "chinese",
+                                   "emoji", "korean", "traditional"};
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

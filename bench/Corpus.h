@@ -36,8 +36,8 @@ struct Corpus {
     const Text& text(const std::string& label) const;
 };
 
-// Reads ascii, latin1, japanese, chinese, emoji and names from `dir`; the
-// UTF-16 forms are made by ICU. Exits with a message when a file is missing.
+// Reads ascii, latin1, japanese, chinese, emoji, korean, traditional and
+// names from `dir`; the UTF-16 forms are made by ICU. Exits with a message when a file is missing.
 Corpus loadCorpus(const std::string& dir);
 
 } // namespace kelbench

@@ -90,11 +90,13 @@ std::string cell(const Workload& w, double bytesPerSecond) {
 }
 
 std::string targetText(const Workload& w) {
-    char text[48];
+    char text[64];
+    int n = std::snprintf(text, sizeof text, "%.1fx", w.targetRatio);
     if (w.targetMBps > 0)
-        std::snprintf(text, sizeof text, "%.1fx, %.0f MB/s", w.targetRatio, w.targetMBps);
-    else
-        std::snprintf(text, sizeof text, "%.1fx", w.targetRatio);
+        n += std::snprintf(text + n, sizeof text - n, ", %.0f MB/s", w.targetMBps);
+    if (w.targetSimdutf > 0)
+        std::snprintf(text + n, sizeof text - n, "; %.1f/%.1fx", w.targetSimdutf,
+                      w.targetSimdutfCounted);
     return text;
 }
 
@@ -103,23 +105,47 @@ const char* verdict(bool met, Tally& tally) {
     return met ? "met" : "MISSED";
 }
 
-void printRow(const Workload& w, const Recorder& recorder, Tally& tally) {
-    const double mine = recorder.best(benchmarkName(w, w.runners[0]));
-    double bestPeer = 0;
-    std::printf("%-28s", w.name.c_str());
+// Bytes per second of the workload's runner of that name, 0 when it has none.
+double speedOf(const Workload& w, const Recorder& recorder, const std::string& peer) {
     for (const Runner& r : w.runners) {
-        const double bps = recorder.best(benchmarkName(w, r));
-        if (&r != &w.runners[0])
-            bestPeer = std::max(bestPeer, bps);
-        std::printf(" %12s", cell(w, bps).c_str());
+        if (r.peer == peer)
+            return recorder.best(benchmarkName(w, r));
     }
+    return 0;
+}
+
+std::string ratioText(double mine, double theirs) {
+    if (mine <= 0 || theirs <= 0)
+        return "-";
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2fx", mine / theirs);
+    return text;
+}
+
+const char* const kColumns[] = {kLibrary, kCounted, "ICU", "iconv", kSimdutf};
+
+void printRow(const Workload& w, const Recorder& recorder, Tally& tally) {
+    std::printf("%-28s", w.name.c_str());
+    for (const char* peer : kColumns)
+        std::printf(" %10s", cell(w, speedOf(w, recorder, peer)).c_str());
+    const double mine = speedOf(w, recorder, kLibrary);
+    const double counted = speedOf(w, recorder, kCounted);
+    const double bestPeer = std::max(speedOf(w, recorder, "ICU"), speedOf(w, recorder, "iconv"));
+    const double simdutf = speedOf(w, recorder, kSimdutf);
     if (mine <= 0 || bestPeer <= 0) {
         std::printf("  (not run)\n");
         return;
     }
-    const double ratio = mine / bestPeer;
-    const bool met = ratio >= w.targetRatio && mine / 1e6 >= w.targetMBps;
-    std::printf(" %7.2fx  %-16s %s\n", ratio, targetText(w).c_str(), verdict(met, tally));
+    const std::string toSimdutf =
+        ratioText(mine, simdutf) + (counted > 0 ? "/" + ratioText(counted, simdutf) : "");
+    std::printf(" %7s %7s %12s  %-22s ", ratioText(mine, bestPeer).c_str(),
+                ratioText(counted, bestPeer).c_str(), simdutf > 0 ? toSimdutf.c_str() : "-",
+                targetText(w).c_str());
+    bool met = mine / bestPeer >= w.targetRatio && mine / 1e6 >= w.targetMBps;
+    if (w.targetSimdutf > 0 && simdutf > 0)
+        met =
+            met && mine / simdutf >= w.targetSimdutf && counted / simdutf >= w.targetSimdutfCounted;
+    std::printf("%s\n", verdict(met, tally));
 }
 
 void printThreadScaling(const std::vector<Workload>& workloads, const Recorder& recorder,
@@ -133,8 +159,7 @@ void printThreadScaling(const std::vector<Workload>& workloads, const Recorder& 
             continue;
         const double one = recorder.bestTotal(threadedName(w), 1, w.inputBytes);
         const double two = recorder.bestTotal(threadedName(w), 2, w.inputBytes);
-        std::printf("%-28s %12s %12s", w.name.c_str(), cell(w, one).c_str(),
-                    cell(w, two).c_str());
+        std::printf("%-28s %12s %12s", w.name.c_str(), cell(w, one).c_str(), cell(w, two).c_str());
         if (one <= 0 || two <= 0) {
             std::printf("  (not run)\n");
             continue;
@@ -185,7 +210,8 @@ void Recorder::ReportRuns(const std::vector<Run>& runs) {
         const std::string& name = run.run_name.function_name;
         if (run.threads == 1)
             m_best[name] = std::max(m_best[name], counter->second.value);
-        const double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        const double seconds =
+            run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         const auto key = std::make_pair(name, static_cast<int>(run.threads));
         const auto known = m_bestSeconds.find(key);
         if (known == m_bestSeconds.end() || seconds < known->second)
@@ -208,9 +234,14 @@ double Recorder::bestTotal(const std::string& name, int threads, std::size_t inp
 
 Tally printTable(const std::vector<Workload>& workloads, const Recorder& recorder) {
     Tally tally;
-    std::printf("\nInput throughput, best of the repetitions (per-name rows: time per name):\n");
-    std::printf("%-28s %12s %12s %12s %8s  %-16s\n", "workload", "kelulib", "ICU", "iconv",
-                "ratio", "target");
+    std::printf("\nInput throughput, best of the repetitions (per-name rows: time per name).\n"
+                "kelulib: the entry points; counted: the counted stream API. Ratios: to the "
+                "best of ICU and iconv, then to simdutf\n(entry points/counted). Targets: the "
+                "first ratio, then those to simdutf.\n");
+    std::printf("%-28s", "workload");
+    for (const char* peer : kColumns)
+        std::printf(" %10s", peer);
+    std::printf(" %7s %7s %12s  %-22s\n", "ratio", "counted", "to simdutf", "target");
     for (const Workload& w : workloads)
         printRow(w, recorder, tally);
     printThreadScaling(workloads, recorder, tally);

@@ -19,6 +19,13 @@ namespace kelbench {
 // a 0 unit, so that the names can be compared one by one.
 using Convert = std::function<std::size_t(unsigned char* out, std::size_t cap)>;
 
+// The runners' names: the library's entry points, its counted API, and the
+// peers. The ratios are to the best of ICU and iconv, and apart to simdutf,
+// the fastest UTF transcoder, where it is built in.
+inline constexpr char kLibrary[] = "kelulib";
+inline constexpr char kCounted[] = "counted";
+inline constexpr char kSimdutf[] = "simdutf";
+
 struct Runner {
     std::string peer;
     Convert convert;
@@ -26,14 +33,16 @@ struct Runner {
 
 struct Workload {
     std::string name;
-    double targetRatio;        // least ratio of the library to the best peer
-    double targetMBps;         // least throughput of the library, 0 for none
-    std::size_t inputBytes;    // per call
-    std::size_t outputCap;     // bytes
-    const NameList* names;     // per-name workloads: the names, else null
-    std::size_t separatorSize; // per-name workloads: bytes of the 0 unit
-    bool threaded;             // also run by two threads at once
-    std::vector<Runner> runners; // the library first
+    double targetRatio;          // least ratio of the library to the best of ICU and iconv
+    double targetMBps;           // least throughput of the library, 0 for none
+    double targetSimdutf;        // least ratios to simdutf of the entry points and of
+    double targetSimdutfCounted; // the counted API, 0 for none
+    std::size_t inputBytes;      // per call
+    std::size_t outputCap;       // bytes
+    const NameList* names;       // per-name workloads: the names, else null
+    std::size_t separatorSize;   // per-name workloads: bytes of the 0 unit
+    bool threaded;               // also run by two threads at once
+    std::vector<Runner> runners; // the library's entry points first
 };
 
 // Every workload over a corpus, which must outlive it.

@@ -41,8 +41,8 @@ void runConversion(benchmark::State& state, const kelbench::Workload* w,
 void registerBenchmarks(const std::vector<kelbench::Workload>& workloads) {
     for (const kelbench::Workload& w : workloads) {
         for (const kelbench::Runner& r : w.runners)
-            benchmark::RegisterBenchmark(kelbench::benchmarkName(w, r).c_str(), runConversion,
-                                         &w, r.convert);
+            benchmark::RegisterBenchmark(kelbench::benchmarkName(w, r).c_str(), runConversion, &w,
+                                         r.convert);
         if (w.threaded)
             benchmark::RegisterBenchmark(kelbench::threadedName(w).c_str(), runConversion, &w,
                                          w.runners[0].convert)

@@ -5,7 +5,8 @@ Every text is made from a fixed seed, so two runs write the same bytes.
 The characters are chosen so that every legacy set a text is converted
 through maps them the same way in each peer: the Japanese text keeps to
 JIS X 0208 kana and common kanji (no backslash or tilde, whose bytes differ
-between Shift-JIS tables), the Chinese text to GB2312.
+between Shift-JIS tables), the Chinese text to GB2312, the Korean text to
+the syllables of KS X 1001, the traditional Chinese text to Big5 level 1.
 
 Usage: make_corpus.py OUTDIR
 """
@@ -15,6 +16,7 @@ import random
 import sys
 
 SEED = 20240611
+NAMES_SEED = SEED + 5  # as before the Korean and traditional texts came
 TEXT_BYTES = 1 << 20
 NAME_COUNT = 100_000
 
@@ -49,6 +51,14 @@ HANZI = list("的一是不了人我在有他这中大来上国个到说们为子
              "十用主行方又如前所本见经头面公同三已老从动两长知民样现分将外但身些与高意进把法"
              "此实回二理美点月明其种声全工己话儿者向情部正名定女问力机给等几很业最间新什打便")
 ZH_PUNCT = ["，", "。", "、", "：", "；"]
+
+# Common syllables of KS X 1001 and characters of Big5 level 1.
+HANGUL = list("의이다는에가을하고서지로한기사어도인대리시자수아나정있그부전상일주제국해만장보원것"
+              "문과되들게면우화요내적경세동성학오거구연소여위라마비미모방당신생무각관식실말통입"
+              "물분회공러년발간저중히금강후드교스음조두같개르까터던행없야선결반진작않명본불래데")
+HANT = list("的一是不了人我在有他這中大來上國個到說們為子和你地出道也時年得就那要下以生會自著去"
+            "之過家學對可她後小麼心多天而能好都然沒日於起還發成事只作當想看文無開手十用主行方又"
+            "如前所本見經頭面公同三已老從動兩長知民樣現分將外但身些與高意進把法此實回二理美點月")
 
 EMOJI = ([chr(c) for c in range(0x1F600, 0x1F650)] + [chr(c) for c in range(0x1F300, 0x1F380)] +
          [chr(c) for c in range(0x1F680, 0x1F6C0)] + ["❤", "✨", "☀", "⚡"])
@@ -107,6 +117,17 @@ def chinese_sentence(rng):
     return "".join(out) + "。"
 
 
+def korean_sentence(rng):
+    words = ["".join(rng.choice(HANGUL) for _ in range(rng.randint(1, 4)))
+             for _ in range(rng.randint(4, 12))]
+    return " ".join(words) + rng.choice([". ", ", ", "? "])
+
+
+def traditional_sentence(rng):
+    out = [rng.choice(HANT) for _ in range(rng.randint(8, 30))]
+    return "".join(out) + rng.choice(["，", "。"])
+
+
 def emoji_sentence(rng):
     out = []
     for _ in range(rng.randint(4, 12)):
@@ -156,12 +177,13 @@ def main():
     out = sys.argv[1]
     os.makedirs(out, exist_ok=True)
     texts = {"ascii": english_sentence, "latin1": latin_sentence, "japanese": japanese_sentence,
-             "chinese": chinese_sentence, "emoji": emoji_sentence}
+             "chinese": chinese_sentence, "emoji": emoji_sentence, "korean": korean_sentence,
+             "traditional": traditional_sentence}
     for i, (name, sentence) in enumerate(texts.items()):
         rng = random.Random(SEED + i)
         with open(os.path.join(out, name + ".txt"), "w", encoding="utf-8", newline="") as f:
             f.write(paragraphs(rng, sentence))
-    rng = random.Random(SEED + len(texts))
+    rng = random.Random(NAMES_SEED)
     with open(os.path.join(out, "names.txt"), "w", encoding="utf-8", newline="") as f:
         for _ in range(NAME_COUNT):
             f.write(file_name(rng) + "\n")
