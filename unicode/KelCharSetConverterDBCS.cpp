@@ -5,9 +5,10 @@ public:
     static constexpr KelLength kMaxLength = 2;
 
     Codec(const KelCharSetConverterDBCSBase& types, const LookupTable<unsigned short>& toUnicode,
-          const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::IdentityCache& identity)
+          const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::IdentityCache& identity,
+          const kel::mbcs::WindowsCache& windows)
         : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode),
-          m_identity(identity.of(*this)) {}
+          m_identity(identity.of(*this)), m_windows(windows.of(*this)) {}
 
     kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
         return m_types.decodeLeadTrail(m_toUnicode, p, avail);
@@ -18,6 +19,7 @@ public:
     }
 
     kel::blocks::ASCIIIdentity identity() const { return m_identity; }
+    const kel::mbcs::PairWindows* windows() const { return m_windows; }
 
 private:
     const KelCharSetConverterDBCSBase& m_types;
@@ -25,6 +27,7 @@ private:
     const LookupTable<unsigned short>& m_fromUnicode;
     // Last: probed through decode and encode, which the others serve.
     const kel::blocks::ASCIIIdentity m_identity;
+    const kel::mbcs::PairWindows* const m_windows;
 };
 
 KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
@@ -33,7 +36,7 @@ KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
 
 KelCharSetConverterDBCS::Codec KelCharSetConverterDBCS::codec() {
     load();
-    return Codec(*this, toUnicode(), fromUnicode(), m_oIdentity);
+    return Codec(*this, toUnicode(), fromUnicode(), m_oIdentity, m_oWindows);
 }
 
 template class KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>;

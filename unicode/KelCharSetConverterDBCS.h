@@ -59,6 +59,7 @@ private:
     Codec codec();
 
     kel::mbcs::IdentityCache m_oIdentity;
+    kel::mbcs::WindowsCache m_oWindows;
 };
 
 extern template class KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>;

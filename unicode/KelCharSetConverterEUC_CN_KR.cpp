@@ -7,8 +7,8 @@ public:
     static constexpr KelLength kMaxLength = 2;
 
     Codec(const LookupTable<unsigned short>& toUnicode,
-          const LookupTable<unsigned short>& fromUnicode)
-        : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode) {}
+          const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::WindowsCache& windows)
+        : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode), m_windows(windows.of(*this)) {}
 
     // A lead byte without a trail byte is a character without a mapping by
     // itself; the byte after it starts the next character.
@@ -29,10 +29,13 @@ public:
 
     // Code set 0 but the terminator.
     static constexpr kel::blocks::ASCIIIdentity identity() { return {0x7E, {0, 0, 0}}; }
+    const kel::mbcs::PairWindows* windows() const { return m_windows; }
 
 private:
     const LookupTable<unsigned short>& m_toUnicode;
     const LookupTable<unsigned short>& m_fromUnicode;
+    // Last: built through decode, which the tables serve.
+    const kel::mbcs::PairWindows* const m_windows;
 };
 
 KelCharSetConverterEUC_CN_KR::KelCharSetConverterEUC_CN_KR(const unsigned short* map, KelCharSet cs)
@@ -40,7 +43,7 @@ KelCharSetConverterEUC_CN_KR::KelCharSetConverterEUC_CN_KR(const unsigned short*
 
 KelCharSetConverterEUC_CN_KR::Codec KelCharSetConverterEUC_CN_KR::codec() {
     load();
-    return Codec(toUnicode(), fromUnicode());
+    return Codec(toUnicode(), fromUnicode(), m_oWindows);
 }
 
 template class KelCodecConverter<KelCharSetConverterEUC_CN_KR, KelCharSetConverterMBCS>;

@@ -28,6 +28,8 @@ private:
 
     class Codec;
     Codec codec();
+
+    kel::mbcs::WindowsCache m_oWindows;
 };
 
 extern template class KelCodecConverter<KelCharSetConverterEUC_CN_KR, KelCharSetConverterMBCS>;

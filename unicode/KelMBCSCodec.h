@@ -25,6 +25,10 @@
 #include "KelUChar.h"
 
 #include <atomic>
+#include <memory>
+#include <new>
+#include <type_traits>
+#include <utility>
 
 namespace kel {
 namespace mbcs {
@@ -146,6 +150,85 @@ private:
     mutable std::atomic<std::uint32_t> m_packed{0};
 };
 
+// Every pair of bytes a character of a two-byte codec can begin, decoded
+// once on the converter's first conversion: a character is then two byte
+// loads and one table load, with no test of whether its first byte leads a
+// pair, a test that text mixing one- and two-byte characters mispredicts.
+class PairWindows {
+public:
+    // The windows of the codec's own decode, or none when a character of it
+    // is beyond U+FFFF or its length is not the same for every pair with
+    // one first byte (or there is no memory for them).
+    template <class Codec> static PairWindows* build(const Codec& codec) {
+        static_assert(Codec::kMaxLength == 2, "a window holds the longest character");
+        std::unique_ptr<PairWindows> w(new (std::nothrow) PairWindows);
+        if (!w)
+            return nullptr;
+        for (unsigned first = 0; first < 256; ++first) {
+            w->m_length[first] = 0;
+            for (unsigned second = 0; second < 256; ++second) {
+                const unsigned char bytes[2] = {static_cast<unsigned char>(first),
+                                                static_cast<unsigned char>(second)};
+                const LocalChar c = codec.decode(bytes, 2);
+                const unsigned char length =
+                    c.value == 0 ? 0 : static_cast<unsigned char>(c.length);
+                if (c.value > 0xFFFF ||
+                    (length != 0 && w->m_length[first] != 0 && length != w->m_length[first]))
+                    return nullptr;
+                if (length != 0)
+                    w->m_length[first] = length;
+                w->m_value[first << 8 | second] = static_cast<unsigned short>(c.value);
+            }
+        }
+        return w.release();
+    }
+
+    // The character at p, which may read two bytes: value 0 where the codec
+    // has none, the driver then deciding.
+    LocalChar at(const unsigned char* p) const {
+        return {m_length[p[0]], m_value[p[0] << 8 | p[1]]};
+    }
+
+private:
+    unsigned short m_value[65536];
+    unsigned char m_length[256];
+};
+
+// A converter's windows, built by the first conversion that asks; threads
+// that race on it build twice and keep one. Null when the codec has none.
+class WindowsCache {
+public:
+    WindowsCache() = default;
+    WindowsCache(const WindowsCache&) = delete;
+    WindowsCache& operator=(const WindowsCache&) = delete;
+    ~WindowsCache() { delete m_windows.load(std::memory_order_relaxed); }
+
+    template <class Codec> const PairWindows* of(const Codec& codec) const {
+        const PairWindows* w = m_windows.load(std::memory_order_acquire);
+        if (w != nullptr || m_tried.load(std::memory_order_acquire))
+            return w;
+        PairWindows* built = PairWindows::build(codec);
+        PairWindows* expected = nullptr;
+        if (built != nullptr &&
+            !m_windows.compare_exchange_strong(expected, built, std::memory_order_acq_rel)) {
+            delete built;
+            built = expected;
+        }
+        m_tried.store(true, std::memory_order_release);
+        return built;
+    }
+
+private:
+    mutable std::atomic<PairWindows*> m_windows{nullptr};
+    mutable std::atomic<bool> m_tried{false};
+};
+
+// Whether a codec offers windows: a member windows() giving them or null.
+template <class Codec, class = void> struct HasWindows : std::false_type {};
+template <class Codec>
+struct HasWindows<Codec, std::void_t<decltype(std::declval<const Codec&>().windows())>>
+    : std::true_type {};
+
 // A multibyte codec in the form the loop driver runs. Its fast members
 // take every character that converts plainly, in a loop of their own; the
 // driver's general loop sees only NUL, problems and characters cut off by
@@ -159,13 +242,18 @@ public:
     using Unit = unsigned char;
     static constexpr KelLength kFastRetry = 0;
 
-    explicit Driven(const Codec& codec) : m_codec(codec), m_identity(codec.identity()) {}
+    explicit Driven(const Codec& codec)
+        : m_codec(codec), m_identity(codec.identity()), m_windows(windowsOf(codec)) {}
 
     // Flattened: a codec's decode and encode inlined here run without a call
     // for every character.
     [[gnu::flatten]] kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n,
                                                       unsigned short* d, KelLength room) const {
         kel::blocks::Progress p{0, 0};
+        if (m_windows != nullptr) {
+            while (p.read + 1 < n && p.written < room && decodeWindow(s, n, d, room, p)) {
+            }
+        }
         while (p.read < n && p.written < room && decodeOne(s, n, d, room, p)) {
         }
         return p;
@@ -236,6 +324,39 @@ private:
         return true;
     }
 
+    // As decodeOne with two bytes to read and the windows. Where a
+    // character ends is a branch, not an add of its length: text of one
+    // kind predicts it, so the next character needs no load of this one.
+    bool decodeWindow(const unsigned char* s, KelLength n, unsigned short* d, KelLength room,
+                      kel::blocks::Progress& p) const {
+        const LocalChar c = m_windows->at(s + p.read);
+        if (c.value == 0)
+            return false;
+        if (c.length == 2) {
+            d[p.written++] = static_cast<unsigned short>(c.value);
+            p.read += 2;
+            return true;
+        }
+        if (c.value < 0x80 && startsRun(s, p.read, n)) {
+            const KelLength run = kel::blocks::widenASCII(m_identity, s + p.read, n - p.read,
+                                                          d + p.written, room - p.written);
+            p.read += run;
+            p.written += run;
+            if (run != 0)
+                return true;
+        }
+        d[p.written++] = static_cast<unsigned short>(c.value);
+        ++p.read;
+        return true;
+    }
+
+    static const PairWindows* windowsOf(const Codec& codec) {
+        if constexpr (HasWindows<Codec>::value)
+            return codec.windows();
+        else
+            return nullptr;
+    }
+
     // Two units of the identity in a row: a lone one, such as a space among
     // ideographs, is cheaper to convert in the loop than by a kernel call.
     template <class Unit> bool startsRun(const Unit* s, KelLength at, KelLength n) const {
@@ -244,6 +365,7 @@ private:
 
     Codec m_codec;
     kel::blocks::ASCIIIdentity m_identity;
+    const PairWindows* m_windows;
 };
 
 template <class Codec>
