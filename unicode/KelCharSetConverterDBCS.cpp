@@ -6,9 +6,9 @@ public:
 
     Codec(const KelCharSetConverterDBCSBase& types, const LookupTable<unsigned short>& toUnicode,
           const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::IdentityCache& identity,
-          const kel::mbcs::WindowsCache& windows)
+          const kel::mbcs::FlatTables& flat)
         : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode),
-          m_identity(identity.of(*this)), m_windows(windows.of(*this)) {}
+          m_identity(identity.of(*this)), m_flat{flat.windows.of(*this), flat.codes.of(*this)} {}
 
     kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
         return m_types.decodeLeadTrail(m_toUnicode, p, avail);
@@ -19,7 +19,7 @@ public:
     }
 
     kel::blocks::ASCIIIdentity identity() const { return m_identity; }
-    const kel::mbcs::PairWindows* windows() const { return m_windows; }
+    kel::mbcs::FlatView flat() const { return m_flat; }
 
 private:
     const KelCharSetConverterDBCSBase& m_types;
@@ -27,7 +27,7 @@ private:
     const LookupTable<unsigned short>& m_fromUnicode;
     // Last: probed through decode and encode, which the others serve.
     const kel::blocks::ASCIIIdentity m_identity;
-    const kel::mbcs::PairWindows* const m_windows;
+    const kel::mbcs::FlatView m_flat;
 };
 
 KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
@@ -36,7 +36,7 @@ KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
 
 KelCharSetConverterDBCS::Codec KelCharSetConverterDBCS::codec() {
     load();
-    return Codec(*this, toUnicode(), fromUnicode(), m_oIdentity, m_oWindows);
+    return Codec(*this, toUnicode(), fromUnicode(), m_oIdentity, m_oFlat);
 }
 
 template class KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>;

@@ -59,7 +59,7 @@ private:
     Codec codec();
 
     kel::mbcs::IdentityCache m_oIdentity;
-    kel::mbcs::WindowsCache m_oWindows;
+    kel::mbcs::FlatTables m_oFlat;
 };
 
 extern template class KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>;

@@ -7,8 +7,9 @@ public:
     static constexpr KelLength kMaxLength = 2;
 
     Codec(const LookupTable<unsigned short>& toUnicode,
-          const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::WindowsCache& windows)
-        : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode), m_windows(windows.of(*this)) {}
+          const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::FlatTables& flat)
+        : m_toUnicode(toUnicode),
+          m_fromUnicode(fromUnicode), m_flat{flat.windows.of(*this), flat.codes.of(*this)} {}
 
     // A lead byte without a trail byte is a character without a mapping by
     // itself; the byte after it starts the next character.
@@ -29,13 +30,13 @@ public:
 
     // Code set 0 but the terminator.
     static constexpr kel::blocks::ASCIIIdentity identity() { return {0x7E, {0, 0, 0}}; }
-    const kel::mbcs::PairWindows* windows() const { return m_windows; }
+    kel::mbcs::FlatView flat() const { return m_flat; }
 
 private:
     const LookupTable<unsigned short>& m_toUnicode;
     const LookupTable<unsigned short>& m_fromUnicode;
     // Last: built through decode, which the tables serve.
-    const kel::mbcs::PairWindows* const m_windows;
+    const kel::mbcs::FlatView m_flat;
 };
 
 KelCharSetConverterEUC_CN_KR::KelCharSetConverterEUC_CN_KR(const unsigned short* map, KelCharSet cs)
@@ -43,7 +44,7 @@ KelCharSetConverterEUC_CN_KR::KelCharSetConverterEUC_CN_KR(const unsigned short*
 
 KelCharSetConverterEUC_CN_KR::Codec KelCharSetConverterEUC_CN_KR::codec() {
     load();
-    return Codec(toUnicode(), fromUnicode(), m_oWindows);
+    return Codec(toUnicode(), fromUnicode(), m_oFlat);
 }
 
 template class KelCodecConverter<KelCharSetConverterEUC_CN_KR, KelCharSetConverterMBCS>;

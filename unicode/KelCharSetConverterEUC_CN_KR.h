@@ -29,7 +29,7 @@ private:
     class Codec;
     Codec codec();
 
-    kel::mbcs::WindowsCache m_oWindows;
+    kel::mbcs::FlatTables m_oFlat;
 };
 
 extern template class KelCodecConverter<KelCharSetConverterEUC_CN_KR, KelCharSetConverterMBCS>;

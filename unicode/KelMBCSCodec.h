@@ -194,23 +194,55 @@ private:
     unsigned char m_length[256];
 };
 
-// A converter's windows, built by the first conversion that asks; threads
-// that race on it build twice and keep one. Null when the codec has none.
-class WindowsCache {
+// Every UTF-16 unit of a codec whose units each convert alone to at most
+// two bytes, encoded once on the converter's first conversion: one load a
+// unit in place of the two-level table.
+class UnitCodes {
 public:
-    WindowsCache() = default;
-    WindowsCache(const WindowsCache&) = delete;
-    WindowsCache& operator=(const WindowsCache&) = delete;
-    ~WindowsCache() { delete m_windows.load(std::memory_order_relaxed); }
+    // The codes of the codec's own encode, or none when a unit of it takes
+    // more than one unit or two bytes (or there is no memory for them).
+    template <class Codec> static UnitCodes* build(const Codec& codec) {
+        std::unique_ptr<UnitCodes> t(new (std::nothrow) UnitCodes);
+        if (!t)
+            return nullptr;
+        for (unsigned unit = 0; unit < 65536; ++unit) {
+            const unsigned short units[2] = {static_cast<unsigned short>(unit), 0};
+            const EncodedChar c = codec.encode(units, 1);
+            const bool fits =
+                c.size == 0 || (c.units == 1 && c.size <= 2 && (c.size == 2) == (c.bytes > 0xFF));
+            if (!fits)
+                return nullptr;
+            t->m_code[unit] = static_cast<unsigned short>(c.size == 0 ? 0 : c.bytes);
+        }
+        return t.release();
+    }
 
-    template <class Codec> const PairWindows* of(const Codec& codec) const {
-        const PairWindows* w = m_windows.load(std::memory_order_acquire);
-        if (w != nullptr || m_tried.load(std::memory_order_acquire))
-            return w;
-        PairWindows* built = PairWindows::build(codec);
-        PairWindows* expected = nullptr;
+    // The unit's bytes, high byte first when above 0xFF; 0 where the codec
+    // has none or writes 0, the driver then deciding.
+    unsigned short at(unsigned short unit) const { return m_code[unit]; }
+
+private:
+    unsigned short m_code[65536];
+};
+
+// A converter's flat table (PairWindows or UnitCodes), built by the first
+// conversion that asks; threads that race on it build twice and keep one.
+// Null when the codec has none.
+template <class Table> class BuiltOnce {
+public:
+    BuiltOnce() = default;
+    BuiltOnce(const BuiltOnce&) = delete;
+    BuiltOnce& operator=(const BuiltOnce&) = delete;
+    ~BuiltOnce() { delete m_table.load(std::memory_order_relaxed); }
+
+    template <class Codec> const Table* of(const Codec& codec) const {
+        const Table* t = m_table.load(std::memory_order_acquire);
+        if (t != nullptr || m_tried.load(std::memory_order_acquire))
+            return t;
+        Table* built = Table::build(codec);
+        Table* expected = nullptr;
         if (built != nullptr &&
-            !m_windows.compare_exchange_strong(expected, built, std::memory_order_acq_rel)) {
+            !m_table.compare_exchange_strong(expected, built, std::memory_order_acq_rel)) {
             delete built;
             built = expected;
         }
@@ -219,15 +251,27 @@ public:
     }
 
 private:
-    mutable std::atomic<PairWindows*> m_windows{nullptr};
+    mutable std::atomic<Table*> m_table{nullptr};
     mutable std::atomic<bool> m_tried{false};
 };
 
-// Whether a codec offers windows: a member windows() giving them or null.
-template <class Codec, class = void> struct HasWindows : std::false_type {};
+// A codec's flat tables, for the converter to keep.
+struct FlatTables {
+    BuiltOnce<PairWindows> windows;
+    BuiltOnce<UnitCodes> codes;
+};
+
+// Whether a codec offers flat tables: a member flat() giving its windows
+// and codes, each possibly null.
+template <class Codec, class = void> struct HasFlat : std::false_type {};
 template <class Codec>
-struct HasWindows<Codec, std::void_t<decltype(std::declval<const Codec&>().windows())>>
-    : std::true_type {};
+struct HasFlat<Codec, std::void_t<decltype(std::declval<const Codec&>().flat())>> : std::true_type {
+};
+
+struct FlatView {
+    const PairWindows* windows;
+    const UnitCodes* codes;
+};
 
 // A multibyte codec in the form the loop driver runs. Its fast members
 // take every character that converts plainly, in a loop of their own; the
@@ -243,14 +287,14 @@ public:
     static constexpr KelLength kFastRetry = 0;
 
     explicit Driven(const Codec& codec)
-        : m_codec(codec), m_identity(codec.identity()), m_windows(windowsOf(codec)) {}
+        : m_codec(codec), m_identity(codec.identity()), m_flat(flatOf(codec)) {}
 
     // Flattened: a codec's decode and encode inlined here run without a call
     // for every character.
     [[gnu::flatten]] kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n,
                                                       unsigned short* d, KelLength room) const {
         kel::blocks::Progress p{0, 0};
-        if (m_windows != nullptr) {
+        if (m_flat.windows != nullptr) {
             while (p.read + 1 < n && p.written < room && decodeWindow(s, n, d, room, p)) {
             }
         }
@@ -271,6 +315,8 @@ public:
                                                       unsigned char* d, KelLength room) const {
         KelLength read = 0;
         KelLength written = 0;
+        if (m_flat.codes != nullptr)
+            encodeCodes(s, n, d, room, read, written);
         while (read < n) {
             const EncodedChar c = m_codec.encode(s + read, n - read);
             if (c.value < 0x80 && startsRun(s, read, n)) {
@@ -329,7 +375,7 @@ private:
     // kind predicts it, so the next character needs no load of this one.
     bool decodeWindow(const unsigned char* s, KelLength n, unsigned short* d, KelLength room,
                       kel::blocks::Progress& p) const {
-        const LocalChar c = m_windows->at(s + p.read);
+        const LocalChar c = m_flat.windows->at(s + p.read);
         if (c.value == 0)
             return false;
         if (c.length == 2) {
@@ -350,11 +396,43 @@ private:
         return true;
     }
 
-    static const PairWindows* windowsOf(const Codec& codec) {
-        if constexpr (HasWindows<Codec>::value)
-            return codec.windows();
+    // As fastEncode's loop with the codes; a two-byte code, the most common
+    // in the text these sets carry, is tested first.
+    void encodeCodes(const unsigned short* s, KelLength n, unsigned char* d, KelLength room,
+                     KelLength& read, KelLength& written) const {
+        while (read < n) {
+            const unsigned short code = m_flat.codes->at(s[read]);
+            if (code > 0xFF) {
+                if (room - written < 2)
+                    return;
+                d[written] = static_cast<unsigned char>(code >> 8);
+                d[written + 1] = static_cast<unsigned char>(code);
+                written += 2;
+                ++read;
+                continue;
+            }
+            if (code == 0)
+                return;
+            if (code < 0x80 && startsRun(s, read, n)) {
+                const KelLength run = kel::blocks::narrowASCII(m_identity, s + read, n - read,
+                                                               d + written, room - written);
+                read += run;
+                written += run;
+                if (run != 0)
+                    continue;
+            }
+            if (room == written)
+                return;
+            d[written++] = static_cast<unsigned char>(code);
+            ++read;
+        }
+    }
+
+    static FlatView flatOf(const Codec& codec) {
+        if constexpr (HasFlat<Codec>::value)
+            return codec.flat();
         else
-            return nullptr;
+            return {nullptr, nullptr};
     }
 
     // Two units of the identity in a row: a lone one, such as a space among
@@ -365,7 +443,7 @@ private:
 
     Codec m_codec;
     kel::blocks::ASCIIIdentity m_identity;
-    const PairWindows* m_windows;
+    FlatView m_flat;
 };
 
 template <class Codec>
