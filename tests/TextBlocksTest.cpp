@@ -526,3 +526,22 @@ TEST(TextBlocks, MultibyteASCIIConvertsAsCharacterByCharacter) {
 }
 
 } // namespace
+
+// The 16-bit terminator is found wherever it lies, from every alignment,
+// within a bound or without one, the scan of four blocks at a time included.
+TEST(TextBlocks, TheUnitTerminatorIsFoundAtEveryOffsetAndLevel) {
+    for (Level level : {Level::Scalar, Level::Blocks, Level::Wide}) {
+        AtLevel limit(level);
+        std::vector<unsigned short> text(200, 'a');
+        for (std::size_t start = 0; start < 8; ++start) {
+            for (std::size_t end = start; end < 150; ++end) {
+                text[end] = 0;
+                kel::blocks::UnitRun run(text.data() + start);
+                EXPECT_EQ(run.from(0), end - start) << start << " " << end;
+                kel::blocks::UnitRun bounded(text.data() + start, 70);
+                EXPECT_EQ(bounded.from(0), std::min<std::size_t>(end - start, 70));
+                text[end] = 'a';
+            }
+        }
+    }
+}
