@@ -279,6 +279,21 @@ KEL_WIDE Progress decodeUTF8Wide(const unsigned char* s, KelLength n, unsigned s
     return done;
 }
 
+// 32 units below U+0800 as UTF-8: each in a 16-bit lane, its lead byte
+// first and its continuation byte second where `two` says it has one; the
+// bytes in use packed together. Returns the bytes written, 64 at most.
+KEL_WIDE unsigned encodeTwoByteBlock(__m512i units, __mmask32 two, unsigned char* d) {
+    const __m512i lead = _mm512_or_si512(_mm512_srli_epi16(units, 6), _mm512_set1_epi16(0xC0));
+    const __m512i trail =
+        _mm512_or_si512(_mm512_and_si512(units, _mm512_set1_epi16(0x3F)), _mm512_set1_epi16(0x80));
+    const __m512i asTwo = _mm512_or_si512(lead, _mm512_slli_epi16(trail, 8));
+    const __m512i lanes = _mm512_mask_mov_epi16(units, two, asTwo);
+    const std::uint64_t used = 0x5555555555555555ull | _pdep_u64(two, 0xAAAAAAAAAAAAAAAAull);
+    const unsigned count = static_cast<unsigned>(_mm_popcnt_u64(used));
+    _mm512_mask_storeu_epi8(d, lowBits64(count), _mm512_maskz_compress_epi8(used, lanes));
+    return count;
+}
+
 // 16 units at a time, each spread to the bytes of its UTF-8 form in a
 // 32-bit lane: one to three bytes, or for a surrogate pair the first two
 // bytes of the four in the high surrogate's lane and the last two in the low
@@ -293,10 +308,18 @@ KEL_WIDE Progress encodeUTF8Wide(const unsigned short* s, KelLength n, unsigned 
         const KelLength avail = n - i;
         if (avail >= 32 && room - o >= 32) {
             const __m512i units = _mm512_loadu_si512(s + i);
-            if (_mm512_cmpgt_epu16_mask(units, _mm512_set1_epi16(0x7F)) == 0) {
+            const __mmask32 two = _mm512_cmpgt_epu16_mask(units, _mm512_set1_epi16(0x7F));
+            if (two == 0) {
                 _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + o), _mm512_cvtepi16_epi8(units));
                 i += 32;
                 o += 32;
+                continue;
+            }
+            // Latin, Greek, Cyrillic and the like: no unit takes three
+            // bytes, so 32 of them go in 16-bit lanes.
+            if (room - o >= 64 && _mm512_cmpgt_epu16_mask(units, _mm512_set1_epi16(0x7FF)) == 0) {
+                o += encodeTwoByteBlock(units, two, d + o);
+                i += 32;
                 continue;
             }
         }
