@@ -319,14 +319,8 @@ public:
             encodeCodes(s, n, d, room, read, written);
         while (read < n) {
             const EncodedChar c = m_codec.encode(s + read, n - read);
-            if (c.value < 0x80 && startsRun(s, read, n)) {
-                const KelLength run = kel::blocks::narrowASCII(m_identity, s + read, n - read,
-                                                               d + written, room - written);
-                read += run;
-                written += run;
-                if (run != 0)
-                    continue;
-            }
+            if (c.value < 0x80 && narrowRun(s, n, d, room, read, written))
+                continue;
             if (c.size == 0 || c.size > room - written)
                 break;
             writeCode(d + written, c);
@@ -350,14 +344,8 @@ private:
         const LocalChar c = m_codec.decode(s + p.read, n - p.read);
         if (c.value == 0)
             return false;
-        if (c.value < 0x80 && startsRun(s, p.read, n)) {
-            const KelLength run = kel::blocks::widenASCII(m_identity, s + p.read, n - p.read,
-                                                          d + p.written, room - p.written);
-            p.read += run;
-            p.written += run;
-            if (run != 0)
-                return true;
-        }
+        if (c.value < 0x80 && widenRun(s, n, d, room, p))
+            return true;
         if (c.value > 0xFFFF) {
             if (room - p.written < 2)
                 return false;
@@ -368,6 +356,30 @@ private:
         }
         p.read += c.length;
         return true;
+    }
+
+    // A run of the identity at p.read, if one starts there.
+    bool widenRun(const unsigned char* s, KelLength n, unsigned short* d, KelLength room,
+                  kel::blocks::Progress& p) const {
+        if (!startsRun(s, p.read, n))
+            return false;
+        const KelLength run = kel::blocks::widenASCII(m_identity, s + p.read, n - p.read,
+                                                      d + p.written, room - p.written);
+        p.read += run;
+        p.written += run;
+        return run != 0;
+    }
+
+    // As widenRun, from UTF-16.
+    bool narrowRun(const unsigned short* s, KelLength n, unsigned char* d, KelLength room,
+                   KelLength& read, KelLength& written) const {
+        if (!startsRun(s, read, n))
+            return false;
+        const KelLength run =
+            kel::blocks::narrowASCII(m_identity, s + read, n - read, d + written, room - written);
+        read += run;
+        written += run;
+        return run != 0;
     }
 
     // As decodeOne with two bytes to read and the windows. Where a
@@ -383,14 +395,8 @@ private:
             p.read += 2;
             return true;
         }
-        if (c.value < 0x80 && startsRun(s, p.read, n)) {
-            const KelLength run = kel::blocks::widenASCII(m_identity, s + p.read, n - p.read,
-                                                          d + p.written, room - p.written);
-            p.read += run;
-            p.written += run;
-            if (run != 0)
-                return true;
-        }
+        if (c.value < 0x80 && widenRun(s, n, d, room, p))
+            return true;
         d[p.written++] = static_cast<unsigned short>(c.value);
         ++p.read;
         return true;
@@ -413,14 +419,8 @@ private:
             }
             if (code == 0)
                 return;
-            if (code < 0x80 && startsRun(s, read, n)) {
-                const KelLength run = kel::blocks::narrowASCII(m_identity, s + read, n - read,
-                                                               d + written, room - written);
-                read += run;
-                written += run;
-                if (run != 0)
-                    continue;
-            }
+            if (code < 0x80 && narrowRun(s, n, d, room, read, written))
+                continue;
             if (room == written)
                 return;
             d[written++] = static_cast<unsigned char>(code);
