@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <functional>
 #include <random>
@@ -528,10 +531,21 @@ TEST(TextBlocks, MultibyteASCIIConvertsAsCharacterByCharacter) {
 } // namespace
 
 // The 16-bit terminator is found wherever it lies, from every alignment,
-// within a bound or without one, the scan of four blocks at a time included.
+// within a bound or without one, the scan of four blocks at a time included;
+// a text that ends just before a page without access is read only up to it.
 TEST(TextBlocks, TheUnitTerminatorIsFoundAtEveryOffsetAndLevel) {
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    void* pages =
+        mmap(nullptr, 2 * page, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    ASSERT_NE(pages, MAP_FAILED);
+    ASSERT_EQ(mprotect(static_cast<char*>(pages) + page, page, PROT_NONE), 0);
+    auto* lastUnits = static_cast<unsigned short*>(pages) + page / 2;
+    std::fill(lastUnits - 200, lastUnits, 'a');
+    lastUnits[-1] = 0;
     for (Level level : {Level::Scalar, Level::Blocks, Level::Wide}) {
         AtLevel limit(level);
+        for (std::size_t before = 1; before < 200; ++before)
+            EXPECT_EQ(kel::blocks::UnitRun(lastUnits - before).from(0), before - 1) << before;
         std::vector<unsigned short> text(200, 'a');
         for (std::size_t start = 0; start < 8; ++start) {
             for (std::size_t end = start; end < 150; ++end) {
@@ -544,4 +558,5 @@ TEST(TextBlocks, TheUnitTerminatorIsFoundAtEveryOffsetAndLevel) {
             }
         }
     }
+    munmap(pages, 2 * page);
 }

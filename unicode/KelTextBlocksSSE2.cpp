@@ -124,10 +124,16 @@ KelLength narrowASCIIBlocks(const ASCIIIdentity& id, const unsigned short* s, Ke
 
 // The text's length is unknown, so the block that holds the terminator may
 // end past the caller's buffer. An aligned 16-byte load never crosses into
-// another page, so it cannot fault (four of them go together only within
-// the bound); only the memory checkers, which see a read past the buffer, are
-// told to pass over this one scan. Four blocks a test keep the scan well
-// ahead of the conversion that follows it.
+// another page, nor do four of them from a 64-byte boundary, so the scan
+// cannot fault; only the memory checkers, which see a read past the buffer,
+// are told to pass over it. Four blocks a test, taken only within the bound,
+// keep the scan well ahead of the conversion that follows it.
+__attribute__((no_sanitize("address", "thread"))) static __m128i
+zeroUnits(const unsigned short* block) {
+    return _mm_cmpeq_epi16(_mm_load_si128(reinterpret_cast<const __m128i*>(block)),
+                           _mm_setzero_si128());
+}
+
 __attribute__((no_sanitize("address", "thread"))) KelLength
 unitsBeforeZeroBlocks(const unsigned short* s, KelLength max) {
     constexpr std::uintptr_t kBlock = sizeof(__m128i);
@@ -139,14 +145,15 @@ unitsBeforeZeroBlocks(const unsigned short* s, KelLength max) {
             return i;
         ++i;
     }
-    const __m128i zero = _mm_setzero_si128();
-    const auto zeros = [&](KelLength at) {
-        const __m128i units = _mm_load_si128(reinterpret_cast<const __m128i*>(s + at));
-        return _mm_cmpeq_epi16(units, zero);
-    };
+    const auto zeros = [s](KelLength at) { return zeroUnits(s + at); };
     const auto found = [&](KelLength at, unsigned mask) {
         return std::min<KelLength>(max, at + static_cast<KelLength>(__builtin_ctz(mask)) / 2);
     };
+    for (; i < max && offset(i) % (4 * kBlock) != 0; i += kUnits) {
+        const unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(zeros(i)));
+        if (mask != 0)
+            return found(i, mask);
+    }
     for (; i < max && max - i >= 4 * kUnits; i += 4 * kUnits) {
         const __m128i any =
             _mm_or_si128(_mm_or_si128(zeros(i), zeros(i + kUnits)),
