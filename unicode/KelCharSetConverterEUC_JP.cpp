@@ -10,9 +10,10 @@ public:
     Codec(const LookupTable<unsigned short>& toUnicode,
           const LookupTable<unsigned short>& fromUnicode,
           const LookupTable<unsigned short>& toUnicode0212,
-          const LookupTable<unsigned short>& fromUnicode0212)
+          const LookupTable<unsigned short>& fromUnicode0212, const kel::mbcs::FlatTables& flat)
         : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode), m_toUnicode0212(toUnicode0212),
-          m_fromUnicode0212(fromUnicode0212) {}
+          m_fromUnicode0212(fromUnicode0212), m_flat{flat.windows.of(*this), flat.codes.of(*this)} {
+    }
 
     // A byte that starts no convertible character is one without a mapping
     // by itself; the bytes after it are read again as new characters. Codes
@@ -56,6 +57,7 @@ public:
 
     // Code set 0 but the terminator.
     static constexpr kel::blocks::ASCIIIdentity identity() { return {0x7E, {0, 0, 0}}; }
+    kel::mbcs::FlatView flat() const { return m_flat; }
 
 private:
     // The byte in front of the JIS X 0201 codes below 0x80 (U+00A5, U+203E).
@@ -79,6 +81,8 @@ private:
     const LookupTable<unsigned short>& m_fromUnicode;
     const LookupTable<unsigned short>& m_toUnicode0212;
     const LookupTable<unsigned short>& m_fromUnicode0212;
+    // Last: built through decode and encode, which the tables serve.
+    const kel::mbcs::FlatView m_flat;
 };
 
 KelCharSetConverterEUC_JP::KelCharSetConverterEUC_JP(const unsigned short* map0208,
@@ -116,7 +120,7 @@ void KelCharSetConverterEUC_JP::buildEucTables() {
 KelCharSetConverterEUC_JP::Codec KelCharSetConverterEUC_JP::codec() {
     load();
     return Codec(toUnicode(), fromUnicode(), kelTableOrEmpty(m_pToUnicode0212),
-                 kelTableOrEmpty(m_pFromUnicode0212));
+                 kelTableOrEmpty(m_pFromUnicode0212), m_oFlat);
 }
 
 template class KelCodecConverter<KelCharSetConverterEUC_JP, KelCharSetConverterMBCS>;

@@ -57,6 +57,7 @@ private:
     const unsigned short* m_pMap0212;
     ObjLock m_oEucLock;
     KelLoadFlag m_oEucLoaded;
+    kel::mbcs::FlatTables m_oFlat;
 };
 
 extern template class KelCodecConverter<KelCharSetConverterEUC_JP, KelCharSetConverterMBCS>;

@@ -73,9 +73,11 @@ public:
 
     Codec(const LookupTable<unsigned short>& toUnicode,
           const LookupTable<unsigned short>& fromUnicode, const RangeRow* const* gbIndex,
-          const RangeRow* const* uniIndex, const kel::mbcs::IdentityCache& identity)
+          const RangeRow* const* uniIndex, const kel::mbcs::IdentityCache& identity,
+          const kel::mbcs::FlatTables& flat)
         : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode), m_gbIndex(gbIndex),
-          m_uniIndex(uniIndex), m_identity(identity.of(*this)) {}
+          m_uniIndex(uniIndex),
+          m_identity(identity.of(*this)), m_flat{flat.windows.of(*this), flat.codes.of(*this)} {}
 
     // A lead byte without a valid second byte or four-byte tail is a
     // character without a mapping by itself; the byte after it starts the
@@ -101,6 +103,7 @@ public:
     }
 
     kel::blocks::ASCIIIdentity identity() const { return m_identity; }
+    kel::mbcs::FlatView flat() const { return m_flat; }
 
 private:
     // Each byte is read only when the one before it belongs to the code, so
@@ -147,8 +150,10 @@ private:
     const LookupTable<unsigned short>& m_fromUnicode;
     const RangeRow* const* m_gbIndex;
     const RangeRow* const* m_uniIndex;
-    // Last: probed through decode and encode, which the others serve.
+    // Last: probed and built through decode and encode, which the others
+    // serve.
     const kel::blocks::ASCIIIdentity m_identity;
+    const kel::mbcs::FlatView m_flat;
 };
 
 KelCharSetConverterGB18030::KelCharSetConverterGB18030(const unsigned short* map, KelCharSet cs)
@@ -193,7 +198,7 @@ KelCharSetConverterGB18030::getUni2GBRange(unsigned int unit) const {
 KelCharSetConverterGB18030::Codec KelCharSetConverterGB18030::codec() {
     load();
     return Codec(toUnicode(), fromUnicode(), m_pGB2UniIndex.get(), m_pUni2GBIndex.get(),
-                 m_oIdentity);
+                 m_oIdentity, m_oFlat);
 }
 
 template class KelCodecConverter<KelCharSetConverterGB18030, KelCharSetConverterMBCS>;

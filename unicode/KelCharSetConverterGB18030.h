@@ -84,6 +84,7 @@ private:
     Index m_pUni2GBIndex;
     ObjLock m_oRangeLock;
     kel::mbcs::IdentityCache m_oIdentity;
+    kel::mbcs::FlatTables m_oFlat;
 };
 
 extern template class KelCodecConverter<KelCharSetConverterGB18030, KelCharSetConverterMBCS>;

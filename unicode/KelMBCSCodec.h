@@ -156,11 +156,13 @@ private:
 // pair, a test that text mixing one- and two-byte characters mispredicts.
 class PairWindows {
 public:
-    // The windows of the codec's own decode, or none when a character of it
-    // is beyond U+FFFF or its length is not the same for every pair with
-    // one first byte (or there is no memory for them).
+    // The windows of the codec's own decode, or none when the length of a
+    // character is not the same for every pair with one first byte (or there
+    // is no memory for them). A character of more than two bytes, or beyond
+    // U+FFFF, is left to the codec: its window holds 0. A codec whose
+    // characters of one or two bytes do not depend on the bytes after them
+    // may have windows.
     template <class Codec> static PairWindows* build(const Codec& codec) {
-        static_assert(Codec::kMaxLength == 2, "a window holds the longest character");
         std::unique_ptr<PairWindows> w(new (std::nothrow) PairWindows);
         if (!w)
             return nullptr;
@@ -170,14 +172,13 @@ public:
                 const unsigned char bytes[2] = {static_cast<unsigned char>(first),
                                                 static_cast<unsigned char>(second)};
                 const LocalChar c = codec.decode(bytes, 2);
-                const unsigned char length =
-                    c.value == 0 ? 0 : static_cast<unsigned char>(c.length);
-                if (c.value > 0xFFFF ||
-                    (length != 0 && w->m_length[first] != 0 && length != w->m_length[first]))
+                const bool held = c.value != 0 && c.value <= 0xFFFF && c.length <= 2;
+                const unsigned char length = held ? static_cast<unsigned char>(c.length) : 0;
+                if (length != 0 && w->m_length[first] != 0 && length != w->m_length[first])
                     return nullptr;
                 if (length != 0)
                     w->m_length[first] = length;
-                w->m_value[first << 8 | second] = static_cast<unsigned short>(c.value);
+                w->m_value[first << 8 | second] = held ? static_cast<unsigned short>(c.value) : 0;
             }
         }
         return w.release();
@@ -199,8 +200,10 @@ private:
 // unit in place of the two-level table.
 class UnitCodes {
 public:
-    // The codes of the codec's own encode, or none when a unit of it takes
-    // more than one unit or two bytes (or there is no memory for them).
+    // The codes of the codec's own encode. A unit of three or more bytes, a
+    // surrogate, and one the codec does not write alone are left to the
+    // codec: their code is 0. Only a codec whose units other than
+    // surrogates each convert on their own may have codes.
     template <class Codec> static UnitCodes* build(const Codec& codec) {
         std::unique_ptr<UnitCodes> t(new (std::nothrow) UnitCodes);
         if (!t)
@@ -208,11 +211,11 @@ public:
         for (unsigned unit = 0; unit < 65536; ++unit) {
             const unsigned short units[2] = {static_cast<unsigned short>(unit), 0};
             const EncodedChar c = codec.encode(units, 1);
-            const bool fits =
-                c.size == 0 || (c.units == 1 && c.size <= 2 && (c.size == 2) == (c.bytes > 0xFF));
-            if (!fits)
-                return nullptr;
-            t->m_code[unit] = static_cast<unsigned short>(c.size == 0 ? 0 : c.bytes);
+            const bool held = c.size != 0 && c.units == 1 && c.size <= 2 &&
+                              (c.size == 2) == (c.bytes > 0xFF) &&
+                              !KelUChar::isSurrogateHigh(static_cast<unsigned short>(unit)) &&
+                              !KelUChar::isSurrogateLow(static_cast<unsigned short>(unit));
+            t->m_code[unit] = held ? static_cast<unsigned short>(c.bytes) : 0;
         }
         return t.release();
     }
@@ -294,13 +297,19 @@ public:
     [[gnu::flatten]] kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n,
                                                       unsigned short* d, KelLength room) const {
         kel::blocks::Progress p{0, 0};
-        if (m_flat.windows != nullptr) {
+        if (m_flat.windows == nullptr) {
+            while (p.read < n && p.written < room && decodeOne(s, n, d, room, p)) {
+            }
+            return p;
+        }
+        // A character the windows leave out, such as one of three or four
+        // bytes, goes through the codec; the windows then take over again.
+        for (;;) {
             while (p.read + 1 < n && p.written < room && decodeWindow(s, n, d, room, p)) {
             }
+            if (p.read == n || p.written == room || !decodeOne(s, n, d, room, p))
+                return p;
         }
-        while (p.read < n && p.written < room && decodeOne(s, n, d, room, p)) {
-        }
-        return p;
     }
 
     kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
@@ -315,9 +324,14 @@ public:
                                                       unsigned char* d, KelLength room) const {
         KelLength read = 0;
         KelLength written = 0;
-        if (m_flat.codes != nullptr)
-            encodeCodes(s, n, d, room, read, written);
         while (read < n) {
+            // The codes leave a unit of three bytes or of a pair to the codec
+            // below, and take over again after it.
+            if (m_flat.codes != nullptr) {
+                encodeCodes(s, n, d, room, read, written);
+                if (read == n)
+                    break;
+            }
             const EncodedChar c = m_codec.encode(s + read, n - read);
             if (c.value < 0x80 && narrowRun(s, n, d, room, read, written))
                 continue;
