@@ -24,6 +24,7 @@
 #include "KelTextBlocks.h"
 #include "KelUChar.h"
 
+#include <algorithm>
 #include <atomic>
 #include <memory>
 #include <new>
@@ -151,48 +152,83 @@ private:
 };
 
 // Every pair of bytes a character of a two-byte codec can begin, decoded
-// once on the converter's first conversion: a character is then two byte
-// loads and one table load, with no test of whether its first byte leads a
-// pair, a test that text mixing one- and two-byte characters mispredicts.
+// once on the converter's first conversion: a character is then a load or
+// two of small tables, with no test of the byte ranges that the codec
+// checks, and a first byte tells at once whether a pair follows. A first
+// byte of one-byte characters keeps one value, one of two-byte characters a
+// row of 256, so that the tables stay small.
 class PairWindows {
 public:
-    // The windows of the codec's own decode, or none when the length of a
-    // character is not the same for every pair with one first byte (or there
-    // is no memory for them). A character of more than two bytes, or beyond
-    // U+FFFF, is left to the codec: its window holds 0. A codec whose
-    // characters of one or two bytes do not depend on the bytes after them
-    // may have windows.
+    // The windows of the codec's own decode, or none when a first byte
+    // begins characters of both lengths, or a one-byte character whose value
+    // depends on the byte after it (or there is no memory for them). A
+    // character of more than two bytes, or beyond U+FFFF, is left to the
+    // codec: its window holds 0. A codec whose characters of one or two
+    // bytes do not depend on the bytes after them may have windows.
     template <class Codec> static PairWindows* build(const Codec& codec) {
         std::unique_ptr<PairWindows> w(new (std::nothrow) PairWindows);
         if (!w)
             return nullptr;
+        unsigned rows = 1; // row 0: the pairs of no first byte
         for (unsigned first = 0; first < 256; ++first) {
-            w->m_length[first] = 0;
-            for (unsigned second = 0; second < 256; ++second) {
-                const unsigned char bytes[2] = {static_cast<unsigned char>(first),
-                                                static_cast<unsigned char>(second)};
-                const LocalChar c = codec.decode(bytes, 2);
-                const bool held = c.value != 0 && c.value <= 0xFFFF && c.length <= 2;
-                const unsigned char length = held ? static_cast<unsigned char>(c.length) : 0;
-                if (length != 0 && w->m_length[first] != 0 && length != w->m_length[first])
-                    return nullptr;
-                if (length != 0)
-                    w->m_length[first] = length;
-                w->m_value[first << 8 | second] = held ? static_cast<unsigned short>(c.value) : 0;
-            }
+            Row row;
+            if (!probe(codec, first, row))
+                return nullptr;
+            w->m_single[first] = row.single;
+            w->m_row[first] = row.length == 2 ? static_cast<unsigned char>(rows) : 0;
+            rows += row.length == 2 ? 1 : 0;
+        }
+        if (rows > 256)
+            return nullptr;
+        w->m_rows.reset(new (std::nothrow) unsigned short[rows * 256]());
+        if (!w->m_rows)
+            return nullptr;
+        for (unsigned first = 0; first < 256; ++first) {
+            Row row;
+            if (w->m_row[first] != 0 && probe(codec, first, row))
+                std::copy(row.values, row.values + 256, &w->m_rows[w->m_row[first] * 256u]);
         }
         return w.release();
     }
 
-    // The character at p, which may read two bytes: value 0 where the codec
-    // has none, the driver then deciding.
-    LocalChar at(const unsigned char* p) const {
-        return {m_length[p[0]], m_value[p[0] << 8 | p[1]]};
+    // The value of a one-byte character, 0 where `first` begins none.
+    unsigned short single(unsigned char first) const { return m_single[first]; }
+    bool beginsPairs(unsigned char first) const { return m_row[first] != 0; }
+    // The value of a two-byte character, 0 where the codec has none.
+    unsigned short pair(unsigned char first, unsigned char second) const {
+        return m_rows[m_row[first] * 256u + second];
     }
 
 private:
-    unsigned short m_value[65536];
-    unsigned char m_length[256];
+    // The characters that begin with one byte: their length and values.
+    struct Row {
+        unsigned length = 0;
+        unsigned short values[256] = {};
+        unsigned short single = 0; // the value of a one-byte character
+    };
+
+    template <class Codec> static bool probe(const Codec& codec, unsigned first, Row& row) {
+        for (unsigned second = 0; second < 256; ++second) {
+            const unsigned char bytes[2] = {static_cast<unsigned char>(first),
+                                            static_cast<unsigned char>(second)};
+            const LocalChar c = codec.decode(bytes, 2);
+            if (c.value == 0 || c.value > 0xFFFF || c.length > 2)
+                continue;
+            if (row.length != 0 && c.length != row.length)
+                return false;
+            row.length = c.length;
+            row.values[second] = static_cast<unsigned short>(c.value);
+        }
+        if (row.length != 1)
+            return true;
+        row.single = *std::max_element(row.values, row.values + 256);
+        return std::all_of(row.values, row.values + 256,
+                           [&](unsigned short v) { return v == 0 || v == row.single; });
+    }
+
+    unsigned short m_single[256];
+    unsigned char m_row[256];
+    std::unique_ptr<unsigned short[]> m_rows;
 };
 
 // Every UTF-16 unit of a codec whose units each convert alone to at most
@@ -401,17 +437,22 @@ private:
     // kind predicts it, so the next character needs no load of this one.
     bool decodeWindow(const unsigned char* s, KelLength n, unsigned short* d, KelLength room,
                       kel::blocks::Progress& p) const {
-        const LocalChar c = m_flat.windows->at(s + p.read);
-        if (c.value == 0)
-            return false;
-        if (c.length == 2) {
-            d[p.written++] = static_cast<unsigned short>(c.value);
+        const PairWindows& w = *m_flat.windows;
+        const unsigned char first = s[p.read];
+        if (w.beginsPairs(first)) {
+            const unsigned short value = w.pair(first, s[p.read + 1]);
+            if (value == 0)
+                return false;
+            d[p.written++] = value;
             p.read += 2;
             return true;
         }
-        if (c.value < 0x80 && widenRun(s, n, d, room, p))
+        const unsigned short value = w.single(first);
+        if (value == 0)
+            return false;
+        if (value < 0x80 && widenRun(s, n, d, room, p))
             return true;
-        d[p.written++] = static_cast<unsigned short>(c.value);
+        d[p.written++] = value;
         ++p.read;
         return true;
     }
