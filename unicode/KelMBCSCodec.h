@@ -341,6 +341,7 @@ public:
         // A character the windows leave out, such as one of three or four
         // bytes, goes through the codec; the windows then take over again.
         for (;;) {
+            decodePairs(s, n, d, room, p);
             while (p.read + 1 < n && p.written < room && decodeWindow(s, n, d, room, p)) {
             }
             if (p.read == n || p.written == room || !decodeOne(s, n, d, room, p))
@@ -462,6 +463,9 @@ private:
     void encodeCodes(const unsigned short* s, KelLength n, unsigned char* d, KelLength room,
                      KelLength& read, KelLength& written) const {
         while (read < n) {
+            encodePairs(s, n, d, room, read, written);
+            if (read == n)
+                return;
             const unsigned short code = m_flat.codes->at(s[read]);
             if (code > 0xFF) {
                 if (room - written < 2)
@@ -480,6 +484,46 @@ private:
                 return;
             d[written++] = static_cast<unsigned char>(code);
             ++read;
+        }
+    }
+
+    // Two two-byte characters an iteration, for as long as they come: the
+    // bulk of ideographic text, with one test for both and no lookup of
+    // where the second begins.
+    void decodePairs(const unsigned char* s, KelLength n, unsigned short* d, KelLength room,
+                     kel::blocks::Progress& p) const {
+        const PairWindows& w = *m_flat.windows;
+        while (n - p.read >= 4 && room - p.written >= 2) {
+            const unsigned char* at = s + p.read;
+            if (!w.beginsPairs(at[0]) || !w.beginsPairs(at[2]))
+                return;
+            const unsigned short first = w.pair(at[0], at[1]);
+            const unsigned short second = w.pair(at[2], at[3]);
+            if (first == 0 || second == 0)
+                return;
+            d[p.written] = first;
+            d[p.written + 1] = second;
+            p.read += 4;
+            p.written += 2;
+        }
+    }
+
+    // As decodePairs, two units of two-byte codes an iteration.
+    void encodePairs(const unsigned short* s, KelLength n, unsigned char* d, KelLength room,
+                     KelLength& read, KelLength& written) const {
+        const UnitCodes& codes = *m_flat.codes;
+        while (n - read >= 2 && room - written >= 4) {
+            const unsigned short first = codes.at(s[read]);
+            const unsigned short second = codes.at(s[read + 1]);
+            if (first <= 0xFF || second <= 0xFF)
+                return;
+            unsigned char* out = d + written;
+            out[0] = static_cast<unsigned char>(first >> 8);
+            out[1] = static_cast<unsigned char>(first);
+            out[2] = static_cast<unsigned char>(second >> 8);
+            out[3] = static_cast<unsigned char>(second);
+            read += 2;
+            written += 4;
         }
     }
 
