@@ -560,3 +560,25 @@ TEST(TextBlocks, TheUnitTerminatorIsFoundAtEveryOffsetAndLevel) {
     }
     munmap(pages, 2 * page);
 }
+
+// Runs of two-byte codes, which the widest level gathers 16 units at a
+// time, broken at every offset by a one-byte code or a unit without one.
+TEST(TextBlocks, TwoByteCodeRunsConvertAsCharacterByCharacter) {
+    const unsigned short ideographs[] = {0x4E00, 0x4E2D, 0x65E5, 0x672C, 0x5927, 0x5B66,
+                                         0x3042, 0x30A2, 0xAC00, 0xB098, 0x3001, 0xFF0C};
+    for (KelCharSet cs : multibyteSets()) {
+        for (unsigned short breaker : {0x0041, 0x0000, 0xE000}) {
+            for (std::size_t at = 0; at < 40; ++at) {
+                std::vector<unsigned short> units;
+                for (std::size_t i = 0; i < 70; ++i)
+                    units.push_back(i == at ? breaker : ideographs[i % std::size(ideographs)]);
+                if (breaker == 0)
+                    units.resize(at);
+                for (KelLength room : {KelLength{37}, KelLength{200}})
+                    expectSameAtEveryLevel(
+                        [&] { return encodeSingleBytes(cs, units, room, ILLCHAR_REPLACE); },
+                        "set " + std::to_string(cs) + " at " + std::to_string(at));
+            }
+        }
+    }
+}

@@ -259,9 +259,12 @@ public:
     // The unit's bytes, high byte first when above 0xFF; 0 where the codec
     // has none or writes 0, the driver then deciding.
     unsigned short at(unsigned short unit) const { return m_code[unit]; }
+    // The codes with the entry after the last, for kernels that read two
+    // codes at a time.
+    const unsigned short* all() const { return m_code; }
 
 private:
-    unsigned short m_code[65536];
+    unsigned short m_code[65536 + 1] = {};
 };
 
 // A converter's flat table (PairWindows or UnitCodes), built by the first
@@ -512,7 +515,17 @@ private:
     void encodePairs(const unsigned short* s, KelLength n, unsigned char* d, KelLength room,
                      KelLength& read, KelLength& written) const {
         const UnitCodes& codes = *m_flat.codes;
-        while (n - read >= 2 && room - written >= 4) {
+        for (unsigned pairs = 0; n - read >= 2 && room - written >= 4; ++pairs) {
+            // Two pairs in a row make a run worth the kernel's blocks.
+            if (pairs == 2) {
+                const KelLength bulk = std::min(n - read, (room - written) / 2);
+                const KelLength done =
+                    kel::blocks::encodeTwoByteCodes(codes.all(), s + read, bulk, d + written);
+                read += done;
+                written += 2 * done;
+                if (n - read < 2 || room - written < 4)
+                    return;
+            }
             const unsigned short first = codes.at(s[read]);
             const unsigned short second = codes.at(s[read + 1]);
             if (first <= 0xFF || second <= 0xFF)

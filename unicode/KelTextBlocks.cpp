@@ -34,6 +34,8 @@ struct Kernels {
     IdentityKernel<unsigned char, unsigned short> widenASCII;
     IdentityKernel<unsigned short, unsigned char> narrowASCII;
     KelLength (*unitsBeforeZero)(const unsigned short*, KelLength);
+    KelLength (*encodeTwoByteCodes)(const unsigned short*, const unsigned short*, KelLength,
+                                    unsigned char*);
 };
 
 std::atomic<int> g_levelLimit{static_cast<int>(Level::Wide)};
@@ -81,8 +83,8 @@ KelLength noneConverted(Table, const Unit*, KelLength, Out*) {
     return 0;
 }
 
-const Kernels kScalarKernels{noProgress,    noProgress,    noneConverted,  noneConverted,
-                             noneConverted, noneConverted, unitsBeforeZero};
+const Kernels kScalarKernels{noProgress,    noProgress,    noneConverted,   noneConverted,
+                             noneConverted, noneConverted, unitsBeforeZero, noneConverted};
 
 #if KEL_X86_64_BLOCKS
 
@@ -154,11 +156,12 @@ const Kernels kBlockKernels{
     noneConverted,
     identityBlocks<unsigned char, unsigned short, widenASCIIBlocks, widenASCIITight>,
     identityBlocks<unsigned short, unsigned char, narrowASCIIBlocks, narrowASCIITight>,
-    unitsBeforeZeroBlocks};
+    unitsBeforeZeroBlocks,
+    noneConverted};
 
-const Kernels kWideKernels{decodeUTF8Wider,       encodeUTF8Wider, decodeSingleBytesWide,
-                           encodeSingleBytesWide, widenASCIIWide,  narrowASCIIWide,
-                           unitsBeforeZeroBlocks};
+const Kernels kWideKernels{decodeUTF8Wider,       encodeUTF8Wider,       decodeSingleBytesWide,
+                           encodeSingleBytesWide, widenASCIIWide,        narrowASCIIWide,
+                           unitsBeforeZeroBlocks, encodeTwoByteCodesWide};
 
 #endif
 
@@ -243,6 +246,11 @@ KelLength decodeSingleBytes(const unsigned short* table, const unsigned char* s,
 KelLength encodeSingleBytes(const unsigned char* firstPage, const unsigned short* s, KelLength n,
                             unsigned char* d) {
     return kernels().encodeSingleBytes(firstPage, s, n, d);
+}
+
+KelLength encodeTwoByteCodes(const unsigned short* codes, const unsigned short* s, KelLength n,
+                             unsigned char* d) {
+    return kernels().encodeTwoByteCodes(codes, s, n, d);
 }
 
 KelLength widenASCII(const ASCIIIdentity& id, const unsigned char* s, KelLength n,

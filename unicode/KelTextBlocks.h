@@ -57,6 +57,14 @@ KelLength decodeSingleBytes(const unsigned short* table, const unsigned char* s,
 KelLength encodeSingleBytes(const unsigned char* firstPage, const unsigned short* s, KelLength n,
                             unsigned char* d);
 
+// Units to two-byte codes through a table of 65536 codes and one entry
+// more, high byte first; stops in front of a block of 16 holding a unit
+// whose code is not above 0xFF. Two bytes per unit, so `d` must hold 2 * `n`.
+// Returns the units converted: none below the widest level, where the
+// caller's own loop does the work.
+KelLength encodeTwoByteCodes(const unsigned short* codes, const unsigned short* s, KelLength n,
+                             unsigned char* d);
+
 // The units of a block of decodeSingleBytes and encodeSingleBytes.
 constexpr KelLength kSingleByteBlock = 32;
 

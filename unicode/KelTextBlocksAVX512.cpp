@@ -432,6 +432,28 @@ KEL_WIDE KelLength encodeSingleBytesWide(const unsigned char* page, const unsign
     return i;
 }
 
+// A 32-bit gather at each unit's code reads the code and the one after it
+// (hence the table's extra entry); the low halves, byte-swapped, are the
+// codes high byte first.
+KEL_WIDE KelLength encodeTwoByteCodesWide(const unsigned short* codes, const unsigned short* s,
+                                          KelLength n, unsigned char* d) {
+    const __m256i highFirst =
+        _mm256_setr_epi8(1, 0, 3, 2, 5, 4, 7, 6, 9, 8, 11, 10, 13, 12, 15, 14, 1, 0, 3, 2, 5, 4, 7,
+                         6, 9, 8, 11, 10, 13, 12, 15, 14);
+    KelLength i = 0;
+    for (; n - i >= 16; i += 16) {
+        const __m512i units =
+            _mm512_cvtepu16_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i)));
+        const __m512i gathered = _mm512_i32gather_epi32(units, codes, 2);
+        const __m512i code = _mm512_and_si512(gathered, dwords(0xFFFF));
+        if (_mm512_cmpgt_epu32_mask(code, dwords(0xFF)) != 0xFFFF)
+            break;
+        const __m256i packed = _mm256_shuffle_epi8(_mm512_cvtepi32_epi16(code), highFirst);
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + 2 * i), packed);
+    }
+    return i;
+}
+
 KEL_WIDE KelLength widenASCIIWide(const ASCIIIdentity& identity, const unsigned char* s,
                                   KelLength n, unsigned short* d) {
     return copyIdentityWide<8>(identity, s, n, d);

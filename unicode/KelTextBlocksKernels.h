@@ -47,6 +47,9 @@ KelLength decodeSingleBytesWide(const unsigned short* table, const unsigned char
                                 unsigned short* d);
 KelLength encodeSingleBytesWide(const unsigned char* firstPage, const unsigned short* s,
                                 KelLength n, unsigned char* d);
+// Whole blocks of 16 units, their codes gathered from the table.
+KelLength encodeTwoByteCodesWide(const unsigned short* codes, const unsigned short* s, KelLength n,
+                                 unsigned char* d);
 // Up to the first byte or unit outside the identity, short blocks included.
 KelLength widenASCIIWide(const ASCIIIdentity& id, const unsigned char* s, KelLength n,
                          unsigned short* d);
