@@ -72,6 +72,27 @@ KEL_WIDE __m512i withFourByteForms(__m512i value, __m512i w0, __m512i w1, __m512
     return _mm512_mask_mov_epi16(value, lowAt, low);
 }
 
+// The values of 32 positions of bytes b0 and of the two bytes after each,
+// b1 and b2, as the start of a sequence of the kind the masks give; a low
+// surrogate goes where `lowAt` says.
+template <bool kFour>
+KEL_WIDE __m512i valuesAt(__m256i b0, __m256i b1, __m256i b2, __mmask32 lead2, __mmask32 lead3,
+                          __mmask32 lead4, __mmask32 lowAt) {
+    const __m512i six = _mm512_set1_epi16(0x3F);
+    const __m512i w0 = _mm512_cvtepu8_epi16(b0);
+    const __m512i w1 = _mm512_and_si512(_mm512_cvtepu8_epi16(b1), six);
+    const __m512i w2 = _mm512_and_si512(_mm512_cvtepu8_epi16(b2), six);
+    const __m512i two =
+        _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(w0, _mm512_set1_epi16(0x1F)), 6), w1);
+    const __m512i three =
+        _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi16(w0, 12), _mm512_slli_epi16(w1, 6)), w2);
+    __m512i value = _mm512_mask_mov_epi16(w0, lead2, two);
+    value = _mm512_mask_mov_epi16(value, lead3, three);
+    if (kFour)
+        value = withFourByteForms(value, w0, w1, w2, lead4, lowAt);
+    return value;
+}
+
 // One block of 32 positions: each position's value as the start of a one-,
 // two- or three-byte sequence, or (kFour) as the high surrogate of a
 // four-byte one whose low surrogate goes to the next position; then the
@@ -112,24 +133,88 @@ KEL_WIDE bool decodeUTF8Block(const unsigned char* s, KelLength avail, __m256i b
                             (cont0 & within) == (claimed & within);
     if (!wellFormed)
         return false;
-    const __m512i six = _mm512_set1_epi16(0x3F);
-    const __m512i w0 = _mm512_cvtepu8_epi16(b0);
-    const __m512i w1 = _mm512_and_si512(_mm512_cvtepu8_epi16(b1), six);
-    const __m512i w2 = _mm512_and_si512(_mm512_cvtepu8_epi16(b2), six);
-    const __m512i two =
-        _mm512_or_si512(_mm512_slli_epi16(_mm512_and_si512(w0, _mm512_set1_epi16(0x1F)), 6), w1);
-    const __m512i three =
-        _mm512_or_si512(_mm512_or_si512(_mm512_slli_epi16(w0, 12), _mm512_slli_epi16(w1, 6)), w2);
-    __m512i value = _mm512_mask_mov_epi16(w0, lead2, two);
-    value = _mm512_mask_mov_epi16(value, lead3, three);
     const __mmask32 lowAt = static_cast<__mmask32>(l4 << 1);
-    if (kFour)
-        value = withFourByteForms(value, w0, w1, w2, static_cast<__mmask32>(l4), lowAt);
+    const __m512i value =
+        valuesAt<kFour>(b0, b1, b2, lead2, lead3, static_cast<__mmask32>(l4), lowAt);
     const __mmask32 starts = (static_cast<__mmask32>(~cont0) | lowAt) & within;
     const unsigned count = static_cast<unsigned>(_mm_popcnt_u32(starts));
     _mm512_mask_storeu_epi16(d, lowBits32(count), _mm512_maskz_compress_epi16(starts, value));
     done.written += count;
     done.read += end + static_cast<KelLength>(_mm_popcnt_u64(claimed >> end));
+    return true;
+}
+
+KEL_WIDE __m512i bytes64(int value) {
+    return _mm512_set1_epi8(static_cast<char>(value));
+}
+
+KEL_WIDE __mmask64 continuations64(__m512i b) {
+    return _mm512_cmpeq_epi8_mask(_mm512_and_si512(b, bytes64(0xC0)), bytes64(0x80));
+}
+
+KEL_WIDE __mmask64 inRange64(__m512i b, int lowest, int highest) {
+    return _mm512_cmpge_epu8_mask(b, bytes64(lowest)) & _mm512_cmple_epu8_mask(b, bytes64(highest));
+}
+
+KEL_WIDE __m256i half(__m512i b, int which) {
+    return which == 0 ? _mm512_castsi512_si256(b) : _mm512_extracti64x4_epi64(b, 1);
+}
+
+// As decodeUTF8Block over 64 positions of a text that holds three bytes
+// more, so that all its loads are whole: the masks in 64 bits, the values
+// in two halves of 32. Bytes that the last sequences claim past the block
+// are counted apart, as they fall off the masks.
+template <bool kFour>
+KEL_WIDE bool decodeUTF8Block64(const unsigned char* s, __m512i b0, unsigned short* d,
+                                Progress& done) {
+    const __m512i b1 = _mm512_loadu_si512(s + 1);
+    const __m512i b2 = _mm512_loadu_si512(s + 2);
+    const __mmask64 cont0 = continuations64(b0);
+    const __mmask64 cont1 = continuations64(b1);
+    const __mmask64 cont12 = cont1 & continuations64(b2);
+    const __mmask64 lead2 = inRange64(b0, 0xC2, 0xDF);
+    const __mmask64 lead3 = inRange64(b0, 0xE0, 0xEF);
+    const __mmask64 lead4 = kFour ? inRange64(b0, 0xF0, 0xF4) : 0;
+    __mmask64 overlong =
+        _mm512_cmpeq_epi8_mask(b0, bytes64(0xE0)) & _mm512_cmplt_epu8_mask(b1, bytes64(0xA0));
+    if (kFour)
+        overlong |=
+            (_mm512_cmpeq_epi8_mask(b0, bytes64(0xF0)) &
+             _mm512_cmplt_epu8_mask(b1, bytes64(0x90))) |
+            (_mm512_cmpeq_epi8_mask(b0, bytes64(0xF4)) & _mm512_cmpgt_epu8_mask(b1, bytes64(0x8F)));
+    const __mmask64 cont123 = kFour ? cont12 & continuations64(_mm512_loadu_si512(s + 3)) : 0;
+    const __mmask64 other = ~(cont0 | lead2 | lead3 | lead4) & _mm512_movepi8_mask(b0);
+    const unsigned end = 64 - static_cast<unsigned>(lead4 >> 63);
+    const std::uint64_t within = lowBits64(end);
+    const std::uint64_t l2 = lead2 & within;
+    const std::uint64_t l3 = lead3 & within;
+    const std::uint64_t l4 = lead4 & within;
+    const std::uint64_t claimed = (l2 | l3 | l4) << 1 | (l3 | l4) << 2 | l4 << 3;
+    const std::uint64_t claimedPast = (l2 | l3 | l4) >> 63 | (l3 | l4) >> 62 | l4 >> 61;
+    const bool wellFormed = ((other | overlong) & within) == 0 && (l2 & ~cont1) == 0 &&
+                            (l3 & ~cont12) == 0 && (l4 & ~cont123) == 0 &&
+                            (cont0 & within) == (claimed & within);
+    if (!wellFormed)
+        return false;
+    const std::uint64_t lowAt = l4 << 1;
+    const std::uint64_t starts = (~cont0 | lowAt) & within;
+    unsigned written = 0;
+    for (int h = 0; h < 2; ++h) {
+        const unsigned shift = 32 * static_cast<unsigned>(h);
+        const auto part = [shift](std::uint64_t mask) {
+            return static_cast<__mmask32>(mask >> shift);
+        };
+        const __m512i value = valuesAt<kFour>(half(b0, h), half(b1, h), half(b2, h), part(lead2),
+                                              part(lead3), part(l4), part(lowAt));
+        const unsigned count = static_cast<unsigned>(_mm_popcnt_u32(part(starts)));
+        _mm512_mask_storeu_epi16(d + written, lowBits32(count),
+                                 _mm512_maskz_compress_epi16(part(starts), value));
+        written += count;
+    }
+    const std::uint64_t claimedAfterEnd = end < 64 ? claimed >> end : 0;
+    done.written += written;
+    done.read +=
+        end + static_cast<KelLength>(_mm_popcnt_u64(claimedAfterEnd) + _mm_popcnt_u64(claimedPast));
     return true;
 }
 
@@ -259,6 +344,11 @@ KEL_WIDE Progress decodeUTF8Wide(const unsigned char* s, KelLength n, unsigned s
                 done.written += 64;
                 continue;
             }
+            const bool four = _mm512_cmpge_epu8_mask(ascii, bytes64(0xF0)) != 0;
+            if (avail >= 64 + 3 &&
+                (four ? decodeUTF8Block64<true>(p, ascii, d + done.written, done)
+                      : decodeUTF8Block64<false>(p, ascii, d + done.written, done)))
+                continue;
         }
         const __m256i b0 = loadBytes(p, avail, 0);
         if (_mm256_movepi8_mask(b0) == 0) {
