@@ -14,6 +14,7 @@ namespace blocks {
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wuninitialized"
 #endif
 
 #define KEL_WIDE                                                                                   \
@@ -384,6 +385,32 @@ KEL_WIDE unsigned encodeTwoByteBlock(__m512i units, __mmask32 two, unsigned char
     return count;
 }
 
+// Whether all 32 units lie in U+0800 to U+FFFF outside the surrogates.
+KEL_WIDE bool allThreeBytes(__m512i units) {
+    const __m512i kind = _mm512_and_si512(units, _mm512_set1_epi16(static_cast<short>(0xF800)));
+    return _mm512_cmplt_epu16_mask(units, _mm512_set1_epi16(0x800)) == 0 &&
+           _mm512_cmpeq_epi16_mask(kind, _mm512_set1_epi16(static_cast<short>(0xD800))) == 0;
+}
+
+// 32 units of three bytes each as UTF-8, 96 bytes: each half of 16 spread
+// to 32-bit lanes, whose first three bytes a fixed permutation packs.
+KEL_WIDE void encodeThreeByteBlock(__m512i units, unsigned char* d) {
+    alignas(64) static const unsigned char kPack[64] = {
+        0,  1,  2,  4,  5,  6,  8,  9,  10, 12, 13, 14, 16, 17, 18, 20, 21, 22, 24, 25, 26, 28,
+        29, 30, 32, 33, 34, 36, 37, 38, 40, 41, 42, 44, 45, 46, 48, 49, 50, 52, 53, 54, 56, 57,
+        58, 60, 61, 62, 0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0,  0};
+    const __m512i pack = _mm512_load_si512(kPack);
+    for (int h = 0; h < 2; ++h) {
+        const __m512i u = _mm512_cvtepu16_epi32(half(units, h));
+        const __m512i mid6 = _mm512_and_si512(_mm512_srli_epi32(u, 6), dwords(0x3F));
+        const __m512i low6 = _mm512_and_si512(u, dwords(0x3F));
+        const __m512i lanes = _mm512_or_si512(
+            _mm512_or_si512(dwords(0x8080E0), _mm512_srli_epi32(u, 12)),
+            _mm512_or_si512(_mm512_slli_epi32(mid6, 8), _mm512_slli_epi32(low6, 16)));
+        _mm512_mask_storeu_epi8(d + 48 * h, lowBits64(48), _mm512_permutexvar_epi8(pack, lanes));
+    }
+}
+
 // 16 units at a time, each spread to the bytes of its UTF-8 form in a
 // 32-bit lane: one to three bytes, or for a surrogate pair the first two
 // bytes of the four in the high surrogate's lane and the last two in the low
@@ -410,6 +437,13 @@ KEL_WIDE Progress encodeUTF8Wide(const unsigned short* s, KelLength n, unsigned 
             if (room - o >= 64 && _mm512_cmpgt_epu16_mask(units, _mm512_set1_epi16(0x7FF)) == 0) {
                 o += encodeTwoByteBlock(units, two, d + o);
                 i += 32;
+                continue;
+            }
+            // Ideographs and kana: every unit takes three bytes.
+            if (room - o >= 96 && allThreeBytes(units)) {
+                encodeThreeByteBlock(units, d + o);
+                i += 32;
+                o += 96;
                 continue;
             }
         }
