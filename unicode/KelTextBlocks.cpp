@@ -161,7 +161,7 @@ const Kernels kBlockKernels{
 
 const Kernels kWideKernels{decodeUTF8Wider,       encodeUTF8Wider,       decodeSingleBytesWide,
                            encodeSingleBytesWide, widenASCIIWide,        narrowASCIIWide,
-                           unitsBeforeZeroBlocks, encodeTwoByteCodesWide};
+                           unitsBeforeZeroWide,   encodeTwoByteCodesWide};
 
 #endif
 

@@ -578,6 +578,54 @@ KEL_WIDE KelLength encodeTwoByteCodesWide(const unsigned short* codes, const uns
     return i;
 }
 
+// As unitsBeforeZeroBlocks, 32 units a load: an aligned 64-byte load never
+// crosses into another page either, and the memory checkers are told to pass
+// over the loads for the same reason.
+__attribute__((no_sanitize("address", "thread"))) KEL_WIDE __mmask32
+zeroUnitsWide(const unsigned short* block) {
+    const __m512i units = _mm512_load_si512(block);
+    return _mm512_cmpeq_epi16_mask(units, _mm512_setzero_si512());
+}
+
+KEL_WIDE KelLength unitsBeforeZeroWide(const unsigned short* s, KelLength max) {
+    constexpr KelLength kUnits = 32;
+    KelLength i = 0;
+    while (i < max && reinterpret_cast<std::uintptr_t>(s + i) % 64 != 0) {
+        if (s[i] == 0)
+            return i;
+        ++i;
+    }
+    const auto found = [max](KelLength at, __mmask32 zeros) {
+        return std::min<KelLength>(max, at + static_cast<KelLength>(__builtin_ctz(zeros)));
+    };
+    // Four loads go together from a 256-byte boundary only, so that they
+    // too stay within one page.
+    for (; i < max && reinterpret_cast<std::uintptr_t>(s + i) % 256 != 0; i += kUnits) {
+        const __mmask32 zeros = zeroUnitsWide(s + i);
+        if (zeros != 0)
+            return found(i, zeros);
+    }
+    for (; i < max && max - i >= 4 * kUnits; i += 4 * kUnits) {
+        const __mmask32 z0 = zeroUnitsWide(s + i);
+        const __mmask32 z1 = zeroUnitsWide(s + i + kUnits);
+        const __mmask32 z2 = zeroUnitsWide(s + i + 2 * kUnits);
+        const __mmask32 z3 = zeroUnitsWide(s + i + 3 * kUnits);
+        if ((z0 | z1 | z2 | z3) == 0)
+            continue;
+        if (z0 != 0)
+            return found(i, z0);
+        if (z1 != 0)
+            return found(i + kUnits, z1);
+        return z2 != 0 ? found(i + 2 * kUnits, z2) : found(i + 3 * kUnits, z3);
+    }
+    for (; i < max; i += kUnits) {
+        const __mmask32 zeros = zeroUnitsWide(s + i);
+        if (zeros != 0)
+            return found(i, zeros);
+    }
+    return max;
+}
+
 KEL_WIDE KelLength widenASCIIWide(const ASCIIIdentity& identity, const unsigned char* s,
                                   KelLength n, unsigned short* d) {
     return copyIdentityWide<8>(identity, s, n, d);

@@ -47,6 +47,8 @@ KelLength decodeSingleBytesWide(const unsigned short* table, const unsigned char
                                 unsigned short* d);
 KelLength encodeSingleBytesWide(const unsigned char* firstPage, const unsigned short* s,
                                 KelLength n, unsigned char* d);
+// As unitsBeforeZero, 32 units at a time.
+KelLength unitsBeforeZeroWide(const unsigned short* s, KelLength max);
 // Whole blocks of 16 units, their codes gathered from the table.
 KelLength encodeTwoByteCodesWide(const unsigned short* codes, const unsigned short* s, KelLength n,
                                  unsigned char* d);
