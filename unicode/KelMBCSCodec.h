@@ -516,8 +516,9 @@ private:
                      KelLength& read, KelLength& written) const {
         const UnitCodes& codes = *m_flat.codes;
         for (unsigned pairs = 0; n - read >= 2 && room - written >= 4; ++pairs) {
-            // Two pairs in a row make a run worth the kernel's blocks.
-            if (pairs == 2) {
+            // Three pairs in a row (six units, more than a Korean word) make
+            // a run worth the kernel's blocks.
+            if (pairs == 3) {
                 const KelLength bulk = std::min(n - read, (room - written) / 2);
                 const KelLength done =
                     kel::blocks::encodeTwoByteCodes(codes.all(), s + read, bulk, d + written);
