@@ -38,23 +38,6 @@ KEL_WIDE __m256i loadBytes(const unsigned char* p) {
     return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
 }
 
-// The bytes of p[skip, skip + 32) that lie before p[avail], zeros for the
-// others, which are not read.
-KEL_WIDE __m256i loadBytes(const unsigned char* p, KelLength avail, KelLength skip) {
-    if (avail >= skip + 32)
-        return loadBytes(p + skip);
-    const unsigned inside = avail > skip ? static_cast<unsigned>(avail - skip) : 0;
-    return _mm256_maskz_loadu_epi8(lowBits32(inside), p + skip);
-}
-
-KEL_WIDE __mmask32 continuations(__m256i b) {
-    return _mm256_cmpeq_epi8_mask(_mm256_and_si256(b, bytes(0xC0)), bytes(0x80));
-}
-
-KEL_WIDE __mmask32 inRange(__m256i b, int lowest, int highest) {
-    return _mm256_cmpge_epu8_mask(b, bytes(lowest)) & _mm256_cmple_epu8_mask(b, bytes(highest));
-}
-
 // Puts the surrogate pairs of four-byte sequences into decoded values: the
 // high surrogate at the lead byte, the low one at the byte after it. w1 and
 // w2 hold the payloads of the next two bytes of each position.
@@ -94,59 +77,17 @@ KEL_WIDE __m512i valuesAt(__m256i b0, __m256i b1, __m256i b2, __mmask32 lead2, _
     return value;
 }
 
-// One block of 32 positions: each position's value as the start of a one-,
-// two- or three-byte sequence, or (kFour) as the high surrogate of a
-// four-byte one whose low surrogate goes to the next position; then the
-// values at the positions where a unit starts are packed together. A block
-// is taken only when every sequence that starts in it is well-formed and in
-// shortest form; the one that starts last may end in the three bytes after
-// the block. A four-byte sequence at the last position is left to the next
-// block, since its low surrogate has no position in this one. Returns false
-// for a block it does not take.
-template <bool kFour>
-KEL_WIDE bool decodeUTF8Block(const unsigned char* s, KelLength avail, __m256i b0,
-                              unsigned short* d, Progress& done) {
-    const __m256i b1 = loadBytes(s, avail, 1);
-    const __m256i b2 = loadBytes(s, avail, 2);
-    const __mmask32 cont0 = continuations(b0);
-    const __mmask32 cont1 = continuations(b1);
-    const __mmask32 cont12 = cont1 & continuations(b2);
-    const __mmask32 lead2 = inRange(b0, 0xC2, 0xDF);
-    const __mmask32 lead3 = inRange(b0, 0xE0, 0xEF);
-    const __mmask32 lead4 = kFour ? inRange(b0, 0xF0, 0xF4) : 0;
-    __mmask32 overlong =
-        _mm256_cmpeq_epi8_mask(b0, bytes(0xE0)) & _mm256_cmplt_epu8_mask(b1, bytes(0xA0));
-    if (kFour)
-        overlong |=
-            (_mm256_cmpeq_epi8_mask(b0, bytes(0xF0)) & _mm256_cmplt_epu8_mask(b1, bytes(0x90))) |
-            (_mm256_cmpeq_epi8_mask(b0, bytes(0xF4)) & _mm256_cmpgt_epu8_mask(b1, bytes(0x8F)));
-    const __mmask32 cont123 = kFour ? cont12 & continuations(loadBytes(s, avail, 3)) : 0;
-    const __mmask32 other = ~(cont0 | lead2 | lead3 | lead4) & _mm256_movepi8_mask(b0);
-    const unsigned end =
-        std::min(32 - (lead4 >> 31), static_cast<unsigned>(std::min<KelLength>(avail, 32)));
-    const std::uint32_t within = lowBits32(end);
-    const std::uint64_t l2 = lead2 & within;
-    const std::uint64_t l3 = lead3 & within;
-    const std::uint64_t l4 = lead4 & within;
-    const std::uint64_t claimed = (l2 | l3 | l4) << 1 | (l3 | l4) << 2 | l4 << 3;
-    const bool wellFormed = ((other | overlong) & within) == 0 && (l2 & ~cont1) == 0 &&
-                            (l3 & ~cont12) == 0 && (l4 & ~cont123) == 0 &&
-                            (cont0 & within) == (claimed & within);
-    if (!wellFormed)
-        return false;
-    const __mmask32 lowAt = static_cast<__mmask32>(l4 << 1);
-    const __m512i value =
-        valuesAt<kFour>(b0, b1, b2, lead2, lead3, static_cast<__mmask32>(l4), lowAt);
-    const __mmask32 starts = (static_cast<__mmask32>(~cont0) | lowAt) & within;
-    const unsigned count = static_cast<unsigned>(_mm_popcnt_u32(starts));
-    _mm512_mask_storeu_epi16(d, lowBits32(count), _mm512_maskz_compress_epi16(starts, value));
-    done.written += count;
-    done.read += end + static_cast<KelLength>(_mm_popcnt_u64(claimed >> end));
-    return true;
-}
-
 KEL_WIDE __m512i bytes64(int value) {
     return _mm512_set1_epi8(static_cast<char>(value));
+}
+
+// The bytes of p[skip, skip + 64) that lie before p[avail], zeros for the
+// others, which are not read.
+KEL_WIDE __m512i loadBytes64(const unsigned char* p, KelLength avail, KelLength skip) {
+    if (avail >= skip + 64)
+        return _mm512_loadu_si512(p + skip);
+    const unsigned inside = avail > skip ? static_cast<unsigned>(avail - skip) : 0;
+    return _mm512_maskz_loadu_epi8(lowBits64(inside), p + skip);
 }
 
 KEL_WIDE __mmask64 continuations64(__m512i b) {
@@ -161,15 +102,23 @@ KEL_WIDE __m256i half(__m512i b, int which) {
     return which == 0 ? _mm512_castsi512_si256(b) : _mm512_extracti64x4_epi64(b, 1);
 }
 
-// As decodeUTF8Block over 64 positions of a text that holds three bytes
-// more, so that all its loads are whole: the masks in 64 bits, the values
-// in two halves of 32. Bytes that the last sequences claim past the block
-// are counted apart, as they fall off the masks.
+// One block of 64 positions: each position's value as the start of a one-,
+// two- or three-byte sequence, or (kFour) as the high surrogate of a
+// four-byte one whose low surrogate goes to the next position; then the
+// values at the positions where a unit starts are packed together, in two
+// halves of 32. A block is taken only when every sequence that starts in it
+// is well-formed and in shortest form; the one that starts last may end in
+// the three bytes after the block, which the masks no longer hold, so they
+// are counted apart. A four-byte sequence at the last position is left to
+// the next block, since its low surrogate has no position in this one. A
+// short last block of a text leaves the bytes past it out of its loads, so
+// that no sequence reaches past it. Returns false for a block it does not
+// take.
 template <bool kFour>
-KEL_WIDE bool decodeUTF8Block64(const unsigned char* s, __m512i b0, unsigned short* d,
-                                Progress& done) {
-    const __m512i b1 = _mm512_loadu_si512(s + 1);
-    const __m512i b2 = _mm512_loadu_si512(s + 2);
+KEL_WIDE bool decodeUTF8Block(const unsigned char* s, KelLength avail, __m512i b0,
+                              unsigned short* d, Progress& done) {
+    const __m512i b1 = loadBytes64(s, avail, 1);
+    const __m512i b2 = loadBytes64(s, avail, 2);
     const __mmask64 cont0 = continuations64(b0);
     const __mmask64 cont1 = continuations64(b1);
     const __mmask64 cont12 = cont1 & continuations64(b2);
@@ -183,9 +132,10 @@ KEL_WIDE bool decodeUTF8Block64(const unsigned char* s, __m512i b0, unsigned sho
             (_mm512_cmpeq_epi8_mask(b0, bytes64(0xF0)) &
              _mm512_cmplt_epu8_mask(b1, bytes64(0x90))) |
             (_mm512_cmpeq_epi8_mask(b0, bytes64(0xF4)) & _mm512_cmpgt_epu8_mask(b1, bytes64(0x8F)));
-    const __mmask64 cont123 = kFour ? cont12 & continuations64(_mm512_loadu_si512(s + 3)) : 0;
+    const __mmask64 cont123 = kFour ? cont12 & continuations64(loadBytes64(s, avail, 3)) : 0;
     const __mmask64 other = ~(cont0 | lead2 | lead3 | lead4) & _mm512_movepi8_mask(b0);
-    const unsigned end = 64 - static_cast<unsigned>(lead4 >> 63);
+    const unsigned end =
+        static_cast<unsigned>(std::min<KelLength>(64 - static_cast<unsigned>(lead4 >> 63), avail));
     const std::uint64_t within = lowBits64(end);
     const std::uint64_t l2 = lead2 & within;
     const std::uint64_t l3 = lead3 & within;
@@ -358,44 +308,25 @@ KEL_WIDE Progress decodeUTF8Wide(const unsigned char* s, KelLength n, unsigned s
     Progress done{0, 0};
     while (done.read < n) {
         const KelLength avail = n - done.read;
-        const unsigned span = static_cast<unsigned>(std::min<KelLength>(avail, 32));
+        const unsigned span = static_cast<unsigned>(std::min<KelLength>(avail, 64));
         if (room - done.written < span)
             break;
         const unsigned char* p = s + done.read;
-        if (avail >= 64 && room - done.written >= 64) {
-            const __m512i ascii = _mm512_loadu_si512(p);
-            if (_mm512_movepi8_mask(ascii) == 0) {
-                _mm512_storeu_si512(d + done.written,
-                                    _mm512_cvtepu8_epi16(_mm512_castsi512_si256(ascii)));
-                _mm512_storeu_si512(d + done.written + 32,
-                                    _mm512_cvtepu8_epi16(_mm512_extracti64x4_epi64(ascii, 1)));
-                done.read += 64;
-                done.written += 64;
-                continue;
-            }
-            if ((p[0] & 0xF0) == 0xE0 && decodeThreeByteBlock(ascii, d + done.written)) {
-                done.read += 48;
-                done.written += 16;
-                continue;
-            }
-            const bool four = _mm512_cmpge_epu8_mask(ascii, bytes64(0xF0)) != 0;
-            if (avail >= 64 + 3 &&
-                (four ? decodeUTF8Block64<true>(p, ascii, d + done.written, done)
-                      : decodeUTF8Block64<false>(p, ascii, d + done.written, done)))
-                continue;
-        }
-        const __m256i b0 = loadBytes(p, avail, 0);
-        if (_mm256_movepi8_mask(b0) == 0) {
-            if (span == 32)
-                _mm512_storeu_si512(d + done.written, _mm512_cvtepu8_epi16(b0));
-            else
-                _mm512_mask_storeu_epi16(d + done.written, lowBits32(span),
-                                         _mm512_cvtepu8_epi16(b0));
+        const __m512i b0 = loadBytes64(p, avail, 0);
+        if (_mm512_movepi8_mask(b0) == 0) {
+            for (unsigned h = 0; h < 2 && 32 * h < span; ++h)
+                _mm512_mask_storeu_epi16(d + done.written + 32 * h, lowBits32(span - 32 * h),
+                                         _mm512_cvtepu8_epi16(half(b0, static_cast<int>(h))));
             done.read += span;
             done.written += span;
             continue;
         }
-        const bool four = _mm256_cmpge_epu8_mask(b0, bytes(0xF0)) != 0;
+        if (span == 64 && (p[0] & 0xF0) == 0xE0 && decodeThreeByteBlock(b0, d + done.written)) {
+            done.read += 48;
+            done.written += 16;
+            continue;
+        }
+        const bool four = _mm512_cmpge_epu8_mask(b0, bytes64(0xF0)) != 0;
         if (!(four ? decodeUTF8Block<true>(p, avail, b0, d + done.written, done)
                    : decodeUTF8Block<false>(p, avail, b0, d + done.written, done)))
             break;
