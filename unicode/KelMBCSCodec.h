@@ -151,7 +151,7 @@ private:
     mutable std::atomic<std::uint32_t> m_packed{0};
 };
 
-// Every pair of bytes a character of a two-byte codec can begin, decoded
+// Every pair of bytes a character of a multibyte codec can begin, decoded
 // once on the converter's first conversion: a character is then a load or
 // two of small tables, with no test of the byte ranges that the codec
 // checks, and a first byte tells at once whether a pair follows. A first
@@ -231,9 +231,9 @@ private:
     std::unique_ptr<unsigned short[]> m_rows;
 };
 
-// Every UTF-16 unit of a codec whose units each convert alone to at most
-// two bytes, encoded once on the converter's first conversion: one load a
-// unit in place of the two-level table.
+// Every UTF-16 unit of a codec whose units convert on their own, encoded
+// once on the converter's first conversion: one load a unit in place of the
+// two-level table, for the units of one or two bytes.
 class UnitCodes {
 public:
     // The codes of the codec's own encode. A unit of three or more bytes, a
