@@ -11,7 +11,7 @@ set(KELULIB_INCLUDE_SUBDIR ${CMAKE_INSTALL_INCLUDEDIR}/kelulib)
 # built from and the table-driven converter classes that expose them.
 file(GLOB KELULIB_HEADERS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/unicode/*.h)
 list(FILTER KELULIB_HEADERS EXCLUDE REGEX
-     "/(KelConverterHelpers|KelCodecConverter|KelCodecDriver|KelUTF8Codec|KelUTF8Paths|KelMBCSCodec|KelTablesOnce|KelLazyTables|KelTextBlocks|KelTextBlocksKernels|KelUCharTable|LookupTable)\\.h$")
+     "/(KelConverterHelpers|KelCodecConverter|KelCodecDriver|KelUTF8Codec|KelUTF8Paths|KelMBCSCodec|KelTablesOnce|KelLazyTables|KelTextBlocks|KelTextBlocksKernels|KelTextBlocksAVX512|KelUCharTable|LookupTable)\\.h$")
 list(FILTER KELULIB_HEADERS EXCLUDE REGEX
      "/KelCharSetConverter(SBCS|MBCS|MBCSEx|DBCS|DBCSEx|EUC_CN_KR|EUC_JP|GB18030)\\.h$")
 

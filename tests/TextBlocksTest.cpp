@@ -61,7 +61,7 @@ void expectSameAtEveryLevel(const std::function<Outcome()>& convert, const std::
         AtLevel limit(Level::Scalar);
         scalar = convert();
     }
-    for (Level level : {Level::Blocks, Level::Wide}) {
+    for (Level level : {Level::SSE2, Level::AVX512}) {
         AtLevel limit(level);
         const Outcome fast = convert();
         EXPECT_TRUE(fast == scalar)
@@ -216,7 +216,7 @@ TEST(TextBlocks, UTF8DecodingAgreesWithTheReplacementModelAtEveryLevel) {
                 text[at] = static_cast<char>(anyByte(rng));
         }
         const std::vector<unsigned short> expected = modelDecode(text);
-        for (Level level : {Level::Scalar, Level::Blocks, Level::Wide}) {
+        for (Level level : {Level::Scalar, Level::SSE2, Level::AVX512}) {
             AtLevel limit(level);
             const Outcome got = decodeUTF8(text, text.size() + 2, -1);
             const unsigned short* units =
@@ -433,7 +433,7 @@ template <class Unit, class Out>
 void expectIdentityPrefixes(KelLength (*kernel)(const kel::blocks::ASCIIIdentity&, const Unit*,
                                                 KelLength, Out*)) {
     std::mt19937 rng(37);
-    for (Level level : {Level::Blocks, Level::Wide}) {
+    for (Level level : {Level::SSE2, Level::AVX512}) {
         AtLevel limit(level);
         // Machines without the level's instructions run none of its kernels.
         if (kel::blocks::level() != level)
@@ -542,7 +542,7 @@ TEST(TextBlocks, TheUnitTerminatorIsFoundAtEveryOffsetAndLevel) {
     auto* lastUnits = static_cast<unsigned short*>(pages) + page / 2;
     std::fill(lastUnits - 200, lastUnits, 'a');
     lastUnits[-1] = 0;
-    for (Level level : {Level::Scalar, Level::Blocks, Level::Wide}) {
+    for (Level level : {Level::Scalar, Level::SSE2, Level::AVX512}) {
         AtLevel limit(level);
         for (std::size_t before = 1; before < 200; ++before)
             EXPECT_EQ(kel::blocks::UnitRun(lastUnits - before).from(0), before - 1) << before;

@@ -38,7 +38,7 @@ struct Kernels {
                                     unsigned char*);
 };
 
-std::atomic<int> g_levelLimit{static_cast<int>(Level::Wide)};
+std::atomic<int> g_levelLimit{static_cast<int>(Level::AVX512)};
 // The machine's level, -1 until the first conversion asks for it.
 std::atomic<int> g_level{-1};
 // The kernels of level(), null until the first conversion asks for them.
@@ -50,8 +50,8 @@ Level detectLevel() {
     if (__builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
         __builtin_cpu_supports("avx512vbmi") && __builtin_cpu_supports("avx512vbmi2") &&
         __builtin_cpu_supports("bmi2"))
-        return Level::Wide;
-    return Level::Blocks;
+        return Level::AVX512;
+    return Level::SSE2;
 #else
     return Level::Scalar;
 #endif
@@ -120,24 +120,26 @@ Progress wholeASCIIBlocks(const Unit* s, KelLength n, Out* d, KelLength room) {
     return {done, done};
 }
 
-Progress decodeUTF8Blocks(const unsigned char* s, KelLength n, unsigned short* d, KelLength room) {
-    return alternate(s, n, d, room,
-                     wholeASCIIBlocks<unsigned char, unsigned short, widenASCIIBlocks>,
+// A level's UTF-8 conversions take its blocks and the tight loop by turns.
+Progress decodeUTF8AtSSE2(const unsigned char* s, KelLength n, unsigned short* d, KelLength room) {
+    return alternate(s, n, d, room, wholeASCIIBlocks<unsigned char, unsigned short, widenASCIISSE2>,
                      decodeUTF8Tight);
 }
 
-Progress encodeUTF8Blocks(const unsigned short* s, KelLength n, unsigned char* d, KelLength room) {
+Progress encodeUTF8AtSSE2(const unsigned short* s, KelLength n, unsigned char* d, KelLength room) {
     return alternate(s, n, d, room,
-                     wholeASCIIBlocks<unsigned short, unsigned char, narrowASCIIBlocks>,
+                     wholeASCIIBlocks<unsigned short, unsigned char, narrowASCIISSE2>,
                      encodeUTF8Tight);
 }
 
-Progress decodeUTF8Wider(const unsigned char* s, KelLength n, unsigned short* d, KelLength room) {
-    return alternate(s, n, d, room, decodeUTF8Wide, decodeUTF8Tight);
+Progress decodeUTF8AtAVX512(const unsigned char* s, KelLength n, unsigned short* d,
+                            KelLength room) {
+    return alternate(s, n, d, room, decodeUTF8AVX512, decodeUTF8Tight);
 }
 
-Progress encodeUTF8Wider(const unsigned short* s, KelLength n, unsigned char* d, KelLength room) {
-    return alternate(s, n, d, room, encodeUTF8Wide, encodeUTF8Tight);
+Progress encodeUTF8AtAVX512(const unsigned short* s, KelLength n, unsigned char* d,
+                            KelLength room) {
+    return alternate(s, n, d, room, encodeUTF8AVX512, encodeUTF8Tight);
 }
 
 // Whole blocks, then the tight loop for the short rest of the run.
@@ -149,19 +151,19 @@ KelLength identityBlocks(const ASCIIIdentity& id, const Unit* s, KelLength n, Ou
     return done + kTight(id, s + done, n - done, d + done);
 }
 
-const Kernels kBlockKernels{
-    decodeUTF8Blocks,
-    encodeUTF8Blocks,
+const Kernels kSSE2Kernels{
+    decodeUTF8AtSSE2,
+    encodeUTF8AtSSE2,
     noneConverted,
     noneConverted,
-    identityBlocks<unsigned char, unsigned short, widenASCIIBlocks, widenASCIITight>,
-    identityBlocks<unsigned short, unsigned char, narrowASCIIBlocks, narrowASCIITight>,
-    unitsBeforeZeroBlocks,
+    identityBlocks<unsigned char, unsigned short, widenASCIISSE2, widenASCIITight>,
+    identityBlocks<unsigned short, unsigned char, narrowASCIISSE2, narrowASCIITight>,
+    unitsBeforeZeroSSE2,
     noneConverted};
 
-const Kernels kWideKernels{decodeUTF8Wider,       encodeUTF8Wider,       decodeSingleBytesWide,
-                           encodeSingleBytesWide, widenASCIIWide,        narrowASCIIWide,
-                           unitsBeforeZeroWide,   encodeTwoByteCodesWide};
+const Kernels kAVX512Kernels{
+    decodeUTF8AtAVX512, encodeUTF8AtAVX512, decodeSingleBytesAVX512, encodeSingleBytesAVX512,
+    widenASCIIAVX512,   narrowASCIIAVX512,  unitsBeforeZeroAVX512,   encodeTwoByteCodesAVX512};
 
 #endif
 
@@ -170,10 +172,10 @@ const Kernels& kernelsOf(Level level) {
     switch (level) {
     case Level::Scalar:
         return kScalarKernels;
-    case Level::Blocks:
-        return kBlockKernels;
+    case Level::SSE2:
+        return kSSE2Kernels;
     default:
-        return kWideKernels;
+        return kAVX512Kernels;
     }
 #else
     (void)level;

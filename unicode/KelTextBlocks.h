@@ -21,10 +21,11 @@
 namespace kel {
 namespace blocks {
 
-// How much of the machine the conversions use. Scalar: the general loops
-// only. Blocks: SSE2 blocks and tight loops for the simple shapes. Wide:
-// AVX-512 blocks as well.
-enum class Level { Scalar, Blocks, Wide };
+// The instructions the conversions use, in the order in which level() and
+// limitLevel compare them. Scalar: the general loops only. SSE2: 16-byte
+// blocks and tight loops for the simple shapes. AVX512: 64-byte blocks as
+// well.
+enum class Level { Scalar, SSE2, AVX512 };
 
 // The widest level this machine runs, no wider than limitLevel allows.
 Level level();

@@ -92,8 +92,8 @@ KelLength narrowWholeASCII(const unsigned short* s, KelLength n, unsigned char* 
 
 } // namespace
 
-KelLength widenASCIIBlocks(const ASCIIIdentity& id, const unsigned char* s, KelLength n,
-                           unsigned short* d) {
+KelLength widenASCIISSE2(const ASCIIIdentity& id, const unsigned char* s, KelLength n,
+                         unsigned short* d) {
     const KelLength whole = isWholeASCII(id) ? widenWholeASCII(s, n, d) : 0;
     const IdentityTest<8> test(id);
     KelLength i = whole;
@@ -107,8 +107,8 @@ KelLength widenASCIIBlocks(const ASCIIIdentity& id, const unsigned char* s, KelL
     return i;
 }
 
-KelLength narrowASCIIBlocks(const ASCIIIdentity& id, const unsigned short* s, KelLength n,
-                            unsigned char* d) {
+KelLength narrowASCIISSE2(const ASCIIIdentity& id, const unsigned short* s, KelLength n,
+                          unsigned char* d) {
     const IdentityTest<16> test(id);
     KelLength i = isWholeASCII(id) ? narrowWholeASCII(s, n, d) : 0;
     while (n - i >= 16) {
@@ -135,7 +135,7 @@ zeroUnits(const unsigned short* block) {
 }
 
 __attribute__((no_sanitize("address", "thread"))) KelLength
-unitsBeforeZeroBlocks(const unsigned short* s, KelLength max) {
+unitsBeforeZeroSSE2(const unsigned short* s, KelLength max) {
     constexpr std::uintptr_t kBlock = sizeof(__m128i);
     constexpr KelLength kUnits = kBlock / sizeof(unsigned short);
     const auto offset = [s](KelLength i) { return reinterpret_cast<std::uintptr_t>(s + i); };
