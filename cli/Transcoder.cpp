@@ -11,6 +11,10 @@ namespace {
 
 constexpr unsigned short kReplacementCharacter = 0xFFFD;
 
+// The longest substitute: the escapes of both units of a pair in 32-bit
+// units, behind a shift.
+constexpr std::size_t kSubstituteRoom = 2 * 6 * 4 + 8;
+
 bool isSurrogate(unsigned short unit) {
     return KelUChar::isSurrogateHigh(unit) || KelUChar::isSurrogateLow(unit);
 }
@@ -54,8 +58,7 @@ std::vector<unsigned char> RecentBytes::at(std::uint64_t offset, std::size_t len
 
 Transcoder::Transcoder(KelCharSetConverter& from, KelCharSetConverter& to, Policy policy)
     : m_policy(policy), m_unitSize(from.getNullCharSize()), m_decoder(from, KelPolicy::Report),
-      m_encoder(to, KelPolicy::Report),
-      m_substitute(to, policy == Policy::Escape ? KelPolicy::Escape : KelPolicy::Replace) {}
+      m_encoder(to, KelPolicy::Report) {}
 
 bool Transcoder::convert(const unsigned char* data, std::size_t size, bool last) {
     m_output.clear();
@@ -181,7 +184,7 @@ void Transcoder::encode(std::size_t count, bool last) {
     std::size_t read = 0;
     std::size_t written = 0;
     for (;;) {
-        m_output.resize(written + m_substitute.maxBytes(count - read));
+        m_output.resize(written + m_encoder.maxBytes(count - read) + kSubstituteRoom);
         const KelStep step =
             m_encoder.encode(m_units.data() + read, count - read, m_output.data() + written,
                              m_output.size() - written, last || m_stopped);
@@ -214,9 +217,8 @@ std::size_t Transcoder::settleUnmappable(std::size_t at, KelLength length, std::
     }
     if (!substitutes())
         return 0;
-    m_substitute.reset();
-    return m_substitute
-        .encode(&m_units[at], units, m_output.data() + written, m_output.size() - written, true)
+    const KelPolicy policy = m_policy == Policy::Escape ? KelPolicy::Escape : KelPolicy::Replace;
+    return m_encoder.writeSubstitute(policy, m_output.data() + written, m_output.size() - written)
         .written;
 }
 

@@ -65,7 +65,6 @@ private:
     std::size_t m_unitSize;
     KelDecoder m_decoder;
     KelEncoder m_encoder;
-    KelEncoder m_substitute;
     RecentBytes m_recent;
     // Decoded units with the input offsets of their characters; a U+FFFD
     // written for malformed input is listed in m_substitutes.

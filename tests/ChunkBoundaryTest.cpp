@@ -63,14 +63,17 @@ TEST(ChunkBoundary, CharactersAcrossScannedPiecesConvertAsAlone) {
                 units.insert(units.end(), p.units.begin(), p.units.end());
                 bytes += p.bytes;
             }
-            const keltest::Decoded d =
-                keltest::decode(conv, bytes, ILLCHAR_STOP, static_cast<KelLength>(units.size()));
+            // A set with shifts writes them between its pieces as it goes.
+            const keltest::Encoded e = keltest::encode(conv, units, ILLCHAR_STOP,
+                                                       static_cast<KelLength>(2 * bytes.size()));
+            EXPECT_FALSE(e.illegal) << cs << " shift " << shift;
+            if (conv.getMaxStateBytes() == 0) {
+                EXPECT_TRUE(e.bytes == bytes) << cs << " shift " << shift;
+            }
+            const keltest::Decoded d = keltest::decode(conv, e.bytes, ILLCHAR_STOP,
+                                                       static_cast<KelLength>(units.size()));
             EXPECT_FALSE(d.illegal) << cs << " shift " << shift;
             EXPECT_TRUE(d.units == units) << cs << " shift " << shift;
-            const keltest::Encoded e =
-                keltest::encode(conv, units, ILLCHAR_STOP, static_cast<KelLength>(bytes.size()));
-            EXPECT_FALSE(e.illegal) << cs << " shift " << shift;
-            EXPECT_TRUE(e.bytes == bytes) << cs << " shift " << shift;
         }
     }
 }

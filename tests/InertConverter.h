@@ -26,20 +26,26 @@ public:
     KelLength getNullCharSize() const override { return 1; }
     // Any input reads as text without characters.
     KelConversionResult decodeCounted(const void*, KelLength srcLen, unsigned short*, KelLength,
-                                      KelOnProblem, bool, KelLength*) override {
-        return {KelStop::EndOfInput, srcLen, 0, 0, 0};
+                                      KelOnProblem, bool, KelLength*, KelCodecState*) override {
+        return {KelStop::EndOfInput, srcLen, 0, 0, 0, 0};
     }
     KelConversionResult encodeCounted(const unsigned short*, KelLength srcLen, void*, KelLength,
-                                      KelOnProblem, bool) override {
-        return {KelStop::EndOfInput, srcLen, 0, 0, 0};
+                                      KelOnProblem, bool, KelCodecState*) override {
+        return {KelStop::EndOfInput, srcLen, 0, 0, 0, 0};
     }
     KelConversionResult decodeCountedToUTF8(const void*, KelLength srcLen, unsigned char*,
-                                            KelLength, KelOnProblem, bool) override {
-        return {KelStop::EndOfInput, srcLen, 0, 0, 0};
+                                            KelLength, KelOnProblem, bool,
+                                            KelCodecState*) override {
+        return {KelStop::EndOfInput, srcLen, 0, 0, 0, 0};
     }
     KelConversionResult encodeCountedFromUTF8(const unsigned char*, KelLength srcLen, void*,
-                                              KelLength, KelOnProblem, bool) override {
-        return {KelStop::EndOfInput, srcLen, 0, 0, 0};
+                                              KelLength, KelOnProblem, bool,
+                                              KelCodecState*) override {
+        return {KelStop::EndOfInput, srcLen, 0, 0, 0, 0};
+    }
+    KelConversionResult encodeSubstitute(std::uint32_t, KelOnProblem, void*, KelLength,
+                                         KelCodecState*) override {
+        return {KelStop::EndOfInput, 0, 0, 0, 0, 0};
     }
 };
 

@@ -80,7 +80,7 @@ inline Outcome<std::string> encodeStream(KelCharSet cs, const std::vector<unsign
                                          const Sizes& next, const Sizes& room) {
     KelEncoder encoder(cs, KelPolicy::Report);
     return feed<KelEncoder, std::vector<unsigned short>, std::string>(
-        encoder, units, next, room, 6, '\x01',
+        encoder, units, next, room, 12, '\x01',
         [](KelEncoder& e, const unsigned short* s, std::size_t n, char* out, std::size_t r,
            bool last) { return e.encode(s, n, out, r, last); });
 }

@@ -36,15 +36,18 @@ OUTPUT = os.path.join("unicode", "data", "CharSetList.inc")
 
 # What the library documents; a set added or dropped changes them here too.
 NAME_COUNT = 54
-CONVERTER_COUNT = 41
+CONVERTER_COUNT = 44
 
 # Converter kinds (the class is KelCharSetConverter<kind>) and the number of compiled-in tables
 # their constructors take in front of the identifier.  Kinds without tables take no argument at
 # all: the class knows its identifier.
 TABLES_OF_KIND = {
     "SBCS": 1, "DBCS": 2, "DBCSEx": 2, "GB18030": 1, "EUC_CN_KR": 1, "EUC_JP": 3,
-    "UTF8": 0, "UTF16": 0, "UTF32": 0, "UTF16Esc": 0,
+    "UTF8": 0, "UTF16": 0, "UTF32": 0, "UTF16Esc": 0, "ISO2022KR": 1,
 }
+
+# Kinds without tables that serve several identifiers, and so are told theirs.
+IDENTIFIED_KINDS = {"UTF16", "UTF32"}
 
 Converter = collections.namedtuple("Converter", "kind tables object")
 CharSet = collections.namedtuple("CharSet", "ident number description converter names keys")
@@ -59,10 +62,6 @@ def converter(kind, *tables, obj=None):
 
 def on_little_endian_host(name):
     return (name, LITTLE_ENDIAN_HOST)
-
-
-def on_big_endian_host(name):
-    return (name, BIG_ENDIAN_HOST)
 
 
 def charset(ident, number, description, conv=None, names=(), keys=()):
@@ -106,7 +105,9 @@ CHARSETS = [
     charset("KELCS_ISO_2022JP_2", 50222, "ISO-2022-JP-2", names=("ISO-2022-JP-2",)),
     charset("KELCS_ISO_2022JP_3", 50223, "ISO-2022-JP-3", names=("ISO-2022-JP-3",)),
     charset("KELCS_ISO_2022JP_2004", 50224, "ISO-2022-JP-2004", names=("ISO-2022-JP-2004",)),
-    charset("KELCS_ISO_2022KR", 50225, "ISO-2022-KR", names=("ISO-2022-KR",)),
+    charset("KELCS_ISO_2022KR", 50225, "ISO-2022-KR",
+            converter("ISO2022KR", "oKSX1001map", obj="g_oConverterISO2022KR"),
+            ("ISO-2022-KR", "csISO2022KR")),
     charset("KELCS_ISO_2022CN", 50227, "ISO-2022-CN", names=("ISO-2022-CN",)),
     charset("KELCS_ISO_2022CN_EXT", 50228, "ISO-2022-CN-EXT", names=("ISO-2022-CN-EXT",)),
     charset("KELCS_ISO_2022TW", 50229, "ISO-2022 for Traditional Chinese"),
@@ -153,17 +154,15 @@ CHARSETS = [
     charset("KELCS_EUC_TW", 51950, "EUC-TW", names=("EUC-TW", "EUCTW"), keys=("EUCTW", "TW.EUC")),
     charset("KELCS_UTF8", 65001, "UTF-8", converter("UTF8"), ("UTF-8", "UTF8"), ("UTF8",)),
     charset("KELCS_UTF16", 1200, "UTF-16 in host byte order, no byte-order mark",
-            converter("UTF16"),
-            (on_little_endian_host("UTF-16LE"), on_big_endian_host("UTF-16BE"))),
-    charset("KELCS_UTF16BE", 1201, "UTF-16 big-endian",
-            names=(on_little_endian_host("UTF-16BE"),)),
+            converter("UTF16"), (on_little_endian_host("UTF-16LE"),)),
+    charset("KELCS_UTF16BE", 1201, "UTF-16 big-endian, no byte-order mark", converter("UTF16"),
+            ("UTF-16BE",)),
     charset("KELCS_UTF16ESC", 1202, "UTF-16 written as U+XXXX escapes",
             converter("UTF16Esc", obj="g_oConverterUTF16Esc")),
     charset("KELCS_UTF32", 12000, "UTF-32 in host byte order, no byte-order mark",
-            converter("UTF32"),
-            (on_little_endian_host("UTF-32LE"), on_big_endian_host("UTF-32BE"))),
-    charset("KELCS_UTF32BE", 12001, "UTF-32 big-endian",
-            names=(on_little_endian_host("UTF-32BE"),)),
+            converter("UTF32"), (on_little_endian_host("UTF-32LE"),)),
+    charset("KELCS_UTF32BE", 12001, "UTF-32 big-endian, no byte-order mark", converter("UTF32"),
+            ("UTF-32BE",)),
     charset("KELCS_OS_DEFAULT", -2, "the character set of the locale"),
 ]
 
@@ -175,7 +174,7 @@ REGISTRY_ORDER = [
     "KELCS_KOI8R", "KELCS_WCP932", "KELCS_WCP936", "KELCS_WCP949", "KELCS_WCP950",
     "KELCS_EUC_KR", "KELCS_EUC_CN", "KELCS_EUC_JP", "KELCS_GB18030", "KELCS_BIG5",
     "KELCS_SHIFTJIS", "KELCS_SJIS0213", "KELCS_UTF8", "KELCS_UTF16", "KELCS_UTF32",
-    "KELCS_UTF16ESC",
+    "KELCS_UTF16ESC", "KELCS_UTF16BE", "KELCS_UTF32BE", "KELCS_ISO_2022KR",
 ]
 
 
@@ -283,7 +282,8 @@ def object_of(cs):
 
 def constructor_arguments(cs):
     tables = cs.converter.tables
-    return "(%s)" % ", ".join(tables + (cs.ident,) if tables else ())
+    told = tables or cs.converter.kind in IDENTIFIED_KINDS
+    return "(%s)" % ", ".join(tables + (cs.ident,) if told else ())
 
 
 def section(macro, comment, rows):

@@ -68,7 +68,8 @@ enum KelCharSet : std::int32_t {
 enum ILLCHAR_OPTYPE { ILLCHAR_STOP = 0, ILLCHAR_REPLACE = 1, ILLCHAR_ESCAPE = 2 };
 
 // A converter between one character set and UTF-16. Converter objects are
-// static, shared by all threads and owned by the library.
+// static, shared by all threads and owned by the library; the state of a
+// stream in a set with shifts lives with the stream, never in a converter.
 //
 // Destination capacities exclude the terminator, which is always written
 // behind the text. A source length of KEL_NPOS means "up to the NUL
@@ -102,23 +103,39 @@ public:
     // and leaves it unread. `offsets`, when not null, receives for each unit
     // written the offset of the source character it came from. Converters
     // keep no state between calls; KelDecoder and KelEncoder carry a cut
-    // character over to the next chunk of a stream.
+    // character over to the next chunk of a stream. `state`, when not null,
+    // is where the stream stands in a set with shifts, which the call starts
+    // from and updates; null is the initial state. An encoder given `last`
+    // also writes what returns the set to its initial state. Converters keep
+    // nothing of a stream themselves.
     virtual KelConversionResult decodeCounted(const void* src, KelLength srcLen,
                                               unsigned short* dst, KelLength dstLen,
-                                              KelOnProblem on, bool last, KelLength* offsets) = 0;
+                                              KelOnProblem on, bool last, KelLength* offsets,
+                                              KelCodecState* state = nullptr) = 0;
     virtual KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen,
                                               void* dst, KelLength dstLen, KelOnProblem on,
-                                              bool last) = 0;
+                                              bool last, KelCodecState* state = nullptr) = 0;
     // The same between local text and UTF-8, with no UTF-16 text in between:
     // `dstLen` bytes of UTF-8 room, or `srcLen` bytes of UTF-8 as the UTF-8
     // converter reads it. A surrogate pair is one character and a surrogate
     // without its partner is malformed, so that the UTF-8 is standard.
     virtual KelConversionResult decodeCountedToUTF8(const void* src, KelLength srcLen,
                                                     unsigned char* dst, KelLength dstLen,
-                                                    KelOnProblem on, bool last) = 0;
+                                                    KelOnProblem on, bool last,
+                                                    KelCodecState* state = nullptr) = 0;
     virtual KelConversionResult encodeCountedFromUTF8(const unsigned char* src, KelLength srcLen,
                                                       void* dst, KelLength dstLen, KelOnProblem on,
-                                                      bool last) = 0;
+                                                      bool last,
+                                                      KelCodecState* state = nullptr) = 0;
+
+    // Writes what `on` (Replace or Escape) puts in place of `value`, a
+    // character the set lacks, through the stream's state: whole, or nothing
+    // and DestinationFull.
+    virtual KelConversionResult encodeSubstitute(std::uint32_t value, KelOnProblem on, void* dst,
+                                                 KelLength dstLen, KelCodecState* state) = 0;
+    // The most bytes a stream of the set writes besides its characters: the
+    // designations it writes once and its return to the initial state.
+    virtual KelLength getMaxStateBytes() const { return 0; }
 
     KelCharSet getCharSet() const { return m_charSet; }
 

@@ -10,11 +10,11 @@ public:
         : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode),
           m_identity(identity.of(*this)), m_flat{flat.windows.of(*this), flat.codes.of(*this)} {}
 
-    kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
+    kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
         return m_types.decodeLeadTrail(m_toUnicode, p, avail);
     }
 
-    kel::mbcs::EncodedChar encode(const unsigned short* p, KelLength) const {
+    kel::codec::TargetChar encode(const unsigned short* p, KelLength) const {
         return kel::mbcs::packedCode({p[0], 1}, m_fromUnicode.trans(p[0]));
     }
 

@@ -21,14 +21,14 @@ public:
     // trail byte is a character without a mapping by itself; the byte after
     // it starts the next character.
     template <class Table>
-    kel::mbcs::LocalChar decodeLeadTrail(const Table& toUnicode, const unsigned char* p,
+    kel::codec::SourceChar decodeLeadTrail(const Table& toUnicode, const unsigned char* p,
                                          KelLength avail) const {
         if (!isLeadByte(p[0]))
-            return {1, toUnicode.trans(p[0])};
+            return kel::codec::mapped(1, toUnicode.trans(p[0]));
         const unsigned char trail = kel::mbcs::byteAt(p, avail, 1);
         if (trail == 0 || !isTrailByte(trail))
-            return {1, 0};
-        return {2, toUnicode.trans(static_cast<unsigned short>(p[0] << 8 | trail))};
+            return kel::codec::mapped(1, 0);
+        return kel::codec::mapped(2, toUnicode.trans(static_cast<unsigned short>(p[0] << 8 | trail)));
     }
 
 private:

@@ -10,11 +10,11 @@ public:
         : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode),
           m_identity(identity.of(*this)) {}
 
-    kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
+    kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
         return m_types.decodeLeadTrail(m_toUnicode, p, avail);
     }
 
-    kel::mbcs::EncodedChar encode(const unsigned short* p, KelLength avail) const {
+    kel::codec::TargetChar encode(const unsigned short* p, KelLength avail) const {
         const kel::CodePoint ch = kel::codePointAt(p, avail);
         return kel::mbcs::packedCode(ch, m_fromUnicode.trans(ch.value));
     }

@@ -13,16 +13,16 @@ public:
 
     // A lead byte without a trail byte is a character without a mapping by
     // itself; the byte after it starts the next character.
-    kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
+    kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
         if (isCS0(p[0]))
-            return {1, p[0]};
+            return kel::codec::mapped(1, p[0]);
         const unsigned char trail = kel::mbcs::byteAt(p, avail, 1);
         if (!isLeadCS1(p[0]) || !isTrailCS1(trail))
-            return {1, 0};
-        return {2, m_toUnicode.trans(kel::mbcs::sevenBitKey(p[0], trail))};
+            return kel::codec::mapped(1, 0);
+        return kel::codec::mapped(2, m_toUnicode.trans(kel::mbcs::sevenBitKey(p[0], trail)));
     }
 
-    kel::mbcs::EncodedChar encode(const unsigned short* p, KelLength) const {
+    kel::codec::TargetChar encode(const unsigned short* p, KelLength) const {
         if (isCS0(p[0]))
             return kel::mbcs::singleByte(p[0]);
         return kel::mbcs::eucPair(p[0], m_fromUnicode.trans(p[0]));

@@ -21,10 +21,10 @@ public:
     // pair of high bytes aliases an ASCII character through the tables' 7-bit
     // keys and no trail byte below A1 is swallowed. After the byte 80 only
     // the two JIS X 0201 codes the encoder writes there read back.
-    kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
+    kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
         const unsigned char b = p[0];
         if (isCS0(b))
-            return {1, b};
+            return kel::codec::mapped(1, b);
         const unsigned char c1 = kel::mbcs::byteAt(p, avail, 1);
         if (isSS2(b))
             return oneOrNone(2, isValidSS2(c1) ? m_toUnicode.trans(c1) : 0);
@@ -38,16 +38,16 @@ public:
         return oneOrNone(2, codeValue(m_toUnicode, b, c1));
     }
 
-    kel::mbcs::EncodedChar encode(const unsigned short* p, KelLength) const {
+    kel::codec::TargetChar encode(const unsigned short* p, KelLength) const {
         const unsigned short u = p[0];
         if (isCS0(u))
             return kel::mbcs::singleByte(u);
         const unsigned short code = m_fromUnicode.trans(u);
         if (isValidSS2(code))
-            return {1, u, m_cSS2 * 0x100u + code, 2};
+            return {1, u, m_cSS2 * 0x100u + code, 2, false};
         if (code != 0)
             return kel::mbcs::eucPair(u, code);
-        kel::mbcs::EncodedChar c = kel::mbcs::eucPair(u, m_fromUnicode0212.trans(u));
+        kel::codec::TargetChar c = kel::mbcs::eucPair(u, m_fromUnicode0212.trans(u));
         if (c.size != 0) {
             c.bytes |= m_cSS3 * 0x10000u;
             c.size = 3;
@@ -73,8 +73,8 @@ private:
 
     // A character of `length` bytes, or its first byte alone when the table
     // has no mapping for it.
-    static kel::mbcs::LocalChar oneOrNone(KelLength length, unsigned short value) {
-        return {value != 0 ? length : 1, value};
+    static kel::codec::SourceChar oneOrNone(KelLength length, unsigned short value) {
+        return kel::codec::mapped(value != 0 ? length : 1, value);
     }
 
     const LookupTable<unsigned short>& m_toUnicode;

@@ -82,22 +82,22 @@ public:
     // A lead byte without a valid second byte or four-byte tail is a
     // character without a mapping by itself; the byte after it starts the
     // next character.
-    kel::mbcs::LocalChar decode(const unsigned char* p, KelLength avail) const {
+    kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
         if (isSBCS(p[0]))
-            return {1, m_toUnicode.trans(p[0])};
+            return kel::codec::mapped(1, m_toUnicode.trans(p[0]));
         if (!isLeadMBCS(p[0]))
-            return {1, 0};
+            return kel::codec::mapped(1, 0);
         const unsigned char second = kel::mbcs::byteAt(p, avail, 1);
         if (isTrailDBCS(second))
-            return {2, toCodePoint(makeScalar(p[0], second))};
+            return kel::codec::mapped(2, toCodePoint(makeScalar(p[0], second)));
         if (hasFourByteTail(p, avail))
-            return {4, toCodePoint(makeScalar(p[0], p[1], p[2], p[3]))};
-        return {1, 0};
+            return kel::codec::mapped(4, toCodePoint(makeScalar(p[0], p[1], p[2], p[3])));
+        return kel::codec::mapped(1, 0);
     }
 
     // An unpaired surrogate has no code and comes alone, so the unit after
     // it converts in its own right.
-    kel::mbcs::EncodedChar encode(const unsigned short* p, KelLength avail) const {
+    kel::codec::TargetChar encode(const unsigned short* p, KelLength avail) const {
         const kel::CodePoint ch = kel::codePointAt(p, avail);
         return packScalar(ch, toScalar(ch.value));
     }
@@ -135,7 +135,7 @@ private:
         return code != 0 ? code : searchRanges(startRow(kUniIndex, m_uniIndex, cp), cp);
     }
 
-    static kel::mbcs::EncodedChar packScalar(const kel::CodePoint& ch, unsigned int scalar) {
+    static kel::codec::TargetChar packScalar(const kel::CodePoint& ch, unsigned int scalar) {
         if (scalar <= 0xFFFF)
             return kel::mbcs::packedCode(ch, scalar);
         const unsigned int n = scalar - 0x10000u;
@@ -143,7 +143,7 @@ private:
         const unsigned int r = n % 1260;
         const std::uint32_t bytes = (0x81u + q / 10) << 24 | (0x30u + q % 10) << 16 |
                                     (0x81u + r / 10) << 8 | (0x30u + r % 10);
-        return {ch.units, ch.value, bytes, 4};
+        return {ch.units, ch.value, bytes, 4, false};
     }
 
     const LookupTable<unsigned short>& m_toUnicode;

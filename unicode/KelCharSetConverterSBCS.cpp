@@ -1,7 +1,5 @@
 #include "KelCharSetConverterSBCS.h"
 
-#include "KelCodecDriver.h"
-#include "KelUTF8Paths.h"
 #include "KelTextBlocks.h"
 
 #include <algorithm>
@@ -22,10 +20,10 @@ template <class Unit> KelLength convertNothing(Unit* dst, bool* pIllegal) {
 } // namespace
 
 KelCharSetConverterSBCS::KelCharSetConverterSBCS(const unsigned short* map, KelCharSet cs)
-    : KelCharSetConverter(cs), m_pName(nullptr), m_pMap(map) {}
+    : KelCodecConverter(cs), m_pName(nullptr), m_pMap(map) {}
 
 KelCharSetConverterSBCS::KelCharSetConverterSBCS(const char* name, KelCharSet cs)
-    : KelCharSetConverter(cs), m_pName(name), m_pMap(nullptr) {}
+    : KelCodecConverter(cs), m_pName(name), m_pMap(nullptr) {}
 
 void KelCharSetConverterSBCS::load() {
     kelBuildOnce(
@@ -59,18 +57,16 @@ const LookupTable<unsigned char>* KelCharSetConverterSBCS::fromUnicodeTable() {
     return m_pFromUnicode.getOrLoad([this] { load(); });
 }
 
-namespace {
-
 // One byte, one unit, through the converter's two tables; a byte or unit
 // without a mapping is a problem of its own.
-class SBCSCodec {
+class KelCharSetConverterSBCS::Codec {
 public:
     // A block with an unmapped byte stops the fast path; the loop takes that
     // block byte by byte before trying again.
     using Unit = unsigned char;
     static constexpr KelLength kFastRetry = kel::blocks::kSingleByteBlock;
 
-    SBCSCodec(const unsigned short* toUnicode, const LookupTable<unsigned char>* fromUnicode)
+    Codec(const unsigned short* toUnicode, const LookupTable<unsigned char>* fromUnicode)
         : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode) {}
 
     kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
@@ -90,7 +86,6 @@ public:
         return {done, done};
     }
 
-    // Unit by unit: the two halves of a surrogate pair are two problems.
     kel::codec::TargetChar encode(const unsigned short* p, KelLength) const {
         const unsigned char code = m_fromUnicode->trans(p[0]);
         return {1, p[0], code, code != 0 ? 1u : 0u, false};
@@ -102,17 +97,16 @@ private:
 };
 
 // Without its tables (memory ran out while building them) every character
-// is a problem, as in the terminated operations.
-SBCSCodec countedCodec(const unsigned short* toUnicode,
-                       const LookupTable<unsigned char>* fromUnicode) {
+// is a problem.
+KelCharSetConverterSBCS::Codec KelCharSetConverterSBCS::codec() {
     static const unsigned short kNoMappings[kByteValues] = {};
     static const LookupTable<unsigned char> kNoCodes;
+    const unsigned short* toUnicode = toUnicodeTable();
+    const LookupTable<unsigned char>* fromUnicode = fromUnicodeTable();
     if (toUnicode == nullptr || fromUnicode == nullptr)
-        return SBCSCodec(kNoMappings, &kNoCodes);
-    return SBCSCodec(toUnicode, fromUnicode);
+        return Codec(kNoMappings, &kNoCodes);
+    return Codec(toUnicode, fromUnicode);
 }
-
-} // namespace
 
 KelLength KelCharSetConverterSBCS::getNumUnits(const void* src, KelLength srcLen) {
     if (src == nullptr)
@@ -120,22 +114,12 @@ KelLength KelCharSetConverterSBCS::getNumUnits(const void* src, KelLength srcLen
     return kel::terminatedLength(static_cast<const unsigned char*>(src), srcLen);
 }
 
+// The imposed operations convert nothing without the tables, and say so.
 KelLength KelCharSetConverterSBCS::toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
                                            ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
-    if (dst == nullptr || src == nullptr)
-        return 0;
-    const unsigned short* toUnicode = toUnicodeTable();
-    const LookupTable<unsigned char>* fromUnicode = fromUnicodeTable();
-    if (toUnicode == nullptr || fromUnicode == nullptr)
+    if (dst != nullptr && src != nullptr && (toUnicodeTable() == nullptr || fromUnicodeTable() == nullptr))
         return convertNothing(dst, pIllegal);
-    // A limit of 0 converts nothing; a negative one sets no limit.
-    if (srcLimit == 0) {
-        kel::clearFlag(pIllegal);
-        dst[0] = 0;
-        return 0;
-    }
-    return kel::codec::decodeTerminated(SBCSCodec(toUnicode, fromUnicode), dst, src, dstLen,
-                                        kel::codec::onProblem(opType), pIllegal, srcLimit);
+    return KelCodecConverter::toUTF16(dst, src, dstLen, opType, pIllegal, srcLimit);
 }
 
 KelLength KelCharSetConverterSBCS::getNumBytes(const unsigned short* src, KelLength srcLen) {
@@ -146,44 +130,9 @@ KelLength KelCharSetConverterSBCS::getNumBytes(const unsigned short* src, KelLen
 
 KelLength KelCharSetConverterSBCS::fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
                                              ILLCHAR_OPTYPE opType, bool* pIllegal) {
-    if (dst == nullptr || src == nullptr)
-        return 0;
-    const unsigned short* toUnicode = toUnicodeTable();
-    const LookupTable<unsigned char>* fromUnicode = fromUnicodeTable();
-    if (toUnicode == nullptr || fromUnicode == nullptr)
+    if (dst != nullptr && src != nullptr && (toUnicodeTable() == nullptr || fromUnicodeTable() == nullptr))
         return convertNothing(static_cast<unsigned char*>(dst), pIllegal);
-    return kel::codec::encodeTerminated(SBCSCodec(toUnicode, fromUnicode), dst, src, dstLen,
-                                        kel::codec::onProblem(opType), pIllegal);
+    return KelCodecConverter::fromUTF16(dst, src, dstLen, opType, pIllegal);
 }
 
-KelConversionResult KelCharSetConverterSBCS::decodeCounted(const void* src, KelLength srcLen,
-                                                           unsigned short* dst, KelLength dstLen,
-                                                           KelOnProblem on, bool last,
-                                                           KelLength* offsets) {
-    return kel::codec::decodeCounted(countedCodec(toUnicodeTable(), fromUnicodeTable()), src,
-                                     srcLen, dst, dstLen, on, last, offsets);
-}
-
-KelConversionResult KelCharSetConverterSBCS::encodeCounted(const unsigned short* src,
-                                                           KelLength srcLen, void* dst,
-                                                           KelLength dstLen, KelOnProblem on,
-                                                           bool last) {
-    return kel::codec::encodeCounted(countedCodec(toUnicodeTable(), fromUnicodeTable()), src,
-                                     srcLen, dst, dstLen, on, last);
-}
-
-KelConversionResult KelCharSetConverterSBCS::decodeCountedToUTF8(const void* src, KelLength srcLen,
-                                                                 unsigned char* dst,
-                                                                 KelLength dstLen, KelOnProblem on,
-                                                                 bool last) {
-    return kel::codec::decodeCountedToUTF8(countedCodec(toUnicodeTable(), fromUnicodeTable()), src,
-                                           srcLen, dst, dstLen, on, last);
-}
-
-KelConversionResult KelCharSetConverterSBCS::encodeCountedFromUTF8(const unsigned char* src,
-                                                                   KelLength srcLen, void* dst,
-                                                                   KelLength dstLen,
-                                                                   KelOnProblem on, bool last) {
-    return kel::codec::encodeCountedFromUTF8(countedCodec(toUnicodeTable(), fromUnicodeTable()),
-                                             src, srcLen, dst, dstLen, on, last);
-}
+template class KelCodecConverter<KelCharSetConverterSBCS>;

@@ -1,7 +1,7 @@
 #ifndef KELCHARSETCONVERTERSBCS_H
 #define KELCHARSETCONVERTERSBCS_H
 
-#include "KelCharSet.h"
+#include "KelCodecConverter.h"
 #include "KelLazyTables.h"
 #include "LookupTable.h"
 
@@ -9,7 +9,7 @@
 // two tables built from a compiled-in pair list (code, Unicode unit, ...,
 // ending with 0, 0) on the first conversion: a 256-entry array from byte to
 // unit and a LookupTable from unit to byte. An entry of 0 means no mapping.
-class KelCharSetConverterSBCS : public KelCharSetConverter {
+class KelCharSetConverterSBCS : public KelCodecConverter<KelCharSetConverterSBCS> {
 public:
     // The pair list is not copied; it must outlive the converter.
     KelCharSetConverterSBCS(const unsigned short* map, KelCharSet cs);
@@ -19,6 +19,7 @@ public:
     // Builds both tables, once; later calls return at once.
     void load();
 
+    // One byte is one unit: counting needs no tables.
     KelLength getNumUnits(const void* src, KelLength srcLen) override;
     KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
                       bool* pIllegal, int srcLimit) override;
@@ -28,20 +29,17 @@ public:
     KelLength getMinUnitSize() const override { return 1; }
     KelLength getMaxUnitSize() const override { return 1; }
     KelLength getNullCharSize() const override { return 1; }
-    KelConversionResult decodeCounted(const void* src, KelLength srcLen, unsigned short* dst,
-                                      KelLength dstLen, KelOnProblem on, bool last,
-                                      KelLength* offsets) override;
-    KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen, void* dst,
-                                      KelLength dstLen, KelOnProblem on, bool last) override;
-    KelConversionResult decodeCountedToUTF8(const void* src, KelLength srcLen, unsigned char* dst,
-                                            KelLength dstLen, KelOnProblem on, bool last) override;
-    KelConversionResult encodeCountedFromUTF8(const unsigned char* src, KelLength srcLen, void* dst,
-                                              KelLength dstLen, KelOnProblem on,
-                                              bool last) override;
 
     const char* getName() const { return m_pName; }
 
 private:
+    friend KelCodecConverter<KelCharSetConverterSBCS>;
+
+    static constexpr bool kZeroLimitReadsNothing = true;
+
+    class Codec;
+    Codec codec();
+
     void buildTables();
     const unsigned short* toUnicodeTable();
     const LookupTable<unsigned char>* fromUnicodeTable();
@@ -52,5 +50,7 @@ private:
     const unsigned short* m_pMap;
     ObjLock m_oLock;
 };
+
+extern template class KelCodecConverter<KelCharSetConverterSBCS>;
 
 #endif

@@ -1,108 +1,78 @@
 #include "KelCharSetConverterUTF16.h"
 
-#include "KelCodecDriver.h"
-#include "KelUTF8Paths.h"
-
 #include <algorithm>
 #include <cstring>
 
 namespace {
 
-namespace codec = kel::codec;
-
 using Unit16 = unsigned short;
 
 constexpr KelLength kUnitSize = sizeof(Unit16);
 
-// Local text and UTF-16 differ only in alignment: every unit, an unpaired
-// surrogate included, is copied as it is. Half a unit at the end of the
-// input is all that can be malformed.
-struct UTF16Codec {
+// Units copied from one order to the other, at any alignment.
+void copyUnits(void* d, const void* s, KelLength units, bool swap) {
+    if (!swap) {
+        std::memmove(d, s, units * kUnitSize);
+        return;
+    }
+    for (KelLength i = 0; i < units; ++i)
+        kel::storeUnit<Unit16>(d, i, kel::swappedIf(true, kel::loadUnit<Unit16>(s, i)));
+}
+
+} // namespace
+
+// Local text and UTF-16 differ only in alignment and perhaps byte order:
+// every unit, an unpaired surrogate included, is copied as it is. Half a
+// unit at the end of the input is all that can be malformed.
+class KelCharSetConverterUTF16::Codec {
+public:
     using Unit = Unit16;
     static constexpr KelLength kFastRetry = 0;
+    static constexpr bool kSurrogatesApart = true;
 
+    explicit Codec(bool swap) : m_swap(swap) {}
+
+    // A high surrogate last is left to the loop, which may join it to its
+    // partner.
     kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
                                      KelLength room) const {
-        const KelLength units = std::min(n / kUnitSize, room);
-        std::memmove(d, s, units * kUnitSize);
+        KelLength units = std::min(n / kUnitSize, room);
+        if (units != 0 && kel::isHighSurrogate(unit(s, units - 1)))
+            --units;
+        copyUnits(d, s, units, m_swap);
         return {units * kUnitSize, units};
     }
 
-    codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
+    kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
         if (avail < kUnitSize)
-            return codec::noCharacter(avail, true);
-        return codec::character(kUnitSize, kel::loadUnit<Unit16>(p, 0));
+            return kel::codec::noCharacter(avail, true);
+        return kel::codec::character(kUnitSize, unit(p, 0));
     }
 
     kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
                                      KelLength room) const {
         const KelLength units = std::min(n, room / kUnitSize);
-        std::memmove(d, s, units * kUnitSize);
+        copyUnits(d, s, units, m_swap);
         return {units, units * kUnitSize};
     }
 
-    codec::TargetChar encode(const unsigned short* p, KelLength) const {
-        return codec::wideUnitChar<Unit16>(1, p[0]);
+    kel::codec::TargetChar encode(const unsigned short* p, KelLength) const {
+        return kel::codec::wideUnitChar<Unit16>(1, kel::swappedIf(m_swap, p[0]));
     }
+
+private:
+    Unit16 unit(const void* s, KelLength i) const {
+        return kel::swappedIf(m_swap, kel::loadUnit<Unit16>(s, i));
+    }
+
+    bool m_swap;
 };
 
-const UTF16Codec kCodec;
+KelCharSetConverterUTF16::KelCharSetConverterUTF16(KelCharSet cs)
+    : KelCodecConverter(cs), m_bSwap(cs == KELCS_UTF16BE && !kel::kBigEndianHost) {}
 
-} // namespace
-
-KelLength KelCharSetConverterUTF16::getNumUnits(const void* src, KelLength srcLen) {
-    if (src == nullptr)
-        return 0;
-    return codec::countUnits(kCodec, src, srcLen);
+KelCharSetConverterUTF16::Codec KelCharSetConverterUTF16::codec() const {
+    return Codec(m_bSwap);
 }
 
-// A limit counts units; 0 sets none.
-KelLength KelCharSetConverterUTF16::toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
-                                            ILLCHAR_OPTYPE, bool* pIllegal, int srcLimit) {
-    if (dst == nullptr || src == nullptr)
-        return 0;
-    const KelLength limit = srcLimit > 0 ? static_cast<KelLength>(srcLimit) : KEL_NPOS;
-    return codec::decodeWideTerminated(kCodec, dst, src, dstLen, codec::OnProblem::Replace,
-                                       pIllegal, limit);
-}
-
-KelLength KelCharSetConverterUTF16::getNumBytes(const unsigned short* src, KelLength srcLen) {
-    if (src == nullptr)
-        return 0;
-    return codec::countBytes(kCodec, src, srcLen);
-}
-
-KelLength KelCharSetConverterUTF16::fromUTF16(void* dst, const unsigned short* src,
-                                              KelLength dstLen, ILLCHAR_OPTYPE, bool* pIllegal) {
-    if (dst == nullptr || src == nullptr)
-        return 0;
-    return codec::encodeTerminated(kCodec, dst, src, dstLen, codec::OnProblem::Replace, pIllegal);
-}
-
-KelConversionResult KelCharSetConverterUTF16::decodeCounted(const void* src, KelLength srcLen,
-                                                            unsigned short* dst, KelLength dstLen,
-                                                            KelOnProblem on, bool last,
-                                                            KelLength* offsets) {
-    return codec::decodeCounted(kCodec, src, srcLen, dst, dstLen, on, last, offsets);
-}
-
-KelConversionResult KelCharSetConverterUTF16::encodeCounted(const unsigned short* src,
-                                                            KelLength srcLen, void* dst,
-                                                            KelLength dstLen, KelOnProblem on,
-                                                            bool last) {
-    return codec::encodeCounted(kCodec, src, srcLen, dst, dstLen, on, last);
-}
-
-KelConversionResult KelCharSetConverterUTF16::decodeCountedToUTF8(const void* src, KelLength srcLen,
-                                                                  unsigned char* dst,
-                                                                  KelLength dstLen, KelOnProblem on,
-                                                                  bool last) {
-    return codec::decodeCountedToUTF8(kCodec, src, srcLen, dst, dstLen, on, last);
-}
-
-KelConversionResult KelCharSetConverterUTF16::encodeCountedFromUTF8(const unsigned char* src,
-                                                                    KelLength srcLen, void* dst,
-                                                                    KelLength dstLen,
-                                                                    KelOnProblem on, bool last) {
-    return codec::encodeCountedFromUTF8(kCodec, src, srcLen, dst, dstLen, on, last);
-}
+template class KelCodecConverter<KelCharSetConverterUTF16>;

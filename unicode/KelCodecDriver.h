@@ -1,12 +1,13 @@
 #ifndef KELCODECDRIVER_H
 #define KELCODECDRIVER_H
 
-// The one loop of every conversion between local text and UTF-16. A
-// converter describes its encoding one character at a time through a codec;
-// the loop here does the rest: counted input, room, substitutes, problems
-// and the result that says what stopped it and where. The NUL-terminated
-// operations of the converter interface are adapters over it, so counting
-// and converting never disagree. Internal to the library.
+// The one loop of every conversion between local text and UTF-16 or UTF-8.
+// A converter describes its encoding one character at a time through a
+// codec; the loop here does the rest: counted input, room, substitutes,
+// problems, the state of a set with shifts and the result that says what
+// stopped it and where. The NUL-terminated operations of the converter
+// interface are adapters over it, so counting and converting never
+// disagree. Internal to the library.
 //
 // A codec has these members:
 //
@@ -29,6 +30,20 @@
 // convert a prefix of simple characters exactly as decode and encode would
 // and may convert nothing; after they stop, the loop converts at least
 // max(1, kFastRetry) units itself before it asks them again.
+//
+// A set with shifts has a codec with state instead, which has no fast
+// members and these in place of decode and encode:
+//
+//   using State = ...;  // trivially copyable, value-initialised at the
+//                       // start of a stream, at most a KelCodecState
+//   SourceChar decode(const unsigned char* p, KelLength avail, State&) const;
+//   TargetChar encode(const unsigned short* p, KelLength avail, State&) const;
+//   TargetChar finish(State&) const;   // back to the initial state
+//
+// Each may change the state it is given; the loop hands them a copy and
+// keeps it only for a character it converts. A decoded step may be a shift
+// that reads bytes and writes nothing (SourceChar::silent); an encoded
+// character carries the shifts it needs in front of its bytes.
 
 #include "KelConversion.h"
 #include "KelConverterHelpers.h"
@@ -36,6 +51,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 
 namespace kel {
 namespace codec {
@@ -44,6 +60,7 @@ using Stop = KelStop;
 using Result = KelConversionResult;
 using OnProblem = KelOnProblem;
 
+// The imposed problem operation in the library's own terms.
 inline OnProblem onProblem(ILLCHAR_OPTYPE opType) {
     switch (opType) {
     case ILLCHAR_STOP:
@@ -55,28 +72,34 @@ inline OnProblem onProblem(ILLCHAR_OPTYPE opType) {
     }
 }
 
-// One character of local text: the units it spans and its Unicode scalar
-// value; one without a value (malformed, or without a mapping) becomes
-// U+FFFD. `cut`: the input ended inside it, and more input could make it
-// another character.
+// One step of local text: the units it spans and the Unicode scalar value
+// it stands for; one without a value (malformed, or without a mapping)
+// becomes U+FFFD. `cut`: the input ended inside it, and more input could
+// make it another character. `silent`: a shift, which changes the state and
+// stands for no character.
 struct SourceChar {
     KelLength length;
     std::uint32_t value;
     bool valid;
     bool cut;
+    bool silent;
 };
 
 inline SourceChar character(KelLength length, std::uint32_t value) {
-    return {length, value, true, false};
+    return {length, value, true, false, false};
 }
 
 inline SourceChar noCharacter(KelLength length, bool cut = false) {
-    return {length, 0, false, cut};
+    return {length, 0, false, cut, false};
 }
 
 // A table's answer, in which 0 means no mapping.
 inline SourceChar mapped(KelLength length, std::uint32_t value) {
-    return {length, value, value != 0, false};
+    return {length, value, value != 0, false, false};
+}
+
+inline SourceChar shift(KelLength length) {
+    return {length, 0, true, false, true};
 }
 
 // One character of UTF-16 text: the units it spans, the character (what an
@@ -108,8 +131,58 @@ template <class Unit> TargetChar wideUnitChar(KelLength units, std::uint32_t val
     return {units, value, packBytes(bytes, sizeof unit), sizeof unit, false};
 }
 
-inline KelLength utf16Units(std::uint32_t value) {
-    return value > 0xFFFF ? 2 : 1;
+// The state of a codec without one.
+struct NoState {};
+
+template <class Codec, class = void> struct StateOf {
+    using type = NoState;
+};
+template <class Codec> struct StateOf<Codec, std::void_t<typename Codec::State>> {
+    using type = typename Codec::State;
+};
+template <class Codec> using State = typename StateOf<Codec>::type;
+template <class Codec> constexpr bool kStateful = !std::is_same_v<State<Codec>, NoState>;
+
+// A stream's state as its codec reads it, and back.
+template <class Codec> State<Codec> stateOf(const KelCodecState* stream) {
+    State<Codec> state{};
+    if constexpr (kStateful<Codec>) {
+        static_assert(std::is_trivially_copyable_v<State<Codec>> &&
+                      sizeof(State<Codec>) <= sizeof(KelCodecState::word));
+        if (stream != nullptr)
+            std::memcpy(&state, &stream->word, sizeof state);
+    }
+    return state;
+}
+
+template <class Codec> void keepState(const State<Codec>& state, KelCodecState* stream) {
+    if constexpr (kStateful<Codec>) {
+        if (stream != nullptr)
+            std::memcpy(&stream->word, &state, sizeof state);
+    }
+}
+
+template <class Codec>
+SourceChar decodeIn(const Codec& codec, const unsigned char* p, KelLength avail,
+                    State<Codec>& state) {
+    if constexpr (kStateful<Codec>)
+        return codec.decode(p, avail, state);
+    else
+        return codec.decode(p, avail);
+}
+
+// A codec without state of byte units leaves unit 0 to the loops, which
+// write the NUL byte for it; one with state writes it as any control.
+template <class Codec>
+TargetChar encodeIn(const Codec& codec, const unsigned short* p, KelLength avail,
+                    State<Codec>& state) {
+    if constexpr (kStateful<Codec>) {
+        return codec.encode(p, avail, state);
+    } else {
+        if (sizeof(typename Codec::Unit) == 1 && p[0] == 0)
+            return {1, 0, 0, 1, false};
+        return codec.encode(p, avail);
+    }
 }
 
 // Decoded units go to the caller's buffer ...
@@ -120,7 +193,7 @@ public:
     unsigned short* fastOut() { return m_d + m_written; }
     KelLength fastRoom() const { return room(); }
     void advance(KelLength n) { m_written += n; }
-    bool fits(std::uint32_t value) const { return room() >= utf16Units(value); }
+    bool fits(std::uint32_t value) const { return room() >= utf16Length(value); }
     void put(std::uint32_t value, KelLength) {
         if (value > 0xFFFF) {
             KelUChar::toSurrogatePair(value, m_d[m_written], m_d[m_written + 1]);
@@ -145,7 +218,7 @@ public:
         : UnitWriter(d, room), m_offsets(offsets) {}
     KelLength fastRoom() const { return 0; }
     void put(std::uint32_t value, KelLength at) {
-        std::fill(m_offsets + written(), m_offsets + written() + utf16Units(value), at);
+        std::fill(m_offsets + written(), m_offsets + written() + utf16Length(value), at);
         UnitWriter::put(value, at);
     }
 
@@ -161,7 +234,7 @@ public:
     KelLength fastRoom() const { return kScratch; }
     void advance(KelLength n) { m_written += n; }
     bool fits(std::uint32_t) const { return true; }
-    void put(std::uint32_t value, KelLength) { m_written += utf16Units(value); }
+    void put(std::uint32_t value, KelLength) { m_written += utf16Length(value); }
     KelLength written() const { return m_written; }
 
 private:
@@ -171,7 +244,7 @@ private:
 };
 
 // Encoded bytes go to the caller's buffer, whole units of the target
-// (Unit) only, in which substitutes are written too ...
+// (Unit) only ...
 template <class Unit> class ByteWriter {
 public:
     ByteWriter(unsigned char* d, KelLength room) : m_d(d), m_room(room - room % sizeof(Unit)) {}
@@ -179,24 +252,11 @@ public:
     unsigned char* fastOut() { return m_d + m_written; }
     KelLength fastRoom() const { return room(); }
     void advance(KelLength n) { m_written += n; }
-    // The bytes written, 0 when they do not fit.
-    KelLength put(const TargetChar& c) {
-        if (c.size > room())
-            return 0;
+    // Only what fits is ever put.
+    void put(const TargetChar& c) {
         for (KelLength i = 0; i < c.size; ++i)
             m_d[m_written + i] = static_cast<unsigned char>(c.bytes >> (8 * (c.size - 1 - i)));
         m_written += c.size;
-        return c.size;
-    }
-    KelLength substitute(std::uint32_t value, OnProblem on) {
-        // Room for the escapes of both surrogates of a supplementary character.
-        Unit units[2 * kEscapeLength];
-        const KelLength n =
-            writeSubstitute(units, std::min<KelLength>(room() / sizeof(Unit), 2 * kEscapeLength),
-                            value, on == OnProblem::Escape ? ILLCHAR_ESCAPE : ILLCHAR_REPLACE);
-        std::memcpy(m_d + m_written, units, n * sizeof(Unit));
-        m_written += n * sizeof(Unit);
-        return n * sizeof(Unit);
     }
     KelLength written() const { return m_written; }
 
@@ -206,21 +266,14 @@ private:
     KelLength m_written = 0;
 };
 
-// ... or are only counted, as written with OnProblem::Replace.
-template <class Unit> class ByteCounter {
+// ... or are only counted.
+class ByteCounter {
 public:
     KelLength room() const { return KEL_NPOS - m_written; }
     unsigned char* fastOut() { return m_scratch; }
     KelLength fastRoom() const { return kScratch; }
     void advance(KelLength n) { m_written += n; }
-    KelLength put(const TargetChar& c) {
-        m_written += c.size;
-        return c.size;
-    }
-    KelLength substitute(std::uint32_t, OnProblem) {
-        m_written += sizeof(Unit);
-        return sizeof(Unit);
-    }
+    void put(const TargetChar& c) { m_written += c.size; }
     KelLength written() const { return m_written; }
 
 private:
@@ -231,154 +284,356 @@ private:
 
 // Runs a codec's fast member when its turn has come, over the units from
 // `read` to `end`; true when it moved on.
-template <class Fast, class Sink>
-bool fastStep(Fast fast, KelLength retry, KelLength end, Sink& out, KelLength& read,
-              KelLength& fastFrom) {
+template <class Codec, class Fast, class Sink>
+bool fastStep(Fast fast, KelLength end, Sink& out, KelLength& read, KelLength& fastFrom) {
     if (read < fastFrom || out.fastRoom() == 0)
         return false;
     const blocks::Progress p = fast(read, end - read, out.fastOut(), out.fastRoom());
     read += p.read;
     out.advance(p.written);
-    fastFrom = read + std::max<KelLength>(1, retry);
+    fastFrom = read + std::max<KelLength>(1, Codec::kFastRetry);
     return p.read != 0;
 }
 
 // A codec whose code unit is a byte leaves the NUL byte to the loops.
 template <class Codec> constexpr bool kByteUnits = sizeof(typename Codec::Unit) == 1;
 
-// The character at s[at]: U+0000 for the NUL byte of a byte-unit codec,
-// which its decode need not know.
+// The step at s[at]: U+0000 for the NUL byte of a byte-unit codec, which
+// its decode need not know.
 template <class Codec>
 inline SourceChar sourceChar(const Codec& codec, const unsigned char* s, KelLength at,
-                             KelLength len) {
+                             KelLength len, State<Codec>& state) {
     if (kByteUnits<Codec> && s[at] == 0)
         return character(1, 0);
-    return codec.decode(s + at, len - at);
+    return decodeIn(codec, s + at, len - at, state);
 }
 
-template <class Codec>
-inline TargetChar targetChar(const Codec& codec, const unsigned short* s, KelLength at,
-                             KelLength len) {
-    if (kByteUnits<Codec> && s[at] == 0)
-        return {1, 0, 0, 1, false};
-    return codec.encode(s + at, len - at);
-}
-
-// Decodes local text of `len` bytes, NUL characters included.
-// `last`: the input ends here, so a character cut off by its end is one
-// malformed character; otherwise it is left for the next call (CutOff).
-// Ends once `stopAfter` bytes are read, after the character that reaches it.
-// The codec, the sink and the counts are the loop's own copies until the
-// end, so that the compiler may keep them in registers across the calls of
-// the fast paths.
+// Decodes local text of `len` bytes, NUL characters included, from the
+// state `state` and leaving it where the conversion ends. `last`: the input
+// ends here, so a character cut off by its end is one malformed character;
+// otherwise it is left for the next call (CutOff). Ends once `stopAfter`
+// bytes are read, after the character that reaches it. The codec, the
+// sink and the counts are the loop's own copies until the end, so that
+// the compiler may keep them in registers across the calls of the fast
+// paths.
 template <class Codec, class Sink>
 Result decode(const Codec& sharedCodec, const unsigned char* s, KelLength len, Sink& sharedOut,
-              OnProblem on, bool last, KelLength stopAfter = KEL_NPOS) {
+              OnProblem on, bool last, State<Codec>& state, KelLength stopAfter = KEL_NPOS) {
     const Codec codec(sharedCodec);
     Sink out(sharedOut);
     const KelLength fastEnd = std::min(len, stopAfter);
     KelLength read = 0;
     KelLength problems = 0;
     KelLength fastFrom = 0;
-    const auto ended = [&](Stop stop, KelLength length) {
+    const auto ended = [&](Stop stop, KelLength length, std::uint32_t value = 0) {
         sharedOut = out;
-        return Result{stop, read, out.written(), problems, length};
+        return Result{stop, read, out.written(), problems, length, value};
     };
     while (read < fastEnd) {
-        if (out.room() == 0)
-            return ended(Stop::DestinationFull, 0);
         // The fast member stops at the source limit; a character the loop
-        // reads itself may reach past it.
-        const auto fast = [&](KelLength at, KelLength n, unsigned short* d, KelLength room) {
-            return codec.fastDecode(s + at, n, d, room);
-        };
-        if (fastStep(fast, Codec::kFastRetry, fastEnd, out, read, fastFrom))
-            continue;
-        const SourceChar c = sourceChar(codec, s, read, len);
+        // reads itself may reach past it. A codec with state has none.
+        if constexpr (!kStateful<Codec>) {
+            const auto fast = [&](KelLength at, KelLength n, unsigned short* d, KelLength room) {
+                return codec.fastDecode(s + at, n, d, room);
+            };
+            if (fastStep<Codec>(fast, fastEnd, out, read, fastFrom))
+                continue;
+        }
+        State<Codec> next = state;
+        const SourceChar c = sourceChar(codec, s, read, len, next);
         if (c.cut && !last)
             return ended(Stop::CutOff, c.length);
         std::uint32_t value = c.value;
         if (!c.valid) {
+            // A problem is passed, so the state it leaves holds.
             ++problems;
+            state = next;
             if (on == OnProblem::Stop)
-                return ended(Stop::Malformed, c.length);
+                return ended(Stop::Malformed, c.length, kReplacementUnit);
             if (on == OnProblem::Skip) {
                 read += c.length;
                 continue;
             }
             value = kReplacementUnit;
+        } else if (c.silent) {
+            state = next;
+            read += c.length;
+            continue;
         }
         if (!out.fits(value))
             return ended(Stop::DestinationFull, 0);
         out.put(value, read);
+        state = next;
         read += c.length;
     }
     return ended(Stop::EndOfInput, 0);
 }
 
-// Encodes `len` UTF-16 units, 0 units included (each is the target's NUL
-// character); `last` as for decode.
+// One character of the source of an encoder: its UTF-16 units, and the
+// source units it spans. `valid` false: malformed source, which converts as
+// U+FFFD. `cut` as for SourceChar.
+struct SourceUnits {
+    unsigned short units[2];
+    KelLength n;
+    KelLength length;
+    bool valid;
+    bool cut;
+};
+
+// UTF-16 text as an encoder's source: a surrogate pair is read together,
+// so that a codec that writes it as one character may, and a high
+// surrogate at the end of the input may still find its partner.
+struct UTF16Source {
+    using Unit = unsigned short;
+    static constexpr bool kFast = true;
+    SourceUnits at(const unsigned short* s, KelLength at, KelLength len) const {
+        const unsigned short u = s[at];
+        if (!isHighSurrogate(u))
+            return {{u, 0}, 1, 1, true, false};
+        if (at + 1 == len)
+            return {{u, 0}, 1, 1, true, true};
+        if (!isLowSurrogate(s[at + 1]))
+            return {{u, 0}, 1, 1, true, false};
+        return {{u, s[at + 1]}, 2, 2, true, false};
+    }
+};
+
+// The encoded form of one character: the codec's characters for its units,
+// which some codecs take one at a time.
+struct Encoded {
+    TargetChar parts[2];
+    KelLength count;
+    KelLength size;
+};
+
+// Encodes the `n` units of one character through the codec from the state
+// `state`, which it leaves behind it; false when a unit has no code, which
+// is then the last part.
+template <class Codec>
+bool encodeUnits(const Codec& codec, const unsigned short* units, KelLength n,
+                 State<Codec>& state, Encoded& e) {
+    e.count = 0;
+    e.size = 0;
+    for (KelLength at = 0; at < n; at += e.parts[e.count++].units) {
+        e.parts[e.count] = encodeIn(codec, units + at, n - at, state);
+        if (e.parts[e.count].size == 0) {
+            ++e.count;
+            return false;
+        }
+        e.size += e.parts[e.count].size;
+    }
+    return true;
+}
+
+// The text that stands for a character the target lacks: "?", or
+// "U+XXXX" for each of its UTF-16 units.
+inline KelLength substituteText(unsigned short (&text)[2 * kEscapeLength], std::uint32_t value,
+                                OnProblem on) {
+    if (on == OnProblem::Escape)
+        return writeCharEscape(text, 2 * kEscapeLength, value);
+    text[0] = '?';
+    return 1;
+}
+
+// A character of a substitute that the set lacks (a set without its
+// tables): the ASCII value as one unit of the target.
+template <class Unit> TargetChar rawUnit(unsigned short value) {
+    if constexpr (sizeof(Unit) == 1)
+        return {1, value, value, 1, false};
+    else
+        return wideUnitChar<Unit>(1, value);
+}
+
+// The characters of `text` through the codec from `state`; one the set
+// lacks is written as a raw unit when `raw`, and otherwise fails it.
+template <class Codec>
+bool encodeText(const Codec& codec, const unsigned short* text, KelLength n, State<Codec>& state,
+                TargetChar* parts, KelLength& size, bool raw) {
+    size = 0;
+    for (KelLength i = 0; i < n; ++i) {
+        parts[i] = encodeIn(codec, text + i, 1, state);
+        if (parts[i].size == 0 && !raw)
+            return false;
+        if (parts[i].size == 0)
+            parts[i] = rawUnit<typename Codec::Unit>(text[i]);
+        size += parts[i].size;
+    }
+    return true;
+}
+
+// Writes the substitute through the codec in the stream's state, so that a
+// set with shifts gets what it needs in front of it; whole or not at all.
+// Malformed source (U+FFFD) is the target's U+FFFD where it has one.
 template <class Codec, class Sink>
-Result encode(const Codec& sharedCodec, const unsigned short* s, KelLength len, Sink& sharedOut,
-              OnProblem on, bool last) {
+bool putSubstitute(const Codec& codec, std::uint32_t value, OnProblem on, State<Codec>& state,
+                   KelLength reserve, Sink& out) {
+    unsigned short text[2 * kEscapeLength] = {kReplacementUnit};
+    TargetChar parts[2 * kEscapeLength];
+    State<Codec> next = state;
+    KelLength n = 1;
+    KelLength size = 0;
+    if (value != kReplacementUnit || !encodeText(codec, text, n, next, parts, size, false)) {
+        next = state;
+        n = substituteText(text, value, on);
+        encodeText(codec, text, n, next, parts, size, true);
+    }
+    if (size + reserve > out.room())
+        return false;
+    for (KelLength i = 0; i < n; ++i)
+        out.put(parts[i]);
+    state = next;
+    return true;
+}
+
+// What returns a codec with state to its initial state; nothing for
+// the others.
+template <class Codec> TargetChar finishIn(const Codec& codec, State<Codec>& state) {
+    if constexpr (kStateful<Codec>)
+        return codec.finish(state);
+    else
+        return {0, 0, 0, 0, false};
+}
+
+// The bytes that would return a codec to its initial state from `state`.
+template <class Codec> KelLength finishSize(const Codec& codec, State<Codec> state) {
+    return finishIn(codec, state).size;
+}
+
+// How an encoder meets its characters.
+struct EncodeMode {
+    // A surrogate pair that the target lacks is one problem with one
+    // substitute; otherwise each of its units is one (the imposed
+    // operations).
+    bool wholeChars;
+    // Each character leaves room for the return to the initial state, as a
+    // terminated text has no later call to write it in.
+    bool reserveFinish;
+};
+
+// Encodes `len` units of the source (UTF-16, or UTF-8 as the library
+// reads it), 0 units included (each is the target's NUL character), from
+// the state `state` and leaving it where the conversion ends; `last` as for
+// decode, and it also returns the codec to its initial state at the end.
+template <class Codec, class Source, class Sink>
+Result encode(const Codec& sharedCodec, const Source& source, const typename Source::Unit* s,
+              KelLength len, Sink& sharedOut, OnProblem on, bool last, State<Codec>& state,
+              EncodeMode mode) {
     const Codec codec(sharedCodec);
     Sink out(sharedOut);
     KelLength read = 0;
     KelLength problems = 0;
     KelLength fastFrom = 0;
-    const auto ended = [&](Stop stop, KelLength length) {
+    const auto ended = [&](Stop stop, KelLength length, std::uint32_t value = 0) {
         sharedOut = out;
-        return Result{stop, read, out.written(), problems, length};
+        return Result{stop, read, out.written(), problems, length, value};
+    };
+    const auto reserved = [&](const State<Codec>& after) {
+        return mode.reserveFinish ? finishSize(codec, after) : 0;
     };
     while (read < len) {
-        if (out.room() == 0)
-            return ended(Stop::DestinationFull, 0);
-        const auto fast = [&](KelLength at, KelLength n, unsigned char* d, KelLength room) {
-            return codec.fastEncode(s + at, n, d, room);
-        };
-        if (fastStep(fast, Codec::kFastRetry, len, out, read, fastFrom))
-            continue;
-        const TargetChar c = targetChar(codec, s, read, len);
-        if (c.cut && !last)
-            return ended(Stop::CutOff, c.units);
-        if (c.size == 0) {
-            ++problems;
-            if (on == OnProblem::Stop)
-                return ended(Stop::Unmappable, c.units);
-            if (on == OnProblem::Skip) {
-                read += c.units;
+        if constexpr (Source::kFast && !kStateful<Codec>) {
+            const auto fast = [&](KelLength at, KelLength n, unsigned char* d, KelLength room) {
+                return codec.fastEncode(s + at, n, d, room);
+            };
+            if (fastStep<Codec>(fast, len, out, read, fastFrom))
                 continue;
-            }
         }
-        if ((c.size != 0 ? out.put(c) : out.substitute(c.value, on)) == 0)
+        SourceUnits c = source.at(s, read, len);
+        if (c.cut && !last)
+            return ended(Stop::CutOff, c.length);
+        State<Codec> next = state;
+        Encoded e;
+        if (c.valid && encodeUnits(codec, c.units, c.n, next, e)) {
+            if (e.size + reserved(next) > out.room())
+                return ended(Stop::DestinationFull, 0);
+            for (KelLength i = 0; i < e.count; ++i)
+                out.put(e.parts[i]);
+            state = next;
+            read += c.length;
+            continue;
+        }
+        // A codec that reads a pair unit by unit finds a problem in its
+        // first unit, which the imposed operations take alone.
+        if (c.valid && c.n == 2 && !mode.wholeChars && e.count == 1 && e.parts[0].units == 1)
+            c = {{c.units[0], 0}, 1, 1, true, false};
+        const bool malformed = !c.valid || (c.n == 1 && isSurrogateValue(c.units[0]));
+        const std::uint32_t value = !c.valid   ? kReplacementUnit
+                                    : c.n == 2 ? KelUChar::toUTF32(c.units[0], c.units[1])
+                                               : c.units[0];
+        ++problems;
+        if (on == OnProblem::Stop)
+            return ended(malformed ? Stop::Malformed : Stop::Unmappable, c.length, value);
+        if (on == OnProblem::Skip) {
+            read += c.length;
+            continue;
+        }
+        if (!putSubstitute(codec, value, on, state, reserved(state), out))
             return ended(Stop::DestinationFull, 0);
-        read += c.units;
+        read += c.length;
+    }
+    if (last) {
+        State<Codec> next = state;
+        const TargetChar f = finishIn(codec, next);
+        if (f.size > out.room())
+            return ended(Stop::DestinationFull, 0);
+        out.put(f);
+        state = next;
     }
     return ended(Stop::EndOfInput, 0);
 }
 
+// An encoder's own mode (the stream API's) and that of the imposed
+// operations.
+constexpr EncodeMode kStreamMode{true, false};
+constexpr EncodeMode kImposedMode{false, true};
+
 // The counted operations of the converter interface. A null source reads
-// as empty, a null destination as one without room.
+// as empty, a null destination as one without room; a null state is the
+// initial one.
 template <class Codec>
 Result decodeCounted(const Codec& codec, const void* src, KelLength srcLen, unsigned short* dst,
-                     KelLength dstLen, OnProblem on, bool last, KelLength* offsets) {
+                     KelLength dstLen, OnProblem on, bool last, KelLength* offsets,
+                     KelCodecState* stream) {
     const unsigned char* s = static_cast<const unsigned char*>(src);
     const KelLength len = src == nullptr ? 0 : srcLen;
     const KelLength room = dst == nullptr ? 0 : dstLen;
+    State<Codec> state = stateOf<Codec>(stream);
+    Result r;
     if (offsets != nullptr) {
         OffsetUnitWriter out(dst, room, offsets);
-        return decode(codec, s, len, out, on, last);
+        r = decode(codec, s, len, out, on, last, state);
+    } else {
+        UnitWriter out(dst, room);
+        r = decode(codec, s, len, out, on, last, state);
     }
-    UnitWriter out(dst, room);
-    return decode(codec, s, len, out, on, last);
+    keepState<Codec>(state, stream);
+    return r;
 }
 
-template <class Codec>
-Result encodeCounted(const Codec& codec, const unsigned short* src, KelLength srcLen, void* dst,
-                     KelLength dstLen, OnProblem on, bool last) {
+template <class Codec, class Source>
+Result encodeCounted(const Codec& codec, const Source& source, const typename Source::Unit* src,
+                     KelLength srcLen, void* dst, KelLength dstLen, OnProblem on, bool last,
+                     KelCodecState* stream) {
     ByteWriter<typename Codec::Unit> out(static_cast<unsigned char*>(dst),
                                          dst == nullptr ? 0 : dstLen);
-    return encode(codec, src, src == nullptr ? 0 : srcLen, out, on, last);
+    State<Codec> state = stateOf<Codec>(stream);
+    const Result r = encode(codec, source, src, src == nullptr ? 0 : srcLen, out, on, last, state,
+                            kStreamMode);
+    keepState<Codec>(state, stream);
+    return r;
+}
+
+// encodeSubstitute of the converter interface.
+template <class Codec>
+Result encodeSubstitute(const Codec& codec, std::uint32_t value, OnProblem on, void* dst,
+                        KelLength dstLen, KelCodecState* stream) {
+    ByteWriter<typename Codec::Unit> out(static_cast<unsigned char*>(dst),
+                                         dst == nullptr ? 0 : dstLen);
+    State<Codec> state = stateOf<Codec>(stream);
+    if (!putSubstitute(codec, value, on, state, 0, out))
+        return {Stop::DestinationFull, 0, 0, 0, 0, 0};
+    keepState<Codec>(state, stream);
+    return {Stop::EndOfInput, 0, out.written(), 0, 0, 0};
 }
 
 // The NUL-terminated forms of the converter interface. The text is found a
@@ -388,7 +643,7 @@ Result encodeCounted(const Codec& codec, const unsigned short* src, KelLength sr
 template <class Unit, class Convert>
 Result overTerminated(const Unit* s, KelLength limit, Convert convert) {
     blocks::TextRun<Unit> run(s);
-    Result total{Stop::EndOfInput, 0, 0, 0, 0};
+    Result total{Stop::EndOfInput, 0, 0, 0, 0, 0};
     for (;;) {
         const KelLength known = run.from(total.read);
         const bool last = run.endsAt(total.read + known);
@@ -399,6 +654,7 @@ Result overTerminated(const Unit* s, KelLength limit, Convert convert) {
         total.problems += r.problems;
         total.stop = r.stop;
         total.length = r.length;
+        total.value = r.value;
         const bool more =
             r.stop == Stop::CutOff || (r.stop == Stop::EndOfInput && !last && total.read < limit);
         if (!more)
@@ -423,10 +679,11 @@ KelLength decodeTerminated(const Codec& codec, unsigned short* dst, const void* 
                            KelLength dstLen, OnProblem on, bool* pIllegal, int srcLimit) {
     const unsigned char* s = static_cast<const unsigned char*>(src);
     UnitWriter out(dst, dstLen);
+    State<Codec> state{};
     const KelLength limit = srcLimit > 0 ? static_cast<KelLength>(srcLimit) : KEL_NPOS;
     const Result r =
         overTerminated(s, limit, [&](KelLength at, KelLength n, bool last, KelLength left) {
-            return decode(codec, s + at, n, out, on, last, left);
+            return decode(codec, s + at, n, out, on, last, state, left);
         });
     return finish(dst + r.written, sizeof *dst, r, pIllegal);
 }
@@ -450,20 +707,23 @@ KelLength decodeWideTerminated(const Codec& codec, unsigned short* dst, const vo
     using Unit = typename Codec::Unit;
     const KelLength units = wideLength<Unit>(src, std::min(dstLen, limit));
     UnitWriter out(dst, dstLen);
-    const Result r =
-        decode(codec, static_cast<const unsigned char*>(src), units * sizeof(Unit), out, on, true);
+    State<Codec> state{};
+    const Result r = decode(codec, static_cast<const unsigned char*>(src), units * sizeof(Unit),
+                            out, on, true, state);
     return finish(dst + r.written, sizeof *dst, r, pIllegal);
 }
 
-// fromUTF16 of the converter interface, as decodeTerminated.
+// fromUTF16 of the converter interface, as decodeTerminated; a set with
+// shifts ends the text in its initial state.
 template <class Codec>
 KelLength encodeTerminated(const Codec& codec, void* dst, const unsigned short* src,
                            KelLength dstLen, OnProblem on, bool* pIllegal) {
     unsigned char* d = static_cast<unsigned char*>(dst);
     ByteWriter<typename Codec::Unit> out(d, dstLen);
+    State<Codec> state{};
     const Result r =
         overTerminated(src, KEL_NPOS, [&](KelLength at, KelLength n, bool last, KelLength) {
-            return encode(codec, src + at, n, out, on, last);
+            return encode(codec, UTF16Source(), src + at, n, out, on, last, state, kImposedMode);
         });
     return finish(d + r.written, sizeof(typename Codec::Unit), r, pIllegal);
 }
@@ -484,15 +744,20 @@ template <class Codec> KelLength terminatedBytes(const void* src, KelLength srcL
 template <class Codec> KelLength countUnits(const Codec& codec, const void* src, KelLength srcLen) {
     const unsigned char* s = static_cast<const unsigned char*>(src);
     UnitCounter out;
-    return decode(codec, s, terminatedBytes<Codec>(src, srcLen), out, OnProblem::Replace, true)
+    State<Codec> state{};
+    return decode(codec, s, terminatedBytes<Codec>(src, srcLen), out, OnProblem::Replace, true,
+                  state)
         .written;
 }
 
 // getNumBytes of the converter interface, as countUnits.
 template <class Codec>
 KelLength countBytes(const Codec& codec, const unsigned short* src, KelLength srcLen) {
-    ByteCounter<typename Codec::Unit> out;
-    return encode(codec, src, terminatedLength(src, srcLen), out, OnProblem::Replace, true).written;
+    ByteCounter out;
+    State<Codec> state{};
+    return encode(codec, UTF16Source(), src, terminatedLength(src, srcLen), out,
+                  OnProblem::Replace, true, state, kImposedMode)
+        .written;
 }
 
 } // namespace codec

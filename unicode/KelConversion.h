@@ -20,12 +20,21 @@ enum class KelStop {
 // U+FFFD), or leave it out.
 enum class KelOnProblem { Stop, Replace, Escape, Skip };
 
+// Where a stream of a set with shifts stands: which sets are designated and
+// which one is invoked. The stream objects own one each; a converter only
+// reads and updates the one it is given. A value-initialised state is the
+// set's initial state; the sets without shifts never touch it.
+struct KelCodecState {
+    std::uint32_t word = 0;
+};
+
 struct KelConversionResult {
     KelStop stop;
     KelLength read;     // source units consumed: bytes of local text, or UTF-16 units
     KelLength written;  // destination units written: UTF-16 units, or bytes of local text
     KelLength problems; // malformed or unmappable characters met, a stopping one included
     KelLength length;   // CutOff, Malformed, Unmappable: the source units of that character
+    std::uint32_t value; // Malformed, Unmappable: the character, U+FFFD for malformed input
 };
 
 #endif

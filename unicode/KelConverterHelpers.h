@@ -35,6 +35,20 @@ template <class Unit> inline void storeUnit(void* base, KelLength index, Unit u)
     std::memcpy(static_cast<unsigned char*>(base) + index * sizeof(Unit), &u, sizeof u);
 }
 
+// The byte order of local text of wide units: the machine's own, or the
+// reverse (big-endian text on a little-endian machine, and the other way).
+template <class Unit> inline Unit swappedIf(bool swap, Unit u) {
+    if (!swap)
+        return u;
+    if constexpr (sizeof(Unit) == 2)
+        return static_cast<Unit>(__builtin_bswap16(u));
+    else
+        return static_cast<Unit>(__builtin_bswap32(u));
+}
+
+// Whether big-endian text is in the machine's order.
+constexpr bool kBigEndianHost = __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__;
+
 constexpr KelLength kEscapeLength = 6;
 
 // Writes the six characters "U+XXXX" for a unit, in the target's unit type.
@@ -90,24 +104,23 @@ template <class Unit> inline bool readEscape(const Unit* s, KelLength avail, uns
     return true;
 }
 
-// What a conversion from UTF-16 writes for a character without a mapping
-// (a unit, or a code point beyond U+FFFF where the converter reads pairs):
-// the number of target units written, or 0 when the conversion ends in front
-// of it (ILLCHAR_STOP, or no room for the whole substitute).
-template <class Unit>
-inline KelLength writeSubstitute(Unit* dst, KelLength room, std::uint32_t ch,
-                                 ILLCHAR_OPTYPE opType) {
-    switch (opType) {
-    case ILLCHAR_STOP:
-        return 0;
-    case ILLCHAR_ESCAPE:
-        return writeCharEscape(dst, room, ch);
-    default:
-        if (room < 1)
-            return 0;
-        dst[0] = static_cast<Unit>('?');
-        return 1;
-    }
+// Surrogates as values of any width: the one test of the library's
+// converters (a value beyond U+FFFF is no surrogate).
+inline bool isHighSurrogate(std::uint32_t v) {
+    return v >= 0xD800 && v <= 0xDBFF;
+}
+
+inline bool isLowSurrogate(std::uint32_t v) {
+    return v >= 0xDC00 && v <= 0xDFFF;
+}
+
+inline bool isSurrogateValue(std::uint32_t v) {
+    return v >= 0xD800 && v <= 0xDFFF;
+}
+
+// The UTF-16 units of a scalar value: two beyond U+FFFF.
+inline KelLength utf16Length(std::uint32_t value) {
+    return value > 0xFFFF ? 2 : 1;
 }
 
 // One character of UTF-16 text: a well-formed surrogate pair as its code
@@ -121,46 +134,12 @@ struct CodePoint {
 // is read only when p[0] is a high surrogate, so NUL-terminated text
 // (avail = KEL_NPOS) is never read past its terminator.
 inline CodePoint codePointAt(const unsigned short* p, KelLength avail) {
-    if (KelUChar::isSurrogateHigh(p[0]) && avail > 1 && KelUChar::isSurrogateLow(p[1]))
+    if (isHighSurrogate(p[0]) && avail > 1 && isLowSurrogate(p[1]))
         return {KelUChar::toUTF32(p[0], p[1]), 2};
     return {p[0], 1};
 }
 
-// Reads NUL-terminated UTF-16 text one character at a time for a
-// conversion from UTF-16. A well-formed surrogate pair comes as one code
-// point; an unpaired high surrogate comes alone, flagged, and the unit after
-// it is then read in its own right.
-class UTF16Reader {
-public:
-    struct Char {
-        std::uint32_t value;
-        bool unpaired;
-    };
-
-    explicit UTF16Reader(const unsigned short* src) : m_src(src) {}
-
-    // False at the terminator.
-    bool next(Char& c) {
-        if (m_src[m_pos] == 0)
-            return false;
-        const CodePoint cp = codePointAt(m_src + m_pos, KEL_NPOS);
-        m_pos += cp.units;
-        c = {cp.value, cp.units == 1 && KelUChar::isSurrogateHigh(m_src[m_pos - 1])};
-        return true;
-    }
-
-private:
-    const unsigned short* m_src;
-    KelLength m_pos = 0;
-};
-
 constexpr unsigned short kReplacementUnit = 0xFFFD;
-
-// What a conversion to UTF-16 writes for a source character without a
-// mapping: U+FFFD, or 0 when the conversion ends in front of it.
-inline unsigned short decodeSubstitute(ILLCHAR_OPTYPE opType) {
-    return opType == ILLCHAR_STOP ? 0 : kReplacementUnit;
-}
 
 // Number of units before the first 0 unit, reading at most `limit` units.
 template <class Unit> inline KelLength terminatedLength(const Unit* s, KelLength limit) {

@@ -6,8 +6,8 @@
 // time through a codec, an object with these members:
 //
 //   static constexpr KelLength kMaxLength;   // the bytes of its longest code
-//   LocalChar decode(const unsigned char* p, KelLength avail) const;
-//   EncodedChar encode(const unsigned short* p, KelLength avail) const;
+//   SourceChar decode(const unsigned char* p, KelLength avail) const;
+//   TargetChar encode(const unsigned short* p, KelLength avail) const;
 //   kel::blocks::ASCIIIdentity identity() const;
 //
 // where p points at a character that is not NUL and `avail` is how many
@@ -34,22 +34,9 @@
 namespace kel {
 namespace mbcs {
 
-// One character of local text: the bytes it spans and its Unicode scalar
-// value, 0 when it has none (it then decodes to one U+FFFD).
-struct LocalChar {
-    KelLength length;
-    std::uint32_t value;
-};
-
-// One character of UTF-16 text: the units it spans, the character (what an
-// escape shows) and its local bytes, packed high byte first; size 0 when it
-// has no local code.
-struct EncodedChar {
-    KelLength units;
-    std::uint32_t value;
-    std::uint32_t bytes;
-    KelLength size;
-};
+using kel::codec::SourceChar;
+using kel::codec::TargetChar;
+using kel::codec::mapped;
 
 // Byte i of a character, 0 at or beyond `avail`: text past the counted range
 // reads as if it ended there.
@@ -63,27 +50,23 @@ inline unsigned short sevenBitKey(unsigned char b1, unsigned char b2) {
 }
 
 // A packed local code: one byte up to 0xFF, two above; none for code 0.
-inline EncodedChar packedCode(const CodePoint& ch, std::uint32_t code) {
-    return {ch.units, ch.value, code, code == 0 ? 0u : code > 0xFFu ? 2u : 1u};
+inline TargetChar packedCode(const CodePoint& ch, std::uint32_t code) {
+    return {ch.units, ch.value, code, code == 0 ? 0u : code > 0xFFu ? 2u : 1u, false};
 }
 
 // A unit written as the byte of the same value.
-inline EncodedChar singleByte(unsigned short unit) {
-    return {1, unit, unit, 1};
+inline TargetChar singleByte(unsigned short unit) {
+    return {1, unit, unit, 1, false};
 }
 
 // A unit of an EUC code set written as two bytes from its 7-bit code, each
 // with the high bit set; none for code 0.
-inline EncodedChar eucPair(unsigned short unit, unsigned short sevenBit) {
-    return {1, unit, sevenBit + 0x8080u, sevenBit != 0 ? 2u : 0u};
-}
-
-inline KelLength unitsOf(std::uint32_t value) {
-    return KelUChar::isSurrogate(value) ? 2 : 1;
+inline TargetChar eucPair(unsigned short unit, unsigned short sevenBit) {
+    return {1, unit, sevenBit + 0x8080u, sevenBit != 0 ? 2u : 0u, false};
 }
 
 // Writes a code's bytes, high byte first; the sizes of most codes unrolled.
-inline void writeCode(unsigned char* d, const EncodedChar& c) {
+inline void writeCode(unsigned char* d, const TargetChar& c) {
     switch (c.size) {
     case 1:
         d[0] = static_cast<unsigned char>(c.bytes);
@@ -103,8 +86,8 @@ inline void writeCode(unsigned char* d, const EncodedChar& c) {
 template <class Codec> bool isIdentity(const Codec& codec, unsigned char b) {
     const unsigned char bytes[2] = {b, 0};
     const unsigned short units[2] = {b, 0};
-    const LocalChar c = codec.decode(bytes, 1);
-    const EncodedChar e = codec.encode(units, 1);
+    const SourceChar c = codec.decode(bytes, 1);
+    const TargetChar e = codec.encode(units, 1);
     return c.length == 1 && c.value == b && e.units == 1 && e.size == 1 && e.bytes == b;
 }
 
@@ -211,8 +194,8 @@ private:
         for (unsigned second = 0; second < 256; ++second) {
             const unsigned char bytes[2] = {static_cast<unsigned char>(first),
                                             static_cast<unsigned char>(second)};
-            const LocalChar c = codec.decode(bytes, 2);
-            if (c.value == 0 || c.value > 0xFFFF || c.length > 2)
+            const SourceChar c = codec.decode(bytes, 2);
+            if (!c.valid || c.value > 0xFFFF || c.length > 2)
                 continue;
             if (row.length != 0 && c.length != row.length)
                 return false;
@@ -246,7 +229,7 @@ public:
             return nullptr;
         for (unsigned unit = 0; unit < 65536; ++unit) {
             const unsigned short units[2] = {static_cast<unsigned short>(unit), 0};
-            const EncodedChar c = codec.encode(units, 1);
+            const TargetChar c = codec.encode(units, 1);
             const bool held = c.size != 0 && c.units == 1 && c.size <= 2 &&
                               (c.size == 2) == (c.bytes > 0xFF) &&
                               !KelUChar::isSurrogateHigh(static_cast<unsigned short>(unit)) &&
@@ -353,8 +336,9 @@ public:
     }
 
     kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
-        const LocalChar c = m_codec.decode(p, avail);
-        return {c.length, c.value, c.value != 0, c.value == 0 && avail < Codec::kMaxLength};
+        SourceChar c = m_codec.decode(p, avail);
+        c.cut = !c.valid && avail < Codec::kMaxLength;
+        return c;
     }
 
     // Unit 0 has no code in any table but EUC's code set 0, which writes it
@@ -372,7 +356,7 @@ public:
                 if (read == n)
                     break;
             }
-            const EncodedChar c = m_codec.encode(s + read, n - read);
+            const TargetChar c = m_codec.encode(s + read, n - read);
             if (c.value < 0x80 && narrowRun(s, n, d, room, read, written))
                 continue;
             if (c.size == 0 || c.size > room - written)
@@ -385,9 +369,7 @@ public:
     }
 
     kel::codec::TargetChar encode(const unsigned short* p, KelLength avail) const {
-        const EncodedChar c = m_codec.encode(p, avail);
-        const bool cut = c.size == 0 && avail == 1 && KelUChar::isSurrogateHigh(p[0]);
-        return {c.units, c.value, c.bytes, c.size, cut};
+        return m_codec.encode(p, avail);
     }
 
 private:
@@ -395,8 +377,8 @@ private:
     // driver takes over: NUL, a problem, a cut character, a lack of room.
     bool decodeOne(const unsigned char* s, KelLength n, unsigned short* d, KelLength room,
                    kel::blocks::Progress& p) const {
-        const LocalChar c = m_codec.decode(s + p.read, n - p.read);
-        if (c.value == 0)
+        const SourceChar c = m_codec.decode(s + p.read, n - p.read);
+        if (!c.valid)
             return false;
         if (c.value < 0x80 && widenRun(s, n, d, room, p))
             return true;
@@ -559,35 +541,17 @@ private:
     FlatView m_flat;
 };
 
+// Whether a codec is a table codec of the form above.
+template <class Codec, class = void> struct IsTableCodec : std::false_type {};
 template <class Codec>
-KelLength decodeText(const Codec& codec, unsigned short* dst, const void* src, KelLength dstLen,
-                     ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
-    if (dst == nullptr || src == nullptr)
-        return 0;
-    return kel::codec::decodeTerminated(Driven<Codec>(codec), dst, src, dstLen,
-                                        kel::codec::onProblem(opType), pIllegal, srcLimit);
-}
+struct IsTableCodec<Codec, std::void_t<decltype(Codec::kMaxLength)>> : std::true_type {};
 
-template <class Codec> KelLength countUnits(const Codec& codec, const void* src, KelLength srcLen) {
-    if (src == nullptr)
-        return 0;
-    return kel::codec::countUnits(Driven<Codec>(codec), src, srcLen);
-}
-
-template <class Codec>
-KelLength encodeText(const Codec& codec, void* dst, const unsigned short* src, KelLength dstLen,
-                     ILLCHAR_OPTYPE opType, bool* pIllegal) {
-    if (dst == nullptr || src == nullptr)
-        return 0;
-    return kel::codec::encodeTerminated(Driven<Codec>(codec), dst, src, dstLen,
-                                        kel::codec::onProblem(opType), pIllegal);
-}
-
-template <class Codec>
-KelLength countBytes(const Codec& codec, const unsigned short* src, KelLength srcLen) {
-    if (src == nullptr)
-        return 0;
-    return kel::codec::countBytes(Driven<Codec>(codec), src, srcLen);
+// A converter's codec in the form the loop driver runs.
+template <class Codec> auto driven(const Codec& codec) {
+    if constexpr (IsTableCodec<Codec>::value)
+        return Driven<Codec>(codec);
+    else
+        return codec;
 }
 
 } // namespace mbcs

@@ -100,7 +100,7 @@ private:
             m_step.status = KelStatus::OutputFull;
         if (!isProblem(r.stop))
             return r.read;
-        m_problem = {m_position, r.length};
+        m_problem = {m_position, r.length, r.value};
         m_position += r.length;
         m_step.status = problemStatus(r.stop);
         return r.read + r.length;
@@ -137,18 +137,18 @@ constexpr KelLength kOffsetPiece = 256;
 
 KelConversionResult decodeWithPositions(KelCharSetConverter& conv, const unsigned char* s,
                                         KelLength n, unsigned short* d, KelLength room,
-                                        KelOnProblem on, bool last, std::uint64_t* positions,
-                                        std::uint64_t base) {
-    KelConversionResult total{KelStop::EndOfInput, 0, 0, 0, 0};
+                                        KelOnProblem on, bool last, KelCodecState* state,
+                                        std::uint64_t* positions, std::uint64_t base) {
+    KelConversionResult total{KelStop::EndOfInput, 0, 0, 0, 0, 0};
     for (;;) {
         KelLength offsets[kOffsetPiece];
         const KelLength piece = std::min(room - total.written, kOffsetPiece);
         const KelConversionResult r = conv.decodeCounted(
-            s + total.read, n - total.read, d + total.written, piece, on, last, offsets);
+            s + total.read, n - total.read, d + total.written, piece, on, last, offsets, state);
         for (KelLength i = 0; i < r.written; ++i)
             positions[total.written + i] = base + total.read + offsets[i];
-        total = {r.stop, total.read + r.read, total.written + r.written,
-                 total.problems + r.problems, r.length};
+        total = {r.stop,     total.read + r.read, total.written + r.written,
+                 total.problems + r.problems, r.length, r.value};
         if (r.stop != KelStop::DestinationFull || piece == room - (total.written - r.written))
             return total;
     }
@@ -181,9 +181,12 @@ KelStep KelDecoder::decode(const void* src, KelLength srcLen, unsigned short* ds
                              [&](const unsigned char* s, KelLength n, unsigned short* d,
                                  KelLength room, bool isLast, std::uint64_t base) {
                                  if (positions == nullptr)
-                                     return conv.decodeCounted(s, n, d, room, on, isLast, nullptr);
-                                 return kel::stream::decodeWithPositions(
-                                     conv, s, n, d, room, on, isLast, positions + (d - dst), base);
+                                     return conv.decodeCounted(s, n, d, room, on, isLast, nullptr,
+                                                               &m_state);
+                                 return kel::stream::decodeWithPositions(conv, s, n, d, room, on,
+                                                                         isLast, &m_state,
+                                                                         positions + (d - dst),
+                                                                         base);
                              });
 }
 
@@ -202,7 +205,9 @@ KelStep KelDecoder::toUTF8(const void* src, KelLength srcLen, char* dst, KelLeng
         m_carry, m_position, m_problem, src, srcLen, reinterpret_cast<unsigned char*>(dst), dstLen,
         last,
         [&](const unsigned char* s, KelLength n, unsigned char* d, KelLength room, bool isLast,
-            std::uint64_t) { return conv.decodeCountedToUTF8(s, n, d, room, on, isLast); });
+            std::uint64_t) {
+            return conv.decodeCountedToUTF8(s, n, d, room, on, isLast, &m_state);
+        });
 }
 
 KelLength KelDecoder::maxUnits(KelLength srcLen) const {
@@ -220,8 +225,9 @@ KelLength KelDecoder::maxUTF8Bytes(KelLength srcLen) const {
 
 void KelDecoder::reset() {
     m_carry.size = 0;
+    m_state = {};
     m_position = 0;
-    m_problem = {0, 0};
+    m_problem = {0, 0, 0};
 }
 
 KelEncoder::KelEncoder(KelCharSet cs, KelPolicy policy)
@@ -237,7 +243,7 @@ KelStep KelEncoder::encode(const unsigned short* src, KelLength srcLen, void* ds
     return kel::stream::step(
         m_carry, m_position, m_problem, src, srcLen, static_cast<unsigned char*>(dst), dstLen, last,
         [&](const unsigned short* s, KelLength n, unsigned char* d, KelLength room, bool isLast,
-            std::uint64_t) { return conv.encodeCounted(s, n, d, room, on, isLast); });
+            std::uint64_t) { return conv.encodeCounted(s, n, d, room, on, isLast, &m_state); });
 }
 
 KelStep KelEncoder::encode(const char16_t* src, KelLength srcLen, void* dst, KelLength dstLen,
@@ -253,23 +259,41 @@ KelStep KelEncoder::fromUTF8(const char* src, KelLength srcLen, void* dst, KelLe
         m_utf8Carry, m_position, m_problem, src, srcLen, static_cast<unsigned char*>(dst), dstLen,
         last,
         [&](const unsigned char* s, KelLength n, unsigned char* d, KelLength room, bool isLast,
-            std::uint64_t) { return conv.encodeCountedFromUTF8(s, n, d, room, on, isLast); });
+            std::uint64_t) {
+            return conv.encodeCountedFromUTF8(s, n, d, room, on, isLast, &m_state);
+        });
 }
 
-// "U+XXXX" in the target's units for every unit escaped; a character of
-// UTF-8 has no more bytes than UTF-16 units.
+KelStep KelEncoder::writeSubstitute(KelPolicy policy, void* dst, KelLength dstLen) {
+    const KelConversionResult r =
+        m_converter->encodeSubstitute(m_problem.value, kel::stream::onProblem(policy), dst,
+                                      dst == nullptr ? 0 : dstLen, &m_state);
+    const KelStatus status =
+        r.stop == KelStop::DestinationFull ? KelStatus::OutputFull : KelStatus::InputUsed;
+    return {status, 0, r.written, 0};
+}
+
+// "U+XXXX" in the target's units for every unit escaped, behind the shift a
+// set may need in front of it; a character of UTF-8 has no more bytes than
+// UTF-16 units. What the stream holds counts as input still to come.
 KelLength KelEncoder::maxBytes(KelLength srcLen) const {
-    KelLength perUnit = m_converter->getMaxUnitSize();
+    const KelCharSetConverter& conv = *m_converter;
+    KelLength perUnit = conv.getMaxUnitSize();
     if (m_policy == KelPolicy::Escape)
-        perUnit = std::max(perUnit, kel::kEscapeLength * m_converter->getNullCharSize());
-    return kel::stream::saturatedProduct(kel::stream::saturatedSum(srcLen, m_carry.size), perUnit);
+        perUnit = std::max(perUnit, kel::kEscapeLength * conv.getNullCharSize() +
+                                        conv.getMaxUnitSize() - conv.getMinUnitSize());
+    const KelLength held = m_carry.size + m_utf8Carry.size;
+    return kel::stream::saturatedSum(
+        kel::stream::saturatedProduct(kel::stream::saturatedSum(srcLen, held), perUnit),
+        conv.getMaxStateBytes());
 }
 
 void KelEncoder::reset() {
     m_carry.size = 0;
     m_utf8Carry.size = 0;
+    m_state = {};
     m_position = 0;
-    m_problem = {0, 0};
+    m_problem = {0, 0, 0};
 }
 
 namespace {
@@ -299,12 +323,16 @@ KelStep convertStep(KelEncoder& encoder, const char* s, KelLength n, char* d, Ke
 }
 
 // Converts a whole text with a stream of policy Report, noting each
-// problem and having `substitute(spot, out, written)` write what stands for
-// it, so that the count and the first position come out of one pass.
+// problem and having `substitute(out, written)` write what stands for it
+// (KEL_NPOS: it does not fit), so that the count and the first position
+// come out of one pass.
 template <class Stream, class In, class Out, class Substitute>
 Out wholeText(Stream& stream, In text, KelLength bound, KelProblems* problems,
               Substitute substitute) {
+    if (problems != nullptr)
+        *problems = KelProblems();
     Out out(bound, typename Out::value_type());
+    const auto grow = [&out] { out.resize(2 * out.size() + 2); };
     KelLength read = 0;
     KelLength written = 0;
     for (;;) {
@@ -315,27 +343,30 @@ Out wholeText(Stream& stream, In text, KelLength bound, KelProblems* problems,
         if (step.status == KelStatus::InputUsed)
             break;
         if (step.status == KelStatus::OutputFull) {
-            out.resize(2 * out.size() + 2);
+            grow();
             continue;
         }
         note(problems, stream.problem().position);
-        written += substitute(stream.problem(), out, written);
+        KelLength n;
+        while ((n = substitute(out, written)) == KEL_NPOS)
+            grow();
+        written += n;
     }
     out.resize(written);
     return out;
 }
 
-} // namespace
-
-namespace {
-
 // U+FFFD in the form of the output: one unit, or three bytes of UTF-8.
 KelLength writeReplacement(std::u16string& out, KelLength at) {
+    if (out.size() - at < 1)
+        return KEL_NPOS;
     out[at] = static_cast<char16_t>(kel::kReplacementUnit);
     return 1;
 }
 
 KelLength writeReplacement(std::string& out, KelLength at) {
+    if (out.size() - at < 3)
+        return KEL_NPOS;
     out.replace(at, 3, "\xEF\xBF\xBD");
     return 3;
 }
@@ -344,26 +375,24 @@ template <class Out>
 Out decodeWhole(std::string_view text, KelDecoder& decoder, KelLength bound, KelPolicy policy,
                 KelProblems* problems) {
     return wholeText<KelDecoder, std::string_view, Out>(
-        decoder, text, bound, problems,
-        [policy](const KelProblemSpot&, Out& out, KelLength at) -> KelLength {
+        decoder, text, bound, problems, [policy](Out& out, KelLength at) -> KelLength {
             return policy == KelPolicy::Skip ? 0 : writeReplacement(out, at);
         });
 }
 
-// An unmappable character is encoded again on its own by an encoder that
-// substitutes it as the policy asks.
-template <class In, class Encode>
-std::string encodeWhole(In text, KelCharSet cs, KelPolicy policy, KelProblems* problems,
-                        Encode encode) {
+// A character the target lacks is substituted by the same encoder, so that
+// a set with shifts stays in step.
+template <class In> std::string encodeWhole(In text, KelCharSet cs, KelPolicy policy,
+                                            KelProblems* problems) {
+    const KelPolicy substitute = policy == KelPolicy::Report ? KelPolicy::Replace : policy;
     KelEncoder encoder(cs, KelPolicy::Report);
-    KelEncoder substitute(cs, policy == KelPolicy::Report ? KelPolicy::Replace : policy);
     return wholeText<KelEncoder, In, std::string>(
-        encoder, text, substitute.maxBytes(text.size()), problems,
-        [&](const KelProblemSpot& spot, std::string& out, KelLength at) {
-            substitute.reset();
-            return encode(substitute, text.data() + spot.position, spot.length, &out[at],
-                          out.size() - at)
-                .written;
+        encoder, text, KelEncoder(cs, substitute).maxBytes(text.size()), problems,
+        [&](std::string& out, KelLength at) -> KelLength {
+            if (substitute == KelPolicy::Skip)
+                return 0;
+            const KelStep step = encoder.writeSubstitute(substitute, &out[at], out.size() - at);
+            return step.status == KelStatus::OutputFull ? KEL_NPOS : step.written;
         });
 }
 
@@ -385,10 +414,7 @@ std::string kelDecodeToUTF8(std::string_view text, KelCharSet cs, KelPolicy poli
 
 std::string kelEncode(std::u16string_view text, KelCharSet cs, KelPolicy policy,
                       KelProblems* problems) {
-    return encodeWhole(text, cs, policy, problems,
-                       [](KelEncoder& e, const char16_t* s, KelLength n, char* d, KelLength room) {
-                           return e.encode(s, n, d, room, true);
-                       });
+    return encodeWhole(text, cs, policy, problems);
 }
 
 // char16_t and unsigned short share size and representation.
@@ -401,8 +427,5 @@ std::string kelEncode(const unsigned short* text, KelLength length, KelCharSet c
 
 std::string kelEncodeFromUTF8(std::string_view utf8, KelCharSet cs, KelPolicy policy,
                               KelProblems* problems) {
-    return encodeWhole(utf8, cs, policy, problems,
-                       [](KelEncoder& e, const char* s, KelLength n, char* d, KelLength room) {
-                           return e.fromUTF8(s, n, d, room, true);
-                       });
+    return encodeWhole(utf8, cs, policy, problems);
 }

@@ -7,7 +7,9 @@
 // object, and each problem reported with its place in the stream.
 //
 // A decoder or an encoder belongs to one stream and one thread at a time;
-// the converters behind them stay shared. Nothing is read past the given
+// the converters behind them stay shared. In a set with shifts (ISO-2022)
+// the stream object keeps where the stream stands, and an encoder returns
+// to the initial state when it is given `last`. Nothing is read past the given
 // length or written past the given room, no terminator is written, and no
 // call allocates.
 
@@ -44,6 +46,9 @@ struct KelStep {
 struct KelProblemSpot {
     std::uint64_t position;
     KelLength length;
+    // The character (the code point of a surrogate pair), or U+FFFD for
+    // malformed input.
+    std::uint32_t value;
 };
 
 namespace kel {
@@ -100,8 +105,9 @@ private:
     KelCharSetConverter* m_converter;
     KelPolicy m_policy;
     kel::stream::Carry<unsigned char> m_carry;
+    KelCodecState m_state;
     std::uint64_t m_position = 0; // of the first byte not yet converted
-    KelProblemSpot m_problem{0, 0};
+    KelProblemSpot m_problem{0, 0, 0};
 };
 
 // UTF-16, chunk by chunk, to the local text of one set.
@@ -123,9 +129,15 @@ public:
     // encoded from UTF-16 or from UTF-8, not both.
     KelStep fromUTF8(const char* src, KelLength srcLen, void* dst, KelLength dstLen, bool last);
 
+    // After a call that reported a problem, writes what `policy` (Replace
+    // or Escape) writes in its place, in the stream's shift state: whole, or
+    // nothing and OutputFull. A caller's own bytes could break a shift.
+    KelStep writeSubstitute(KelPolicy policy, void* dst, KelLength dstLen);
+
     const KelProblemSpot& problem() const { return m_problem; }
     std::uint64_t position() const { return m_position + m_carry.size + m_utf8Carry.size; }
-    // The most bytes that `srcLen` more units, or bytes of UTF-8, can give.
+    // The most bytes that `srcLen` more units, or bytes of UTF-8, can give,
+    // with what the stream holds and the return to the initial state.
     KelLength maxBytes(KelLength srcLen) const;
     void reset();
 
@@ -134,12 +146,14 @@ private:
     KelPolicy m_policy;
     kel::stream::Carry<unsigned short> m_carry;
     kel::stream::Carry<unsigned char> m_utf8Carry;
+    KelCodecState m_state;
     std::uint64_t m_position = 0;
-    KelProblemSpot m_problem{0, 0};
+    KelProblemSpot m_problem{0, 0, 0};
 };
 
 // What a one-call conversion met: how many characters it could not
-// convert, and where the first of them lies (0 when there is none).
+// convert, and where the first of them lies (0 when there is none). Each
+// call fills it anew.
 struct KelProblems {
     KelLength count = 0;
     std::uint64_t first = 0;

@@ -2,10 +2,11 @@
 #define KELUTF8PATHS_H
 
 // Conversions between a set's local text and UTF-8 with no UTF-16 text in
-// between: the driver's loops with UTF-8 on the other side. A surrogate pair
-// of either side is the one character it spells, and a surrogate without its
-// partner is malformed, so that what these paths write is standard UTF-8.
-// Internal to the library.
+// between, and the whole characters of the stream API: the driver's loops
+// with UTF-8 on the other side, or with each surrogate pair read as the one
+// character it spells. What these paths write as UTF-8 is standard: a
+// surrogate without its partner is malformed there. Internal to the
+// library.
 
 #include "KelCodecDriver.h"
 #include "KelUTF8Codec.h"
@@ -38,141 +39,133 @@ private:
 // UTF-8 as the library's UTF-8 converter reads it, the JVM's forms included.
 struct UTF8Reading {
     using Unit = unsigned char;
+    static constexpr KelLength kFastRetry = 0;
     SourceChar decode(const unsigned char* p, KelLength avail) const {
         const utf8::Sequence seq = utf8::decode<utf8::Reading::Jvm>(p, avail);
-        return {seq.length, seq.value, !seq.malformed, seq.cut};
+        return {seq.length, seq.value, !seq.malformed, seq.cut, false};
+    }
+    blocks::Progress fastDecode(const unsigned char*, KelLength, unsigned short*,
+                                KelLength) const {
+        return {0, 0};
     }
 };
 
-inline bool isHighSurrogate(std::uint32_t v) {
-    return v >= 0xD800 && v <= 0xDBFF;
-}
-
-inline bool isLowSurrogate(std::uint32_t v) {
-    return v >= 0xDC00 && v <= 0xDFFF;
-}
-
-// The UTF-16 units of a value: one, or a surrogate pair.
-inline KelLength utf16Form(std::uint32_t value, unsigned short (&units)[2]) {
-    if (value > 0xFFFF) {
-        KelUChar::toSurrogatePair(value, units[0], units[1]);
-        return 2;
-    }
-    units[0] = static_cast<unsigned short>(value);
-    return 1;
-}
+// What a surrogate without its partner is where pairs are joined: the unit
+// itself, as the UTF-16 and UTF-32 sets spell it, or malformed, as UTF-8
+// has no form for it.
+enum class LoneSurrogate { Kept, Malformed };
 
 // A codec read with each surrogate pair as one character: the UTF-16 and
 // UTF-32 forms, escaped UTF-16 and the JVM's UTF-8 give surrogates one at a
 // time. A high surrogate at the end of the input is cut, since more input
-// may bring its partner.
-template <class Codec> class JoinedPairs {
+// may bring its partner. The fast member is the codec's own, which never
+// ends on a high surrogate.
+template <class Codec, LoneSurrogate Lone> class JoinedPairs {
 public:
     using Unit = typename Codec::Unit;
-    static constexpr KelLength kFastRetry = 0;
+    using State = codec::State<Codec>;
+    static constexpr KelLength kFastRetry = Codec::kFastRetry;
 
     explicit JoinedPairs(const Codec& codec) : m_codec(codec) {}
 
-    blocks::Progress fastDecode(const unsigned char*, KelLength, unsigned short*, KelLength) const {
-        return {0, 0};
+    blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
+                                KelLength room) const {
+        return m_codec.fastDecode(s, n, d, room);
     }
 
-    SourceChar decode(const unsigned char* p, KelLength avail) const {
-        const SourceChar first = m_codec.decode(p, avail);
-        if (!first.valid || !(isHighSurrogate(first.value) || isLowSurrogate(first.value)))
+    // With the stream's state for a codec that has one.
+    template <class... Shift>
+    SourceChar decode(const unsigned char* p, KelLength avail, Shift&... shift) const {
+        if constexpr (sizeof...(Shift) == 0) {
+            State none{};
+            return decodePair(p, avail, none);
+        } else {
+            return decodePair(p, avail, shift...);
+        }
+    }
+
+    TargetChar finish(State& state) const { return finishIn(m_codec, state); }
+
+private:
+    static SourceChar lone(const SourceChar& c, bool cut) {
+        if (Lone == LoneSurrogate::Kept)
+            return {c.length, c.value, true, cut, false};
+        return noCharacter(c.length, cut);
+    }
+
+    SourceChar decodePair(const unsigned char* p, KelLength avail, State& state) const {
+        const SourceChar first = sourceChar(m_codec, p, 0, avail, state);
+        if (!first.valid || first.silent || !isSurrogateValue(first.value))
             return first;
-        if (isLowSurrogate(first.value) || first.cut)
-            return noCharacter(first.length, first.cut);
-        if (first.length == avail)
-            return noCharacter(first.length, true);
-        const SourceChar second = sourceChar(m_codec, p, first.length, avail);
-        if (!second.valid || !isLowSurrogate(second.value) || second.cut)
-            return noCharacter(first.length, second.cut);
+        if (isLowSurrogate(first.value))
+            return lone(first, false);
+        if (first.cut || first.length == avail)
+            return lone(first, true);
+        State after = state;
+        const SourceChar second = sourceChar(m_codec, p, first.length, avail, after);
+        if (!second.valid || second.silent || !isLowSurrogate(second.value))
+            return lone(first, second.cut);
+        state = after;
         return character(first.length + second.length,
                          KelUChar::toUTF32(static_cast<unsigned short>(first.value),
                                            static_cast<unsigned short>(second.value)));
     }
 
-private:
     Codec m_codec;
 };
 
-// Encodes `len` bytes of UTF-8 as the library reads it; `last` as for
-// encode. A character converts as its UTF-16 form does, but it is one
-// problem at most, placed at its bytes; malformed input converts as U+FFFD.
-template <class Codec, class Sink>
-Result encodeFromUTF8(const Codec& sharedCodec, const unsigned char* s, KelLength len,
-                      Sink& sharedOut, OnProblem on, bool last) {
-    const Codec codec(sharedCodec);
-    const JoinedPairs<UTF8Reading> reading{UTF8Reading()};
-    Sink out(sharedOut);
-    KelLength read = 0;
-    KelLength problems = 0;
-    const auto ended = [&](Stop stop, KelLength length) {
-        sharedOut = out;
-        return Result{stop, read, out.written(), problems, length};
-    };
-    while (read < len) {
-        if (out.room() == 0)
-            return ended(Stop::DestinationFull, 0);
-        const SourceChar c = sourceChar(reading, s, read, len);
-        if (c.cut && !last)
-            return ended(Stop::CutOff, c.length);
-        if (!c.valid) {
-            ++problems;
-            if (on == OnProblem::Stop)
-                return ended(Stop::Malformed, c.length);
-            if (on == OnProblem::Skip) {
-                read += c.length;
-                continue;
-            }
+// UTF-8 as an encoder's source: each character as its UTF-16 units, a
+// malformed one (a surrogate without its partner included) as U+FFFD.
+struct UTF8Source {
+    using Unit = unsigned char;
+    static constexpr bool kFast = false;
+    SourceUnits at(const unsigned char* s, KelLength at, KelLength len) const {
+        const JoinedPairs<UTF8Reading, LoneSurrogate::Malformed> reading{UTF8Reading()};
+        NoState none;
+        const SourceChar c = sourceChar(reading, s, at, len, none);
+        SourceUnits u{{kReplacementUnit, 0}, 1, c.length, c.valid, c.cut};
+        if (c.valid && c.value > 0xFFFF) {
+            KelUChar::toSurrogatePair(c.value, u.units[0], u.units[1]);
+            u.n = 2;
+        } else if (c.valid) {
+            u.units[0] = static_cast<unsigned short>(c.value);
         }
-        unsigned short units[2];
-        const KelLength n = utf16Form(c.valid ? c.value : kReplacementUnit, units);
-        const TargetChar t = targetChar(codec, units, 0, n);
-        if (t.size != 0 && t.units == n) {
-            if (out.put(t) == 0)
-                return ended(Stop::DestinationFull, 0);
-            read += c.length;
-            continue;
-        }
-        // A set that takes a pair unit by unit, or that has no code for the
-        // character: its UTF-16 form through the whole loop, staged so that
-        // the character is written whole or not at all.
-        unsigned char staging[2 * kEscapeLength * sizeof(std::uint32_t)];
-        ByteWriter<typename Codec::Unit> staged(staging, sizeof staging);
-        const Result r = encode(codec, units, n, staged, on, true);
-        if (r.stop == Stop::Unmappable) {
-            ++problems;
-            return ended(Stop::Unmappable, c.length);
-        }
-        if (r.written > out.room())
-            return ended(Stop::DestinationFull, 0);
-        if (c.valid && r.problems != 0)
-            ++problems;
-        std::memcpy(out.fastOut(), staging, r.written);
-        out.advance(r.written);
-        read += c.length;
+        return u;
     }
-    return ended(Stop::EndOfInput, 0);
+};
+
+// Whether a codec gives the units of a surrogate pair one at a time.
+template <class Codec, class = void> struct SurrogatesApart : std::false_type {};
+template <class Codec>
+struct SurrogatesApart<Codec, std::void_t<decltype(Codec::kSurrogatesApart)>>
+    : std::bool_constant<Codec::kSurrogatesApart> {};
+
+// decodeCounted of the converter interface: the stream API writes a
+// surrogate pair whole and gives both its units the pair's position.
+template <class Codec>
+Result decodeWhole(const Codec& codec, const void* src, KelLength srcLen, unsigned short* dst,
+                   KelLength dstLen, OnProblem on, bool last, KelLength* offsets,
+                   KelCodecState* stream) {
+    if constexpr (SurrogatesApart<Codec>::value)
+        return decodeCounted(JoinedPairs<Codec, LoneSurrogate::Kept>(codec), src, srcLen, dst,
+                             dstLen, on, last, offsets, stream);
+    else
+        return decodeCounted(codec, src, srcLen, dst, dstLen, on, last, offsets, stream);
 }
 
 // The counted operations between local text and UTF-8 of the converter
 // interface; null pointers as for decodeCounted and encodeCounted.
 template <class Codec>
 Result decodeCountedToUTF8(const Codec& codec, const void* src, KelLength srcLen,
-                           unsigned char* dst, KelLength dstLen, OnProblem on, bool last) {
+                           unsigned char* dst, KelLength dstLen, OnProblem on, bool last,
+                           KelCodecState* stream) {
+    const JoinedPairs<Codec, LoneSurrogate::Malformed> joined(codec);
     UTF8Writer out(dst, dst == nullptr ? 0 : dstLen);
-    return decode(JoinedPairs<Codec>(codec), static_cast<const unsigned char*>(src),
-                  src == nullptr ? 0 : srcLen, out, on, last);
-}
-
-template <class Codec>
-Result encodeCountedFromUTF8(const Codec& codec, const unsigned char* src, KelLength srcLen,
-                             void* dst, KelLength dstLen, OnProblem on, bool last) {
-    ByteWriter<typename Codec::Unit> out(static_cast<unsigned char*>(dst),
-                                         dst == nullptr ? 0 : dstLen);
-    return encodeFromUTF8(codec, src, src == nullptr ? 0 : srcLen, out, on, last);
+    State<Codec> state = stateOf<Codec>(stream);
+    const Result r = decode(joined, static_cast<const unsigned char*>(src),
+                            src == nullptr ? 0 : srcLen, out, on, last, state);
+    keepState<Codec>(state, stream);
+    return r;
 }
 
 } // namespace codec

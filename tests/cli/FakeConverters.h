@@ -92,12 +92,18 @@ public:
 
     KelConversionResult decodeCounted(const void* src, KelLength srcLen, unsigned short* dst,
                                       KelLength dstLen, KelOnProblem on, bool last,
-                                      KelLength* offsets) override {
-        return codec::decodeCounted(Codec{}, src, srcLen, dst, dstLen, on, last, offsets);
+                                      KelLength* offsets, KelCodecState* state) override {
+        return codec::decodeCounted(Codec{}, src, srcLen, dst, dstLen, on, last, offsets, state);
     }
     KelConversionResult encodeCounted(const unsigned short* src, KelLength srcLen, void* dst,
-                                      KelLength dstLen, KelOnProblem on, bool last) override {
-        return codec::encodeCounted(Codec{}, src, srcLen, dst, dstLen, on, last);
+                                      KelLength dstLen, KelOnProblem on, bool last,
+                                      KelCodecState* state) override {
+        return codec::encodeCounted(Codec{}, codec::UTF16Source(), src, srcLen, dst, dstLen, on,
+                                    last, state);
+    }
+    KelConversionResult encodeSubstitute(std::uint32_t value, KelOnProblem on, void* dst,
+                                         KelLength dstLen, KelCodecState* state) override {
+        return codec::encodeSubstitute(Codec{}, value, on, dst, dstLen, state);
     }
     KelLength getMaxUnitSize() const override { return Codec::kMaxBytes; }
 };

@@ -79,7 +79,7 @@ TEST_F(UnmappableTest, AreLocatedInTheSourceAndReplacedEscapedDroppedOrStoppedAt
     const std::string input = "a\xC3\xA9\xE2\x82\xAC\n\xF0\x9F\x98\x80"
                               "b";
     const kelconv::Converted replaced = toAscii(Policy::Replace, input);
-    EXPECT_EQ(replaced.text, "a??\n??b");
+    EXPECT_EQ(replaced.text, "a??\n?b");
     EXPECT_EQ(replaced.offsets(), (Offsets{1, 3, 7}));
     EXPECT_EQ(replaced.problems[0].kind, Problem::Kind::Unmappable);
     EXPECT_EQ(replaced.problems[0].codePoint, 0xE9u);
