@@ -94,7 +94,7 @@ private:
     Output m_output;
     KelCharSetConverter& m_from;
     KelCharSetConverter& m_to;
-    Policy m_policy;
+    KelPolicy m_policy;
     Reporter m_reporter;
     Progress m_progress;
     Console& m_console;

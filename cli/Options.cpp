@@ -19,13 +19,13 @@ const option kLongOptions[] = {
     {nullptr, 0, nullptr, 0},
 };
 
-Policy policyNamed(const std::string& name) {
+KelPolicy policyNamed(const std::string& name) {
     if (name == "replace")
-        return Policy::Replace;
+        return KelPolicy::Replace;
     if (name == "escape")
-        return Policy::Escape;
+        return KelPolicy::Escape;
     if (name == "stop")
-        return Policy::Stop;
+        return KelPolicy::Report;
     throw UsageError("--on-error takes replace, escape or stop, not '" + name + "'");
 }
 
@@ -79,7 +79,7 @@ Options parseOptions(int argc, char* argv[]) {
         }
     }
     if (drop)
-        options.policy = Policy::Drop;
+        options.policy = KelPolicy::Skip;
     options.inputs.assign(argv + optind, argv + argc);
     return options;
 }

@@ -1,7 +1,7 @@
 #ifndef KELCONV_OPTIONS_H
 #define KELCONV_OPTIONS_H
 
-#include "Problem.h"
+#include "KelTranscoder.h"
 
 #include <stdexcept>
 #include <string>
@@ -20,7 +20,9 @@ struct Options {
     std::string to;
     std::string output;              // empty: standard output
     std::vector<std::string> inputs; // empty: standard input; "-" is standard input too
-    Policy policy = Policy::Replace;
+    // Report: the conversion ends in front of the first character that
+    // cannot be converted.
+    KelPolicy policy = KelPolicy::Replace;
     bool list = false;
     bool help = false;
     bool silent = false;

@@ -7,14 +7,6 @@
 
 namespace kelconv {
 
-// What happens to a character that cannot be converted.
-enum class Policy {
-    Replace, // U+FFFD for malformed input, the target's "?" for unmappable characters
-    Escape,  // as Replace, but unmappable characters become "U+XXXX" text
-    Stop,    // end the conversion in front of it
-    Drop     // leave it out
-};
-
 // A character that could not be converted, located by its first byte.
 struct Problem {
     enum class Kind {

@@ -56,7 +56,7 @@ std::vector<unsigned char> RecentBytes::at(std::uint64_t offset, std::size_t len
     return bytes;
 }
 
-Transcoder::Transcoder(KelCharSetConverter& from, KelCharSetConverter& to, Policy policy)
+Transcoder::Transcoder(KelCharSetConverter& from, KelCharSetConverter& to, KelPolicy policy)
     : m_policy(policy), m_unitSize(from.getNullCharSize()), m_decoder(from, KelPolicy::Report),
       m_encoder(to, KelPolicy::Report) {}
 
@@ -162,11 +162,11 @@ void Transcoder::settleMalformed() {
 
 void Transcoder::reportMalformed(Problem::Kind kind, std::uint64_t offset, std::size_t length) {
     m_problems.push_back({kind, offset, m_recent.at(offset, length)});
-    m_stopped = m_policy == Policy::Stop;
+    m_stopped = m_policy == KelPolicy::Report;
 }
 
 bool Transcoder::substitutes() const {
-    return m_policy == Policy::Replace || m_policy == Policy::Escape;
+    return m_policy == KelPolicy::Replace || m_policy == KelPolicy::Escape;
 }
 
 void Transcoder::putSubstitute(std::size_t at, std::uint64_t offset) {
@@ -196,8 +196,10 @@ void Transcoder::encode(std::size_t count, bool last) {
             continue;
         const KelProblemSpot& spot = m_encoder.problem();
         written += settleUnmappable(spot.position - base, spot.length, count, written);
+        // The units behind a stop stay unconverted, yet the output must end
+        // in the initial shift state, which only a call with `last` writes.
         if (m_stopped)
-            break;
+            count = read;
     }
     m_output.resize(written);
 }
@@ -213,12 +215,11 @@ std::size_t Transcoder::settleUnmappable(std::size_t at, KelLength length, std::
     if (!isSubstitute(at)) {
         m_problems.push_back(
             {Problem::Kind::Unmappable, m_offsets[at], {}, codePointOf(&m_units[at], units)});
-        m_stopped = m_policy == Policy::Stop;
+        m_stopped = m_policy == KelPolicy::Report;
     }
     if (!substitutes())
         return 0;
-    const KelPolicy policy = m_policy == Policy::Escape ? KelPolicy::Escape : KelPolicy::Replace;
-    return m_encoder.writeSubstitute(policy, m_output.data() + written, m_output.size() - written)
+    return m_encoder.writeSubstitute(m_policy, m_output.data() + written, m_output.size() - written)
         .written;
 }
 

@@ -34,7 +34,7 @@ private:
 // any content at a time; a character split between chunks is carried over.
 class Transcoder {
 public:
-    Transcoder(KelCharSetConverter& from, KelCharSetConverter& to, Policy policy);
+    Transcoder(KelCharSetConverter& from, KelCharSetConverter& to, KelPolicy policy);
 
     // Converts the next `size` bytes of the input; `last`: the input ends
     // with them. Returns false when the policy stopped the conversion;
@@ -61,7 +61,7 @@ private:
                                  std::size_t written);
     void keepHeldUnit(std::size_t at);
 
-    Policy m_policy;
+    KelPolicy m_policy;
     std::size_t m_unitSize;
     KelDecoder m_decoder;
     KelEncoder m_encoder;

@@ -24,7 +24,7 @@ struct Converted {
     }
 };
 
-inline Converted convertAll(KelCharSetConverter& from, KelCharSetConverter& to, Policy policy,
+inline Converted convertAll(KelCharSetConverter& from, KelCharSetConverter& to, KelPolicy policy,
                             const std::string& input) {
     Transcoder transcoder(from, to, policy);
     Converted result;

@@ -6,8 +6,6 @@
 
 namespace {
 
-using kelconv::Policy;
-
 kelconv::Options parse(std::initializer_list<const char*> args) {
     std::vector<std::string> storage{"kelconv"};
     storage.insert(storage.end(), args.begin(), args.end());
@@ -26,15 +24,15 @@ TEST(Options, ReadsShortAndLongFormsAndFilesInAnyOrder) {
     EXPECT_EQ(o.output, "out");
     EXPECT_EQ(o.inputs, (std::vector<std::string>{"a.txt", "-"}));
     EXPECT_TRUE(o.silent);
-    EXPECT_EQ(o.policy, Policy::Replace);
+    EXPECT_EQ(o.policy, KelPolicy::Replace);
     EXPECT_TRUE(parse({"-l"}).list);
     EXPECT_TRUE(parse({"--help"}).help);
 }
 
 TEST(Options, ErrorPolicies) {
-    EXPECT_EQ(parse({"--on-error=escape"}).policy, Policy::Escape);
-    EXPECT_EQ(parse({"--on-error", "stop"}).policy, Policy::Stop);
-    EXPECT_EQ(parse({"-c", "--on-error=stop"}).policy, Policy::Drop);
+    EXPECT_EQ(parse({"--on-error=escape"}).policy, KelPolicy::Escape);
+    EXPECT_EQ(parse({"--on-error", "stop"}).policy, KelPolicy::Report);
+    EXPECT_EQ(parse({"-c", "--on-error=stop"}).policy, KelPolicy::Skip);
     EXPECT_THROW(parse({"--on-error=ignore"}), kelconv::UsageError);
 }
 
