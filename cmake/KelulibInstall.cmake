@@ -8,12 +8,13 @@ include(CMakePackageConfigHelpers)
 set(KELULIB_INCLUDE_SUBDIR ${CMAKE_INSTALL_INCLUDEDIR}/kelulib)
 
 # Every header of unicode/ is public except the helpers the converters are
-# built from and the table-driven converter classes that expose them.
+# built from and the converter classes, which expose them; a program reaches
+# a converter through KelCharSetConverter::getConverter.
 file(GLOB KELULIB_HEADERS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/unicode/*.h)
 list(FILTER KELULIB_HEADERS EXCLUDE REGEX
-     "/(KelConverterHelpers|KelCodecConverter|KelCodecDriver|KelUTF8Codec|KelUTF8Paths|KelMBCSCodec|KelTablesOnce|KelLazyTables|KelTextBlocks|KelTextBlocksKernels|KelTextBlocksAVX512|KelUCharTable|LookupTable)\\.h$")
+     "/(KelConverterHelpers|KelCodecConverter|KelCodecDriver|KelUTF8Codec|KelUTF8Paths|KelMBCSCodec|KelLazyTables|KelTextBlocks|KelTextBlocksKernels|KelTextBlocksAVX512|KelUCharTable|LookupTable)\\.h$")
 list(FILTER KELULIB_HEADERS EXCLUDE REGEX
-     "/KelCharSetConverter(SBCS|MBCS|MBCSEx|DBCS|DBCSEx|EUC_CN_KR|EUC_JP|GB18030)\\.h$")
+     "/KelCharSetConverter(SBCS|MBCS|MBCSEx|DBCS|DBCSEx|EUC_CN_KR|EUC_JP|GB18030|ISO2022KR|UTF8|UTF16|UTF16Esc|UTF32)\\.h$")
 
 target_include_directories(kelulib64 PUBLIC $<INSTALL_INTERFACE:${KELULIB_INCLUDE_SUBDIR}>)
 target_compile_features(kelulib64 PUBLIC cxx_std_17)

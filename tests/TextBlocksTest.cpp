@@ -545,14 +545,14 @@ TEST(TextBlocks, TheUnitTerminatorIsFoundAtEveryOffsetAndLevel) {
     for (Level level : {Level::Scalar, Level::SSE2, Level::AVX512}) {
         AtLevel limit(level);
         for (std::size_t before = 1; before < 200; ++before)
-            EXPECT_EQ(kel::blocks::UnitRun(lastUnits - before).from(0), before - 1) << before;
+            EXPECT_EQ(kel::blocks::TextRun<unsigned short>(lastUnits - before).from(0), before - 1) << before;
         std::vector<unsigned short> text(200, 'a');
         for (std::size_t start = 0; start < 8; ++start) {
             for (std::size_t end = start; end < 150; ++end) {
                 text[end] = 0;
-                kel::blocks::UnitRun run(text.data() + start);
+                kel::blocks::TextRun<unsigned short> run(text.data() + start);
                 EXPECT_EQ(run.from(0), end - start) << start << " " << end;
-                kel::blocks::UnitRun bounded(text.data() + start, 70);
+                kel::blocks::TextRun<unsigned short> bounded(text.data() + start, 70);
                 EXPECT_EQ(bounded.from(0), std::min<std::size_t>(end - start, 70));
                 text[end] = 'a';
             }

@@ -23,12 +23,7 @@ KelLength KelCharSetConverter::toUTF8(unsigned char*, const void*, KelLength, IL
 }
 
 KelLength KelCharSetWStrlen(const unsigned short* s) {
-    if (s == nullptr)
-        return 0;
-    KelLength n = 0;
-    while (s[n] != 0)
-        ++n;
-    return n;
+    return s == nullptr ? 0 : kel::unitsBeforeNul<unsigned short>(s, KEL_NPOS);
 }
 
 bool KelCharSetWStrEqual(const unsigned short* a, const unsigned short* b) {

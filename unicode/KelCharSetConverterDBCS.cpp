@@ -8,7 +8,7 @@ public:
           const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::IdentityCache& identity,
           const kel::mbcs::FlatTables& flat)
         : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode),
-          m_identity(identity.of(*this)), m_flat{flat.windows.of(*this), flat.codes.of(*this)} {}
+          m_identity(identity.of(*this)), m_flat(flat.of(*this)) {}
 
     kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
         return m_types.decodeLeadTrail(m_toUnicode, p, avail);

@@ -9,7 +9,7 @@ public:
     Codec(const LookupTable<unsigned short>& toUnicode,
           const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::FlatTables& flat)
         : m_toUnicode(toUnicode),
-          m_fromUnicode(fromUnicode), m_flat{flat.windows.of(*this), flat.codes.of(*this)} {}
+          m_fromUnicode(fromUnicode), m_flat(flat.of(*this)) {}
 
     // A lead byte without a trail byte is a character without a mapping by
     // itself; the byte after it starts the next character.

@@ -12,7 +12,7 @@ public:
           const LookupTable<unsigned short>& toUnicode0212,
           const LookupTable<unsigned short>& fromUnicode0212, const kel::mbcs::FlatTables& flat)
         : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode), m_toUnicode0212(toUnicode0212),
-          m_fromUnicode0212(fromUnicode0212), m_flat{flat.windows.of(*this), flat.codes.of(*this)} {
+          m_fromUnicode0212(fromUnicode0212), m_flat(flat.of(*this)) {
     }
 
     // A byte that starts no convertible character is one without a mapping
@@ -100,27 +100,18 @@ KelCharSetConverterEUC_JP::~KelCharSetConverterEUC_JP() = default;
 
 void KelCharSetConverterEUC_JP::load() {
     KelCharSetConverterMBCS::load();
-    m_oEucLoaded.run(m_oEucLock, [this] { buildEucTables(); });
+    m_o0212.get(m_oEucLock, [this] { return tablesOf(m_pMap0212); });
 }
 
-// Runs after the base tables are built and before any conversion of this
-// converter reads them: every conversion goes through load().
-void KelCharSetConverterEUC_JP::buildEucTables() {
-    if (m_pMap0212 == nullptr)
-        return;
-    kelBuildTablePair(
-        m_pToUnicode0212, m_pFromUnicode0212,
-        [this](LookupTable<unsigned short>& toUnicode, LookupTable<unsigned short>& fromUnicode) {
-            putPairs(m_pMap0212, toUnicode, fromUnicode);
-        });
-    if (m_pMap0201 != nullptr && m_pToUnicode && m_pFromUnicode)
-        putPairs(m_pMap0201, *m_pToUnicode, *m_pFromUnicode);
+void KelCharSetConverterEUC_JP::addPairs(Tables& tables) const {
+    if (m_pMap0201 != nullptr)
+        putPairs(m_pMap0201, tables);
 }
 
 KelCharSetConverterEUC_JP::Codec KelCharSetConverterEUC_JP::codec() {
     load();
-    return Codec(toUnicode(), fromUnicode(), kelTableOrEmpty(m_pToUnicode0212),
-                 kelTableOrEmpty(m_pFromUnicode0212), m_oFlat);
+    const Tables& t0212 = kelTableOrEmpty(m_o0212.get());
+    return Codec(toUnicode(), fromUnicode(), t0212.toUnicode, t0212.fromUnicode, m_oFlat);
 }
 
 template class KelCodecConverter<KelCharSetConverterEUC_JP, KelCharSetConverterMBCS>;

@@ -47,16 +47,14 @@ private:
 
     class Codec;
     Codec codec();
-    void buildEucTables();
+    void addPairs(Tables& tables) const override;
 
     const char* m_pName0201;
     const char* m_pName0212;
-    std::unique_ptr<LookupTable<unsigned short>> m_pToUnicode0212;
-    std::unique_ptr<LookupTable<unsigned short>> m_pFromUnicode0212;
     const unsigned short* m_pMap0201;
     const unsigned short* m_pMap0212;
     ObjLock m_oEucLock;
-    KelLoadFlag m_oEucLoaded;
+    KelBuiltOnce<Tables> m_o0212;
     kel::mbcs::FlatTables m_oFlat;
 };
 

@@ -77,7 +77,7 @@ public:
           const kel::mbcs::FlatTables& flat)
         : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode), m_gbIndex(gbIndex),
           m_uniIndex(uniIndex),
-          m_identity(identity.of(*this)), m_flat{flat.windows.of(*this), flat.codes.of(*this)} {}
+          m_identity(identity.of(*this)), m_flat(flat.of(*this)) {}
 
     // A lead byte without a valid second byte or four-byte tail is a
     // character without a mapping by itself; the byte after it starts the
@@ -164,25 +164,12 @@ KelCharSetConverterGB18030::KelCharSetConverterGB18030(const char* name, KelChar
 
 KelCharSetConverterGB18030::~KelCharSetConverterGB18030() = default;
 
-void KelCharSetConverterGB18030::load() {
-    KelCharSetConverterMBCS::load();
-    if (indexesPublished())
-        return;
-    kelBuildOnce(
-        m_oRangeLock, [this] { return indexesPublished(); }, [this] { publishIndexes(); });
-}
-
-bool KelCharSetConverterGB18030::indexesPublished() const {
-    return m_pGB2UniIndex.get() != nullptr && m_pUni2GBIndex.get() != nullptr;
-}
-
 // An index that could not be allocated stays missing; searches then start
 // at the first row, and a later load() tries again.
-void KelCharSetConverterGB18030::publishIndexes() {
-    if (m_pGB2UniIndex.get() == nullptr)
-        m_pGB2UniIndex.publish(buildIndex(kGBIndex));
-    if (m_pUni2GBIndex.get() == nullptr)
-        m_pUni2GBIndex.publish(buildIndex(kUniIndex));
+void KelCharSetConverterGB18030::load() {
+    KelCharSetConverterMBCS::load();
+    m_pGB2UniIndex.get(m_oRangeLock, [] { return buildIndex(kGBIndex); });
+    m_pUni2GBIndex.get(m_oRangeLock, [] { return buildIndex(kUniIndex); });
 }
 
 const KelCharSetConverterGB18030::RangeRow*

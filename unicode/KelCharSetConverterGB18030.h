@@ -73,12 +73,10 @@ public:
 private:
     friend KelCodecConverter<KelCharSetConverterGB18030, KelCharSetConverterMBCS>;
 
-    using Index = KelPublishedPtr<const RangeRow*[]>;
+    using Index = KelBuiltOnce<const RangeRow*[]>;
     class Codec;
 
     Codec codec();
-    bool indexesPublished() const;
-    void publishIndexes();
 
     Index m_pGB2UniIndex;
     Index m_pUni2GBIndex;

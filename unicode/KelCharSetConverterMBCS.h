@@ -2,7 +2,7 @@
 #define KELCHARSETCONVERTERMBCS_H
 
 #include "KelCharSet.h"
-#include "KelTablesOnce.h"
+#include "KelLazyTables.h"
 #include "LookupTable.h"
 
 #include <memory>
@@ -22,7 +22,7 @@ public:
 
     // Builds both tables once, under m_oLock. Every conversion calls it;
     // once the tables are built it returns without locking. Subclasses that
-    // build more call this first.
+    // build tables of their own call this first.
     virtual void load();
 
     const char* getName() const { return m_pName; }
@@ -33,18 +33,22 @@ protected:
     const LookupTable<unsigned short>& toUnicode() const;
     const LookupTable<unsigned short>& fromUnicode() const;
 
+    using Tables = KelTablePair<LookupTable<unsigned short>, LookupTable<unsigned short>>;
+
     // Stores every pair of a list ending with (0, 0) in both directions.
-    static void putPairs(const unsigned short* pairs, LookupTable<unsigned short>& toUnicode,
-                         LookupTable<unsigned short>& fromUnicode);
+    static void putPairs(const unsigned short* pairs, Tables& tables);
+    // Tables built from a pair list, when there is one and memory for them.
+    static std::unique_ptr<Tables> tablesOf(const unsigned short* pairs);
 
     const char* m_pName;
-    std::unique_ptr<LookupTable<unsigned short>> m_pToUnicode;
-    std::unique_ptr<LookupTable<unsigned short>> m_pFromUnicode;
     const unsigned short* m_pMap;
     ObjLock m_oLock;
 
 private:
-    KelLoadFlag m_oLoaded;
+    // What the base tables hold besides the pair list.
+    virtual void addPairs(Tables&) const {}
+
+    KelBuiltOnce<Tables> m_oTables;
 };
 
 #endif

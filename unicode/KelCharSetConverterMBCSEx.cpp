@@ -1,5 +1,7 @@
 #include "KelCharSetConverterMBCSEx.h"
 
+#include <new>
+
 KelCharSetConverterMBCSEx::KelCharSetConverterMBCSEx(const sMBCSExTable* map, KelCharSet cs)
     : KelCharSetConverter(cs), m_pName(nullptr), m_pMap(map) {}
 
@@ -9,28 +11,23 @@ KelCharSetConverterMBCSEx::KelCharSetConverterMBCSEx(const char* name, KelCharSe
 KelCharSetConverterMBCSEx::~KelCharSetConverterMBCSEx() = default;
 
 void KelCharSetConverterMBCSEx::load() {
-    m_oLoaded.run(m_oLock, [this] {
-        if (m_pMap != nullptr)
-            kelBuildTablePair(m_pToUnicode, m_pFromUnicode,
-                              [this](LookupTable<unsigned int>& toUnicode,
-                                     LookupTableEx<unsigned short>& fromUnicode) {
-                                  putEntries(toUnicode, fromUnicode);
-                              });
+    m_oTables.get(m_oLock, [this] {
+        std::unique_ptr<Tables> tables(new (std::nothrow) Tables);
+        for (const sMBCSExTable* e = m_pMap; tables && e != nullptr && (e->code | e->unicode) != 0;
+             ++e) {
+            tables->toUnicode.put(e->code, e->unicode);
+            tables->fromUnicode.put(e->unicode, e->code);
+        }
+        return tables;
     });
 }
 
-void KelCharSetConverterMBCSEx::putEntries(LookupTable<unsigned int>& toUnicode,
-                                           LookupTableEx<unsigned short>& fromUnicode) const {
-    for (const sMBCSExTable* entry = m_pMap; (entry->code | entry->unicode) != 0; ++entry) {
-        toUnicode.put(entry->code, entry->unicode);
-        fromUnicode.put(entry->unicode, entry->code);
-    }
-}
-
 const LookupTable<unsigned int>& KelCharSetConverterMBCSEx::toUnicode() const {
-    return kelTableOrEmpty(m_pToUnicode);
+    const Tables* tables = m_oTables.get();
+    return kelTableOrEmpty(tables != nullptr ? &tables->toUnicode : nullptr);
 }
 
 const LookupTableEx<unsigned short>& KelCharSetConverterMBCSEx::fromUnicode() const {
-    return kelTableOrEmpty(m_pFromUnicode);
+    const Tables* tables = m_oTables.get();
+    return kelTableOrEmpty(tables != nullptr ? &tables->fromUnicode : nullptr);
 }

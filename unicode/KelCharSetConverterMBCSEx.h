@@ -2,7 +2,7 @@
 #define KELCHARSETCONVERTERMBCSEX_H
 
 #include "KelCharSet.h"
-#include "KelTablesOnce.h"
+#include "KelLazyTables.h"
 #include "LookupTable.h"
 
 #include <memory>
@@ -39,16 +39,13 @@ protected:
     const LookupTableEx<unsigned short>& fromUnicode() const;
 
     const char* m_pName;
-    std::unique_ptr<LookupTable<unsigned int>> m_pToUnicode;
-    std::unique_ptr<LookupTableEx<unsigned short>> m_pFromUnicode;
     const sMBCSExTable* m_pMap;
     ObjLock m_oLock;
 
 private:
-    void putEntries(LookupTable<unsigned int>& toUnicode,
-                    LookupTableEx<unsigned short>& fromUnicode) const;
+    using Tables = KelTablePair<LookupTable<unsigned int>, LookupTableEx<unsigned short>>;
 
-    KelLoadFlag m_oLoaded;
+    KelBuiltOnce<Tables> m_oTables;
 };
 
 #endif

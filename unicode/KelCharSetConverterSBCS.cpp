@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr unsigned int kByteValues = 256;
-
 // Without its table (memory ran out while building it) nothing converts.
 template <class Unit> KelLength convertNothing(Unit* dst, bool* pIllegal) {
     kel::raiseFlag(pIllegal);
@@ -26,35 +24,22 @@ KelCharSetConverterSBCS::KelCharSetConverterSBCS(const char* name, KelCharSet cs
     : KelCodecConverter(cs), m_pName(name), m_pMap(nullptr) {}
 
 void KelCharSetConverterSBCS::load() {
-    kelBuildOnce(
-        m_oLock, [this] { return m_pToUnicode.get() != nullptr; }, [this] { buildTables(); });
+    tables();
 }
 
 // A missing pair list builds empty tables, so that a converter without one
 // reports every character as unmappable and still never locks again.
-void KelCharSetConverterSBCS::buildTables() {
-    std::unique_ptr<unsigned short[]> toUnicode(new (std::nothrow) unsigned short[kByteValues]());
-    std::unique_ptr<LookupTable<unsigned char>> fromUnicode(new (std::nothrow)
-                                                                LookupTable<unsigned char>);
-    if (!toUnicode || !fromUnicode)
-        return;
-    for (const unsigned short* pair = m_pMap; pair != nullptr && (pair[0] | pair[1]) != 0;
-         pair += 2) {
-        const unsigned char code = static_cast<unsigned char>(pair[0] & 0xFF);
-        toUnicode[code] = pair[1];
-        fromUnicode->put(pair[1], code);
-    }
-    // toUnicode goes last: load() takes it as the sign that both are there.
-    m_pFromUnicode.publish(std::move(fromUnicode));
-    m_pToUnicode.publish(std::move(toUnicode));
-}
-
-const unsigned short* KelCharSetConverterSBCS::toUnicodeTable() {
-    return m_pToUnicode.getOrLoad([this] { load(); });
-}
-
-const LookupTable<unsigned char>* KelCharSetConverterSBCS::fromUnicodeTable() {
-    return m_pFromUnicode.getOrLoad([this] { load(); });
+const KelCharSetConverterSBCS::Tables* KelCharSetConverterSBCS::tables() {
+    return m_oTables.get(m_oLock, [this] {
+        std::unique_ptr<Tables> tables(new (std::nothrow) Tables());
+        for (const unsigned short* pair = m_pMap; tables && pair != nullptr && (pair[0] | pair[1]) != 0;
+             pair += 2) {
+            const unsigned char code = static_cast<unsigned char>(pair[0] & 0xFF);
+            tables->toUnicode[code] = pair[1];
+            tables->fromUnicode.put(pair[1], code);
+        }
+        return tables;
+    });
 }
 
 // One byte, one unit, through the converter's two tables; a byte or unit
@@ -99,25 +84,20 @@ private:
 // Without its tables (memory ran out while building them) every character
 // is a problem.
 KelCharSetConverterSBCS::Codec KelCharSetConverterSBCS::codec() {
-    static const unsigned short kNoMappings[kByteValues] = {};
-    static const LookupTable<unsigned char> kNoCodes;
-    const unsigned short* toUnicode = toUnicodeTable();
-    const LookupTable<unsigned char>* fromUnicode = fromUnicodeTable();
-    if (toUnicode == nullptr || fromUnicode == nullptr)
-        return Codec(kNoMappings, &kNoCodes);
-    return Codec(toUnicode, fromUnicode);
+    const Tables& t = kelTableOrEmpty(tables());
+    return Codec(t.toUnicode, &t.fromUnicode);
 }
 
 KelLength KelCharSetConverterSBCS::getNumUnits(const void* src, KelLength srcLen) {
     if (src == nullptr)
         return 0;
-    return kel::terminatedLength(static_cast<const unsigned char*>(src), srcLen);
+    return kel::unitsBeforeNul<unsigned char>(src, srcLen);
 }
 
 // The imposed operations convert nothing without the tables, and say so.
 KelLength KelCharSetConverterSBCS::toUTF16(unsigned short* dst, const void* src, KelLength dstLen,
                                            ILLCHAR_OPTYPE opType, bool* pIllegal, int srcLimit) {
-    if (dst != nullptr && src != nullptr && (toUnicodeTable() == nullptr || fromUnicodeTable() == nullptr))
+    if (dst != nullptr && src != nullptr && tables() == nullptr)
         return convertNothing(dst, pIllegal);
     return KelCodecConverter::toUTF16(dst, src, dstLen, opType, pIllegal, srcLimit);
 }
@@ -125,12 +105,12 @@ KelLength KelCharSetConverterSBCS::toUTF16(unsigned short* dst, const void* src,
 KelLength KelCharSetConverterSBCS::getNumBytes(const unsigned short* src, KelLength srcLen) {
     if (src == nullptr)
         return 0;
-    return kel::terminatedLength(src, srcLen);
+    return kel::unitsBeforeNul<unsigned short>(src, srcLen);
 }
 
 KelLength KelCharSetConverterSBCS::fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
                                              ILLCHAR_OPTYPE opType, bool* pIllegal) {
-    if (dst != nullptr && src != nullptr && (toUnicodeTable() == nullptr || fromUnicodeTable() == nullptr))
+    if (dst != nullptr && src != nullptr && tables() == nullptr)
         return convertNothing(static_cast<unsigned char*>(dst), pIllegal);
     return KelCodecConverter::fromUTF16(dst, src, dstLen, opType, pIllegal);
 }

@@ -40,13 +40,16 @@ private:
     class Codec;
     Codec codec();
 
-    void buildTables();
-    const unsigned short* toUnicodeTable();
-    const LookupTable<unsigned char>* fromUnicodeTable();
+    struct Tables {
+        unsigned short toUnicode[256];
+        LookupTable<unsigned char> fromUnicode;
+    };
+
+    // Null while the tables are not built (memory ran out).
+    const Tables* tables();
 
     const char* m_pName;
-    KelPublishedPtr<unsigned short[]> m_pToUnicode;
-    KelPublishedPtr<LookupTable<unsigned char>> m_pFromUnicode;
+    KelBuiltOnce<Tables> m_oTables;
     const unsigned short* m_pMap;
     ObjLock m_oLock;
 };

@@ -688,15 +688,6 @@ KelLength decodeTerminated(const Codec& codec, unsigned short* dst, const void* 
     return finish(dst + r.written, sizeof *dst, r, pIllegal);
 }
 
-// The units of local text of wide units, at any alignment, before its first
-// zero unit; no more than `max` are read.
-template <class Unit> KelLength wideLength(const void* src, KelLength max) {
-    KelLength n = 0;
-    while (n < max && loadUnit<Unit>(src, n) != 0)
-        ++n;
-    return n;
-}
-
 // toUTF16 for a codec of wide units, at most `limit` of which are read. Each
 // gives one UTF-16 unit at least, so no more than `dstLen` of them can
 // convert: the text is found within that bound first and then converted as
@@ -705,7 +696,7 @@ template <class Codec>
 KelLength decodeWideTerminated(const Codec& codec, unsigned short* dst, const void* src,
                                KelLength dstLen, OnProblem on, bool* pIllegal, KelLength limit) {
     using Unit = typename Codec::Unit;
-    const KelLength units = wideLength<Unit>(src, std::min(dstLen, limit));
+    const KelLength units = unitsBeforeNul<Unit>(src, std::min(dstLen, limit));
     UnitWriter out(dst, dstLen);
     State<Codec> state{};
     const Result r = decode(codec, static_cast<const unsigned char*>(src), units * sizeof(Unit),
@@ -732,10 +723,7 @@ KelLength encodeTerminated(const Codec& codec, void* dst, const unsigned short* 
 // may be read.
 template <class Codec> KelLength terminatedBytes(const void* src, KelLength srcLen) {
     using Unit = typename Codec::Unit;
-    if constexpr (kByteUnits<Codec>)
-        return ::strnlen(static_cast<const char*>(src), srcLen);
-    else
-        return wideLength<Unit>(src, srcLen / sizeof(Unit)) * sizeof(Unit);
+    return unitsBeforeNul<Unit>(src, srcLen / sizeof(Unit)) * sizeof(Unit);
 }
 
 // getNumUnits of the converter interface: the units toUTF16 writes with
@@ -755,7 +743,7 @@ template <class Codec>
 KelLength countBytes(const Codec& codec, const unsigned short* src, KelLength srcLen) {
     ByteCounter out;
     State<Codec> state{};
-    return encode(codec, UTF16Source(), src, terminatedLength(src, srcLen), out,
+    return encode(codec, UTF16Source(), src, unitsBeforeNul<unsigned short>(src, srcLen), out,
                   OnProblem::Replace, true, state, kImposedMode)
         .written;
 }

@@ -141,10 +141,13 @@ inline CodePoint codePointAt(const unsigned short* p, KelLength avail) {
 
 constexpr unsigned short kReplacementUnit = 0xFFFD;
 
-// Number of units before the first 0 unit, reading at most `limit` units.
-template <class Unit> inline KelLength terminatedLength(const Unit* s, KelLength limit) {
+// The units of text of any alignment before its first zero unit, of which
+// at most `max` are read: the one measure of terminated text.
+template <class Unit> inline KelLength unitsBeforeNul(const void* s, KelLength max) {
+    if constexpr (sizeof(Unit) == 1)
+        return ::strnlen(static_cast<const char*>(s), max);
     KelLength n = 0;
-    while (n < limit && s[n] != 0)
+    while (n < max && loadUnit<Unit>(s, n) != 0)
         ++n;
     return n;
 }

@@ -1,13 +1,16 @@
 #ifndef KELLAZYTABLES_H
 #define KELLAZYTABLES_H
 
-// Tables that a converter builds on its first conversion and reads without a
-// lock from then on.
+// Tables that the library builds on their first use and reads without a
+// lock from then on: the one way it does so.
 //
-// The owner builds a table completely under its ObjLock and only then hands
-// it to publish(), which stores the pointer with release order; readers load
-// it with acquire order, so a thread that sees the pointer also sees every
-// entry written before it. A table is never replaced once published.
+// The first caller that finds a table missing builds it completely under
+// the owner's ObjLock and only then publishes the pointer, with release
+// order; readers load it with acquire order, so a thread that sees the
+// pointer also sees every entry written before it. A table is never changed
+// or replaced once published. A build that finds no memory publishes
+// nothing, so that a later use tries again; until then the owner works
+// without the table.
 
 #include "LookupTable.h"
 
@@ -16,48 +19,48 @@
 #include <mutex>
 #include <type_traits>
 
-// Owning, publish-once pointer. T may be an array type (unsigned short[]),
-// which is then freed with array delete.
-template <class T>
-class KelPublishedPtr {
+// T may be an array type (unsigned short[]), which is then freed with array
+// delete.
+template <class T> class KelBuiltOnce {
 public:
     using Element = std::remove_extent_t<T>;
 
-    KelPublishedPtr() = default;
-    ~KelPublishedPtr() { std::default_delete<T>()(m_p.load(std::memory_order_relaxed)); }
-    KelPublishedPtr(const KelPublishedPtr&) = delete;
-    KelPublishedPtr& operator=(const KelPublishedPtr&) = delete;
+    KelBuiltOnce() = default;
+    ~KelBuiltOnce() { std::default_delete<T>()(m_p.load(std::memory_order_relaxed)); }
+    KelBuiltOnce(const KelBuiltOnce&) = delete;
+    KelBuiltOnce& operator=(const KelBuiltOnce&) = delete;
 
-    // For unlocked readers: null until the table is published.
+    // For unlocked readers: null until the table is built.
     const Element* get() const { return m_p.load(std::memory_order_acquire); }
 
-    // The published table, after running load() once if there is none yet.
-    // load() must publish through this pointer (or leave it null when it
-    // cannot build the table); the result may then still be null.
-    template <class Load>
-    const Element* getOrLoad(Load load) const {
-        const Element* p = get();
-        if (p != nullptr)
+    // The table, which build() makes under `lock` (a std::unique_ptr<T>,
+    // null without memory) unless a caller already has.
+    template <class Build> const Element* get(ObjLock& lock, Build build) const {
+        if (const Element* p = get())
             return p;
-        load();
-        return get();
+        std::lock_guard<ObjLock> guard(lock);
+        if (const Element* p = m_p.load(std::memory_order_relaxed))
+            return p;
+        std::unique_ptr<T> table = build();
+        m_p.store(table.get(), std::memory_order_release);
+        return table.release();
     }
 
-    // Only the owner, holding its lock, calls this, and only while get() is null.
-    void publish(std::unique_ptr<T> table) { m_p.store(table.release(), std::memory_order_release); }
-
 private:
-    std::atomic<Element*> m_p{nullptr};
+    mutable std::atomic<Element*> m_p{nullptr};
 };
 
-// Runs build() under lock unless isBuilt() already holds, so that of several
-// threads meeting a missing table only the first builds it and the others
-// wait and then find it.
-template <class IsBuilt, class Build>
-void kelBuildOnce(ObjLock& lock, IsBuilt isBuilt, Build build) {
-    std::lock_guard<ObjLock> guard(lock);
-    if (!isBuilt())
-        build();
+// A table to Unicode and one from Unicode, built together from one list.
+template <class To, class From> struct KelTablePair {
+    To toUnicode;
+    From fromUnicode;
+};
+
+// A table, or an empty one in its place while it does not exist, so that a
+// converter without tables converts every character as unmappable.
+template <class Table> const Table& kelTableOrEmpty(const Table* table) {
+    static const Table empty{};
+    return table != nullptr ? *table : empty;
 }
 
 #endif

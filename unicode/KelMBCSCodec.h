@@ -21,11 +21,11 @@
 
 #include "KelCodecDriver.h"
 #include "KelConverterHelpers.h"
+#include "KelLazyTables.h"
 #include "KelTextBlocks.h"
 #include "KelUChar.h"
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -110,28 +110,20 @@ template <class Codec> kel::blocks::ASCIIIdentity probeIdentity(const Codec& cod
     return id;
 }
 
-// A converter's probed identity, found on its first conversion. The tables
-// it rests on never change once built, so threads that race on the first
-// conversion only store the same value twice.
+// A converter's probed identity, found on its first conversion.
 class IdentityCache {
 public:
     template <class Codec> kel::blocks::ASCIIIdentity of(const Codec& codec) const {
-        std::uint32_t packed = m_packed.load(std::memory_order_relaxed);
-        if (packed == 0) {
-            const kel::blocks::ASCIIIdentity id = probeIdentity(codec);
-            packed = kProbed | id.last | id.except[0] << 8 | id.except[1] << 16 |
-                     static_cast<std::uint32_t>(id.except[2]) << 24;
-            m_packed.store(packed, std::memory_order_relaxed);
-        }
-        return {static_cast<unsigned char>(packed & 0x7F),
-                {static_cast<unsigned char>(packed >> 8), static_cast<unsigned char>(packed >> 16),
-                 static_cast<unsigned char>(packed >> 24)}};
+        const kel::blocks::ASCIIIdentity* id = m_identity.get(m_lock, [&codec] {
+            return std::unique_ptr<kel::blocks::ASCIIIdentity>(
+                new (std::nothrow) kel::blocks::ASCIIIdentity(probeIdentity(codec)));
+        });
+        return id != nullptr ? *id : kel::blocks::ASCIIIdentity{0, {0, 0, 0}};
     }
 
 private:
-    // Set in every probed value, as `last` never is above 0x7F.
-    static constexpr std::uint32_t kProbed = 0x80;
-    mutable std::atomic<std::uint32_t> m_packed{0};
+    mutable ObjLock m_lock;
+    KelBuiltOnce<kel::blocks::ASCIIIdentity> m_identity;
 };
 
 // Every pair of bytes a character of a multibyte codec can begin, decoded
@@ -250,40 +242,37 @@ private:
     unsigned short m_code[65536 + 1] = {};
 };
 
-// A converter's flat table (PairWindows or UnitCodes), built by the first
-// conversion that asks; threads that race on it build twice and keep one.
-// Null when the codec has none.
-template <class Table> class BuiltOnce {
-public:
-    BuiltOnce() = default;
-    BuiltOnce(const BuiltOnce&) = delete;
-    BuiltOnce& operator=(const BuiltOnce&) = delete;
-    ~BuiltOnce() { delete m_table.load(std::memory_order_relaxed); }
+struct FlatView {
+    const PairWindows* windows;
+    const UnitCodes* codes;
+};
 
-    template <class Codec> const Table* of(const Codec& codec) const {
-        const Table* t = m_table.load(std::memory_order_acquire);
-        if (t != nullptr || m_tried.load(std::memory_order_acquire))
-            return t;
-        Table* built = Table::build(codec);
-        Table* expected = nullptr;
-        if (built != nullptr &&
-            !m_table.compare_exchange_strong(expected, built, std::memory_order_acq_rel)) {
-            delete built;
-            built = expected;
-        }
-        m_tried.store(true, std::memory_order_release);
-        return built;
+// A converter's flat tables, built by its first conversion through its
+// codec's own decode and encode; a table the codec cannot have stays null.
+class FlatTables {
+public:
+    template <class Codec> FlatView of(const Codec& codec) const {
+        const Flat* flat = m_flat.get(m_lock, [&codec] {
+            std::unique_ptr<Flat> built(new (std::nothrow) Flat);
+            if (built) {
+                built->windows.reset(PairWindows::build(codec));
+                built->codes.reset(UnitCodes::build(codec));
+            }
+            return built;
+        });
+        if (flat == nullptr)
+            return {nullptr, nullptr};
+        return {flat->windows.get(), flat->codes.get()};
     }
 
 private:
-    mutable std::atomic<Table*> m_table{nullptr};
-    mutable std::atomic<bool> m_tried{false};
-};
+    struct Flat {
+        std::unique_ptr<PairWindows> windows;
+        std::unique_ptr<UnitCodes> codes;
+    };
 
-// A codec's flat tables, for the converter to keep.
-struct FlatTables {
-    BuiltOnce<PairWindows> windows;
-    BuiltOnce<UnitCodes> codes;
+    mutable ObjLock m_lock;
+    KelBuiltOnce<Flat> m_flat;
 };
 
 // Whether a codec offers flat tables: a member flat() giving its windows
@@ -293,10 +282,6 @@ template <class Codec>
 struct HasFlat<Codec, std::void_t<decltype(std::declval<const Codec&>().flat())>> : std::true_type {
 };
 
-struct FlatView {
-    const PairWindows* windows;
-    const UnitCodes* codes;
-};
 
 // A multibyte codec in the form the loop driver runs. Its fast members
 // take every character that converts plainly, in a loop of their own; the

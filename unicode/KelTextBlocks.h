@@ -12,9 +12,9 @@
 // loop and calls again. Whatever a function converts, it converts exactly as
 // the general loop would, so the result never depends on the machine.
 //
-// Sources are NUL-terminated, so a function may only read bytes known to be
-// there: `n` counts bytes (or units) known to be non-zero, found with
-// ByteRun and UnitRun.
+// A function reads no unit at or past `n`: the counted input of a
+// conversion, or of a NUL-terminated one the units TextRun knows to be
+// there.
 
 #include "KelTypes.h"
 
@@ -112,9 +112,6 @@ private:
 
 extern template class TextRun<unsigned char>;
 extern template class TextRun<unsigned short>;
-
-using ByteRun = TextRun<unsigned char>;
-using UnitRun = TextRun<unsigned short>;
 
 // widenASCII and narrowASCII for the loops of the multibyte sets, at most
 // `room` units. A run of a few units, such as a line break in other text,

@@ -6,22 +6,16 @@
 KelUCharTable::KelUCharTable(const tableData* data, bool incrementing)
     : m_pData(data), m_bIncrementing(incrementing) {}
 
+// Lookups never throw: without memory the table stays unloaded, every code
+// reads as uncovered and the next lookup tries again.
 void KelUCharTable::load() {
-    if (m_pTable.get() != nullptr) {
-        return;
-    }
-    kelBuildOnce(m_oLock, [this] { return m_pTable.get() != nullptr; }, [this] { build(); });
-}
-
-void KelUCharTable::build() {
-    // Lookups never throw: without memory the table stays unloaded, every
-    // code reads as uncovered and the next lookup tries again.
-    std::unique_ptr<LookupTable<unsigned short>> table(new (std::nothrow) LookupTable<unsigned short>);
-    if (!table) {
-        return;
-    }
-    fill(*table);
-    m_pTable.publish(std::move(table));
+    m_pTable.get(m_oLock, [this] {
+        std::unique_ptr<LookupTable<unsigned short>> table(new (std::nothrow)
+                                                               LookupTable<unsigned short>);
+        if (table)
+            fill(*table);
+        return table;
+    });
 }
 
 void KelUCharTable::fill(LookupTable<unsigned short>& table) const {

@@ -28,15 +28,18 @@ public:
     void load();
     // 0 for a code that no range covers.
     unsigned short getValue(unsigned short c) {
-        const LookupTable<unsigned short>* table = m_pTable.getOrLoad([this] { load(); });
-        return table != nullptr ? table->trans(c) : 0;
+        const LookupTable<unsigned short>* table = m_pTable.get();
+        if (table == nullptr) {
+            load();
+            table = m_pTable.get();
+        }
+        return kelTableOrEmpty(table).trans(c);
     }
 
 private:
-    void build();
     void fill(LookupTable<unsigned short>& table) const;
 
-    KelPublishedPtr<LookupTable<unsigned short>> m_pTable;
+    KelBuiltOnce<LookupTable<unsigned short>> m_pTable;
     const tableData* m_pData;
     bool m_bIncrementing;
     ObjLock m_oLock;
