@@ -19,12 +19,10 @@ public:
     using KelCharSetConverterDBCSBase::isLeadByte;
     using KelCharSetConverterDBCSBase::isTrailByte;
 
-    KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 2; }
-    KelLength getNullCharSize() const override { return 1; }
 
 private:
     friend KelCodecConverter<KelCharSetConverterDBCSEx, KelCharSetConverterMBCSEx>;
+    static constexpr KelUnitSizes kUnitSizes{1, 2, 1};
 
     class Codec;
     Codec codec();

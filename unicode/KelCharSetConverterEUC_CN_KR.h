@@ -19,12 +19,10 @@ public:
     static bool isLeadCS1(unsigned char b) { return b >= 0xA1 && b <= 0xFE; }
     static bool isTrailCS1(unsigned char b) { return b >= 0xA1 && b <= 0xFE; }
 
-    KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 2; }
-    KelLength getNullCharSize() const override { return 1; }
 
 private:
     friend KelCodecConverter<KelCharSetConverterEUC_CN_KR, KelCharSetConverterMBCS>;
+    static constexpr KelUnitSizes kUnitSizes{1, 2, 1};
 
     class Codec;
     Codec codec();

@@ -35,15 +35,13 @@ public:
     // JIS X 0201 entries of the base tables.
     void load() override;
 
-    KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 3; }
-    KelLength getNullCharSize() const override { return 1; }
 
     const char* getName0201() const { return m_pName0201; }
     const char* getName0212() const { return m_pName0212; }
 
 private:
     friend KelCodecConverter<KelCharSetConverterEUC_JP, KelCharSetConverterMBCS>;
+    static constexpr KelUnitSizes kUnitSizes{1, 3, 1};
 
     class Codec;
     Codec codec();

@@ -30,9 +30,6 @@ public:
     KelCharSetConverterGB18030(const char* name, KelCharSet cs);
     ~KelCharSetConverterGB18030() override;
 
-    KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 4; }
-    KelLength getNullCharSize() const override { return 1; }
 
     // The base tables, then both range indexes, each built once; returns
     // without locking once everything is published.
@@ -72,6 +69,7 @@ public:
 
 private:
     friend KelCodecConverter<KelCharSetConverterGB18030, KelCharSetConverterMBCS>;
+    static constexpr KelUnitSizes kUnitSizes{1, 4, 1};
 
     using Index = KelBuiltOnce<const RangeRow*[]>;
     class Codec;

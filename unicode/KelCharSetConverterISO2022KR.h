@@ -16,16 +16,14 @@ public:
     // The pair list of KS X 1001 in 7-bit form; it must outlive the converter.
     KelCharSetConverterISO2022KR(const unsigned short* map, KelCharSet cs);
 
-    KelLength getMinUnitSize() const override { return 1; }
-    // A Korean character after ASCII: SO and its two bytes. The designation,
-    // once in a stream, comes on top.
-    KelLength getMaxUnitSize() const override { return 3; }
-    KelLength getNullCharSize() const override { return 1; }
     // ESC $ ) C once, and the SI that ends the stream.
     KelLength getMaxStateBytes() const override { return 5; }
 
 private:
     friend KelCodecConverter<KelCharSetConverterISO2022KR, KelCharSetConverterMBCS>;
+    // A Korean character after ASCII: SO and its two bytes. The designation,
+    // once in a stream, comes on top.
+    static constexpr KelUnitSizes kUnitSizes{1, 3, 1};
 
     class Codec;
     Codec codec();

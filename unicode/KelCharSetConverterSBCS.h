@@ -26,14 +26,12 @@ public:
     KelLength getNumBytes(const unsigned short* src, KelLength srcLen) override;
     KelLength fromUTF16(void* dst, const unsigned short* src, KelLength dstLen,
                         ILLCHAR_OPTYPE opType, bool* pIllegal) override;
-    KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 1; }
-    KelLength getNullCharSize() const override { return 1; }
 
     const char* getName() const { return m_pName; }
 
 private:
     friend KelCodecConverter<KelCharSetConverterSBCS>;
+    static constexpr KelUnitSizes kUnitSizes{1, 1, 1};
 
     static constexpr bool kZeroLimitReadsNothing = true;
 

@@ -24,20 +24,16 @@ void copyUnits(void* d, const void* s, KelLength units, bool swap) {
 // Local text and UTF-16 differ only in alignment and perhaps byte order:
 // every unit, an unpaired surrogate included, is copied as it is. Half a
 // unit at the end of the input is all that can be malformed.
-class KelCharSetConverterUTF16::Codec {
+class KelCharSetConverterUTF16::Codec : public kel::codec::WideUnits<Unit16> {
 public:
-    using Unit = Unit16;
-    static constexpr KelLength kFastRetry = 0;
-    static constexpr bool kSurrogatesApart = true;
-
-    explicit Codec(bool swap) : m_swap(swap) {}
+    using WideUnits::WideUnits;
 
     // A high surrogate last is left to the loop, which may join it to its
     // partner.
     kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
                                      KelLength room) const {
         KelLength units = std::min(n / kUnitSize, room);
-        if (units != 0 && kel::isHighSurrogate(unit(s, units - 1)))
+        if (units != 0 && kel::isHighSurrogate(load(s, units - 1)))
             --units;
         copyUnits(d, s, units, m_swap);
         return {units * kUnitSize, units};
@@ -46,7 +42,7 @@ public:
     kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
         if (avail < kUnitSize)
             return kel::codec::noCharacter(avail, true);
-        return kel::codec::character(kUnitSize, unit(p, 0));
+        return kel::codec::character(kUnitSize, load(p, 0));
     }
 
     kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
@@ -59,13 +55,6 @@ public:
     kel::codec::TargetChar encode(const unsigned short* p, KelLength) const {
         return kel::codec::wideUnitChar<Unit16>(1, kel::swappedIf(m_swap, p[0]));
     }
-
-private:
-    Unit16 unit(const void* s, KelLength i) const {
-        return kel::swappedIf(m_swap, kel::loadUnit<Unit16>(s, i));
-    }
-
-    bool m_swap;
 };
 
 KelCharSetConverterUTF16::KelCharSetConverterUTF16(KelCharSet cs)

@@ -11,12 +11,10 @@ class KelCharSetConverterUTF16 : public KelCodecConverter<KelCharSetConverterUTF
 public:
     explicit KelCharSetConverterUTF16(KelCharSet cs = KELCS_UTF16);
 
-    KelLength getMinUnitSize() const override { return 2; }
-    KelLength getMaxUnitSize() const override { return 2; }
-    KelLength getNullCharSize() const override { return 2; }
 
 private:
     friend KelCodecConverter<KelCharSetConverterUTF16>;
+    static constexpr KelUnitSizes kUnitSizes{2, 2, 2};
 
     class Codec;
     Codec codec() const;

@@ -36,8 +36,6 @@ public:
 
     kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
                                      KelLength room) const {
-        if (!kPlainBytes.holds(s[0]))
-            return {0, 0};
         const KelLength done = kel::blocks::widenASCII(kPlainBytes, s, n, d, room);
         return {done, done};
     }
@@ -51,8 +49,6 @@ public:
 
     kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
                                      KelLength room) const {
-        if (!kPlainUnits.holds(s[0]))
-            return {0, 0};
         const KelLength done = kel::blocks::narrowASCII(kPlainUnits, s, n, d, room);
         return {done, done};
     }

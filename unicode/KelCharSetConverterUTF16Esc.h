@@ -11,12 +11,10 @@ class KelCharSetConverterUTF16Esc : public KelCodecConverter<KelCharSetConverter
 public:
     KelCharSetConverterUTF16Esc() : KelCodecConverter(KELCS_UTF16ESC) {}
 
-    KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 6; }
-    KelLength getNullCharSize() const override { return 1; }
 
 private:
     friend KelCodecConverter<KelCharSetConverterUTF16Esc>;
+    static constexpr KelUnitSizes kUnitSizes{1, 6, 1};
 
     class Codec;
     Codec codec() const;

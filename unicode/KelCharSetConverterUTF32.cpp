@@ -27,21 +27,9 @@ kel::utf8::Sequence decodeUTF8(const unsigned char*& p) {
 // Values beyond U+10FFFF are malformed; surrogate values pass as the units
 // of the same value. From UTF-16 only an unpaired high surrogate has no
 // form: an unpaired low one is written as its value.
-class KelCharSetConverterUTF32::Codec {
+class KelCharSetConverterUTF32::Codec : public kel::codec::WideUnits<Unit32> {
 public:
-    using Unit = Unit32;
-    static constexpr KelLength kFastRetry = 0;
-    static constexpr bool kSurrogatesApart = true;
-
-    explicit Codec(bool swap) : m_swap(swap) {}
-
-    Unit32 load(const void* src, KelLength i) const {
-        return kel::swappedIf(m_swap, kel::loadUnit<Unit32>(src, i));
-    }
-
-    void store(void* dst, KelLength i, Unit32 v) const {
-        kel::storeUnit<Unit32>(dst, i, kel::swappedIf(m_swap, v));
-    }
+    using WideUnits::WideUnits;
 
     // Values of one UTF-16 unit, a high surrogate last left to the loop.
     kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
@@ -82,9 +70,6 @@ public:
         t.value = c.value;
         return t;
     }
-
-private:
-    bool m_swap;
 };
 
 KelCharSetConverterUTF32::KelCharSetConverterUTF32(KelCharSet cs)

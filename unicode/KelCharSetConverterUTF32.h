@@ -16,9 +16,6 @@ public:
                        bool* pIllegal) override;
     KelLength toUTF8(unsigned char* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
                      bool* pIllegal) override;
-    KelLength getMinUnitSize() const override { return 4; }
-    KelLength getMaxUnitSize() const override { return 4; }
-    KelLength getNullCharSize() const override { return 4; }
 
     // Decodes one UTF-8 sequence and advances *pp past it: past the lead byte
     // only when the continuation bytes are wrong. Ill-formed sequences,
@@ -28,6 +25,7 @@ public:
 
 private:
     friend KelCodecConverter<KelCharSetConverterUTF32>;
+    static constexpr KelUnitSizes kUnitSizes{4, 4, 4};
 
     // A source limit counts 32-bit units.
     static constexpr bool kZeroLimitReadsNothing = true;

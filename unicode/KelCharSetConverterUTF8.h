@@ -14,12 +14,10 @@ public:
     // Decoding never stops or escapes: malformed input always becomes U+FFFD.
     KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
                       bool* pIllegal, int srcLimit) override;
-    KelLength getMinUnitSize() const override { return 1; }
-    KelLength getMaxUnitSize() const override { return 3; }
-    KelLength getNullCharSize() const override { return 1; }
 
 private:
     friend KelCodecConverter<KelCharSetConverterUTF8>;
+    static constexpr KelUnitSizes kUnitSizes{1, 3, 1};
 
     class Codec;
     Codec codec() const;

@@ -6,9 +6,9 @@
 // gives (a table codec of the multibyte sets in the driver's form).
 // Internal to the library.
 //
-// Derived declares this class a friend. A set in which a source limit of 0
-// reads nothing, not everything, says so with its own
-// kZeroLimitReadsNothing. A converter whose codec is not in its header ends
+// Derived declares this class a friend and its sizes as kUnitSizes. A set
+// in which a source limit of 0 reads nothing, not everything, says so with
+// its own kZeroLimitReadsNothing. A converter whose codec is not in its header ends
 // its header with an explicit instantiation declaration, and its unit holds
 // the explicit instantiation definition, so that no other unit needs the
 // codec.
@@ -16,9 +16,21 @@
 #include "KelMBCSCodec.h"
 #include "KelUTF8Paths.h"
 
+// The sizes a converter class reports: its smallest character, the most
+// bytes one UTF-16 unit becomes, and its NUL character.
+struct KelUnitSizes {
+    KelLength min;
+    KelLength max;
+    KelLength nul;
+};
+
 template <class Derived, class Base = KelCharSetConverter> class KelCodecConverter : public Base {
 public:
     using Base::Base;
+
+    KelLength getMinUnitSize() const override { return Derived::kUnitSizes.min; }
+    KelLength getMaxUnitSize() const override { return Derived::kUnitSizes.max; }
+    KelLength getNullCharSize() const override { return Derived::kUnitSizes.nul; }
 
     KelLength getNumUnits(const void* src, KelLength srcLen) override;
     KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE opType,
@@ -47,6 +59,14 @@ protected:
 
 private:
     auto codec() { return kel::mbcs::driven(static_cast<Derived&>(*this).codec()); }
+
+    template <class Source>
+    KelConversionResult encodeFrom(const Source& source, const typename Source::Unit* src,
+                                   KelLength srcLen, void* dst, KelLength dstLen, KelOnProblem on,
+                                   bool last, KelCodecState* state) {
+        return kel::codec::encodeCounted(codec(), source, src, srcLen, dst, dstLen, on, last,
+                                         state);
+    }
 };
 
 template <class Derived, class Base>
@@ -103,8 +123,7 @@ template <class Derived, class Base>
 KelConversionResult KelCodecConverter<Derived, Base>::encodeCounted(
     const unsigned short* src, KelLength srcLen, void* dst, KelLength dstLen, KelOnProblem on,
     bool last, KelCodecState* state) {
-    return kel::codec::encodeCounted(codec(), kel::codec::UTF16Source(), src, srcLen, dst, dstLen,
-                                     on, last, state);
+    return encodeFrom(kel::codec::UTF16Source(), src, srcLen, dst, dstLen, on, last, state);
 }
 
 template <class Derived, class Base>
@@ -118,8 +137,7 @@ template <class Derived, class Base>
 KelConversionResult KelCodecConverter<Derived, Base>::encodeCountedFromUTF8(
     const unsigned char* src, KelLength srcLen, void* dst, KelLength dstLen, KelOnProblem on,
     bool last, KelCodecState* state) {
-    return kel::codec::encodeCounted(codec(), kel::codec::UTF8Source(), src, srcLen, dst, dstLen,
-                                     on, last, state);
+    return encodeFrom(kel::codec::UTF8Source(), src, srcLen, dst, dstLen, on, last, state);
 }
 
 template <class Derived, class Base>

@@ -131,6 +131,23 @@ template <class Unit> TargetChar wideUnitChar(KelLength units, std::uint32_t val
     return {units, value, packBytes(bytes, sizeof unit), sizeof unit, false};
 }
 
+// The base of a codec of wide units (UTF-16, UTF-32) in the machine's byte
+// order or the reverse, read and written at any alignment. These forms
+// give the units of a surrogate pair one at a time.
+template <class U> class WideUnits {
+public:
+    using Unit = U;
+    static constexpr KelLength kFastRetry = 0;
+    static constexpr bool kSurrogatesApart = true;
+
+    explicit WideUnits(bool swap) : m_swap(swap) {}
+    Unit load(const void* s, KelLength i) const { return swappedIf(m_swap, loadUnit<Unit>(s, i)); }
+    void store(void* d, KelLength i, Unit v) const { storeUnit<Unit>(d, i, swappedIf(m_swap, v)); }
+
+protected:
+    bool m_swap;
+};
+
 // The state of a codec without one.
 struct NoState {};
 
@@ -185,14 +202,41 @@ TargetChar encodeIn(const Codec& codec, const unsigned short* p, KelLength avail
     }
 }
 
-// Decoded units go to the caller's buffer ...
-class UnitWriter {
+// The output of a loop: `room` units of Out in the caller's buffer, which
+// the fast members write into directly ...
+template <class Out> class Room {
 public:
-    UnitWriter(unsigned short* d, KelLength room) : m_d(d), m_room(room) {}
+    Room(Out* d, KelLength room) : m_d(d), m_room(room) {}
     KelLength room() const { return m_room - m_written; }
-    unsigned short* fastOut() { return m_d + m_written; }
+    Out* fastOut() { return m_d + m_written; }
     KelLength fastRoom() const { return room(); }
     void advance(KelLength n) { m_written += n; }
+    KelLength written() const { return m_written; }
+
+protected:
+    Out* m_d;
+    KelLength m_room;
+    KelLength m_written = 0;
+};
+
+// ... or only counted, the fast members writing into scratch space.
+template <class Out, KelLength kScratch> class Tally {
+public:
+    KelLength room() const { return KEL_NPOS - m_written; }
+    Out* fastOut() { return m_scratch; }
+    KelLength fastRoom() const { return kScratch; }
+    void advance(KelLength n) { m_written += n; }
+    KelLength written() const { return m_written; }
+
+protected:
+    Out m_scratch[kScratch];
+    KelLength m_written = 0;
+};
+
+// Decoded units in the caller's buffer ...
+class UnitWriter : public Room<unsigned short> {
+public:
+    using Room::Room;
     bool fits(std::uint32_t value) const { return room() >= utf16Length(value); }
     void put(std::uint32_t value, KelLength) {
         if (value > 0xFFFF) {
@@ -202,12 +246,6 @@ public:
             m_d[m_written++] = static_cast<unsigned short>(value);
         }
     }
-    KelLength written() const { return m_written; }
-
-private:
-    unsigned short* m_d;
-    KelLength m_room;
-    KelLength m_written = 0;
 };
 
 // ... with the offset of the source character of each unit, for which the
@@ -226,60 +264,29 @@ private:
     KelLength* m_offsets;
 };
 
-// ... or are only counted, the fast paths writing into scratch space.
-class UnitCounter {
+// ... or counted.
+class UnitCounter : public Tally<unsigned short, 256> {
 public:
-    KelLength room() const { return KEL_NPOS - m_written; }
-    unsigned short* fastOut() { return m_scratch; }
-    KelLength fastRoom() const { return kScratch; }
-    void advance(KelLength n) { m_written += n; }
     bool fits(std::uint32_t) const { return true; }
     void put(std::uint32_t value, KelLength) { m_written += utf16Length(value); }
-    KelLength written() const { return m_written; }
-
-private:
-    static constexpr KelLength kScratch = 256;
-    unsigned short m_scratch[kScratch];
-    KelLength m_written = 0;
 };
 
-// Encoded bytes go to the caller's buffer, whole units of the target
-// (Unit) only ...
-template <class Unit> class ByteWriter {
+// Encoded bytes in the caller's buffer, whole units of the target (Unit)
+// only; only what fits is ever put ...
+template <class Unit> class ByteWriter : public Room<unsigned char> {
 public:
-    ByteWriter(unsigned char* d, KelLength room) : m_d(d), m_room(room - room % sizeof(Unit)) {}
-    KelLength room() const { return m_room - m_written; }
-    unsigned char* fastOut() { return m_d + m_written; }
-    KelLength fastRoom() const { return room(); }
-    void advance(KelLength n) { m_written += n; }
-    // Only what fits is ever put.
+    ByteWriter(unsigned char* d, KelLength room) : Room(d, room - room % sizeof(Unit)) {}
     void put(const TargetChar& c) {
         for (KelLength i = 0; i < c.size; ++i)
             m_d[m_written + i] = static_cast<unsigned char>(c.bytes >> (8 * (c.size - 1 - i)));
         m_written += c.size;
     }
-    KelLength written() const { return m_written; }
-
-private:
-    unsigned char* m_d;
-    KelLength m_room;
-    KelLength m_written = 0;
 };
 
-// ... or are only counted.
-class ByteCounter {
+// ... or counted.
+class ByteCounter : public Tally<unsigned char, 768> {
 public:
-    KelLength room() const { return KEL_NPOS - m_written; }
-    unsigned char* fastOut() { return m_scratch; }
-    KelLength fastRoom() const { return kScratch; }
-    void advance(KelLength n) { m_written += n; }
     void put(const TargetChar& c) { m_written += c.size; }
-    KelLength written() const { return m_written; }
-
-private:
-    static constexpr KelLength kScratch = 768;
-    unsigned char m_scratch[kScratch];
-    KelLength m_written = 0;
 };
 
 // Runs a codec's fast member when its turn has come, over the units from
@@ -293,6 +300,12 @@ bool fastStep(Fast fast, KelLength end, Sink& out, KelLength& read, KelLength& f
     out.advance(p.written);
     fastFrom = read + std::max<KelLength>(1, Codec::kFastRetry);
     return p.read != 0;
+}
+
+// What a loop returns once it has handed its copy of the sink back.
+template <class Sink> Result handBack(Sink& shared, const Sink& out, const Result& r) {
+    shared = out;
+    return r;
 }
 
 // A codec whose code unit is a byte leaves the NUL byte to the loops.
@@ -322,12 +335,9 @@ Result decode(const Codec& sharedCodec, const unsigned char* s, KelLength len, S
     const Codec codec(sharedCodec);
     Sink out(sharedOut);
     const KelLength fastEnd = std::min(len, stopAfter);
-    KelLength read = 0;
-    KelLength problems = 0;
-    KelLength fastFrom = 0;
+    KelLength read = 0, problems = 0, fastFrom = 0;
     const auto ended = [&](Stop stop, KelLength length, std::uint32_t value = 0) {
-        sharedOut = out;
-        return Result{stop, read, out.written(), problems, length, value};
+        return handBack(sharedOut, out, {stop, read, out.written(), problems, length, value});
     };
     while (read < fastEnd) {
         // The fast member stops at the source limit; a character the loop
@@ -520,12 +530,9 @@ Result encode(const Codec& sharedCodec, const Source& source, const typename Sou
               EncodeMode mode) {
     const Codec codec(sharedCodec);
     Sink out(sharedOut);
-    KelLength read = 0;
-    KelLength problems = 0;
-    KelLength fastFrom = 0;
+    KelLength read = 0, problems = 0, fastFrom = 0;
     const auto ended = [&](Stop stop, KelLength length, std::uint32_t value = 0) {
-        sharedOut = out;
-        return Result{stop, read, out.written(), problems, length, value};
+        return handBack(sharedOut, out, {stop, read, out.written(), problems, length, value});
     };
     const auto reserved = [&](const State<Codec>& after) {
         return mode.reserveFinish ? finishSize(codec, after) : 0;

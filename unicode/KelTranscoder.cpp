@@ -131,6 +131,19 @@ KelStep step(Carry<Src>& carry, std::uint64_t& position, KelProblemSpot& problem
             std::uint64_t base) { return convert(s, n, dst + at, room, isLast, base); });
 }
 
+// One call of a stream through one of the converter's counted operations,
+// in the stream's state.
+template <class Src, class Dst, class Operation>
+KelStep counted(KelCharSetConverter& conv, Operation operation, KelPolicy policy,
+                KelCodecState& state, Carry<Src>& carry, std::uint64_t& position,
+                KelProblemSpot& problem, const void* src, KelLength srcLen, Dst* dst,
+                KelLength dstLen, bool last) {
+    const KelOnProblem on = onProblem(policy);
+    return step(carry, position, problem, src, srcLen, dst, dstLen, last,
+                [&](const Src* s, KelLength n, Dst* d, KelLength room, bool isLast,
+                    std::uint64_t) { return (conv.*operation)(s, n, d, room, on, isLast, &state); });
+}
+
 // Offsets of decoded units come a piece at a time through a buffer of
 // this many, then become stream positions.
 constexpr KelLength kOffsetPiece = 256;
@@ -199,15 +212,9 @@ KelStep KelDecoder::decode(const void* src, KelLength srcLen, char16_t* dst, Kel
 
 KelStep KelDecoder::toUTF8(const void* src, KelLength srcLen, char* dst, KelLength dstLen,
                            bool last) {
-    const KelOnProblem on = kel::stream::onProblem(m_policy);
-    KelCharSetConverter& conv = *m_converter;
-    return kel::stream::step(
-        m_carry, m_position, m_problem, src, srcLen, reinterpret_cast<unsigned char*>(dst), dstLen,
-        last,
-        [&](const unsigned char* s, KelLength n, unsigned char* d, KelLength room, bool isLast,
-            std::uint64_t) {
-            return conv.decodeCountedToUTF8(s, n, d, room, on, isLast, &m_state);
-        });
+    return kel::stream::counted(*m_converter, &KelCharSetConverter::decodeCountedToUTF8, m_policy,
+                                m_state, m_carry, m_position, m_problem, src, srcLen,
+                                reinterpret_cast<unsigned char*>(dst), dstLen, last);
 }
 
 KelLength KelDecoder::maxUnits(KelLength srcLen) const {
@@ -238,12 +245,9 @@ KelEncoder::KelEncoder(KelCharSetConverter& converter, KelPolicy policy)
 
 KelStep KelEncoder::encode(const unsigned short* src, KelLength srcLen, void* dst, KelLength dstLen,
                            bool last) {
-    const KelOnProblem on = kel::stream::onProblem(m_policy);
-    KelCharSetConverter& conv = *m_converter;
-    return kel::stream::step(
-        m_carry, m_position, m_problem, src, srcLen, static_cast<unsigned char*>(dst), dstLen, last,
-        [&](const unsigned short* s, KelLength n, unsigned char* d, KelLength room, bool isLast,
-            std::uint64_t) { return conv.encodeCounted(s, n, d, room, on, isLast, &m_state); });
+    return kel::stream::counted(*m_converter, &KelCharSetConverter::encodeCounted, m_policy,
+                                m_state, m_carry, m_position, m_problem, src, srcLen,
+                                static_cast<unsigned char*>(dst), dstLen, last);
 }
 
 KelStep KelEncoder::encode(const char16_t* src, KelLength srcLen, void* dst, KelLength dstLen,
@@ -253,15 +257,9 @@ KelStep KelEncoder::encode(const char16_t* src, KelLength srcLen, void* dst, Kel
 
 KelStep KelEncoder::fromUTF8(const char* src, KelLength srcLen, void* dst, KelLength dstLen,
                              bool last) {
-    const KelOnProblem on = kel::stream::onProblem(m_policy);
-    KelCharSetConverter& conv = *m_converter;
-    return kel::stream::step(
-        m_utf8Carry, m_position, m_problem, src, srcLen, static_cast<unsigned char*>(dst), dstLen,
-        last,
-        [&](const unsigned char* s, KelLength n, unsigned char* d, KelLength room, bool isLast,
-            std::uint64_t) {
-            return conv.encodeCountedFromUTF8(s, n, d, room, on, isLast, &m_state);
-        });
+    return kel::stream::counted(*m_converter, &KelCharSetConverter::encodeCountedFromUTF8,
+                                m_policy, m_state, m_utf8Carry, m_position, m_problem, src, srcLen,
+                                static_cast<unsigned char*>(dst), dstLen, last);
 }
 
 KelStep KelEncoder::writeSubstitute(KelPolicy policy, void* dst, KelLength dstLen) {

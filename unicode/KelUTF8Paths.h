@@ -17,23 +17,15 @@ namespace codec {
 // Decoded characters go to the caller's buffer as UTF-8, each one whole or
 // not at all. The codecs' fast members write UTF-16, which this sink does
 // not take, so the loop converts every character itself.
-class UTF8Writer {
+class UTF8Writer : public Room<unsigned char> {
 public:
-    UTF8Writer(unsigned char* d, KelLength room) : m_d(d), m_room(room) {}
-    KelLength room() const { return m_room - m_written; }
+    using Room::Room;
     unsigned short* fastOut() { return nullptr; }
     KelLength fastRoom() const { return 0; }
-    void advance(KelLength) {}
     bool fits(std::uint32_t value) const { return room() >= utf8::encodedLength(value); }
     void put(std::uint32_t value, KelLength) {
         m_written += utf8::encode(m_d + m_written, room(), value);
     }
-    KelLength written() const { return m_written; }
-
-private:
-    unsigned char* m_d;
-    KelLength m_room;
-    KelLength m_written = 0;
 };
 
 // UTF-8 as the library's UTF-8 converter reads it, the JVM's forms included.
