@@ -27,12 +27,19 @@ inline bool mayDecodeZero(KelCharSet cs) {
     return cs == KELCS_UTF8 || cs == KELCS_UTF16ESC;
 }
 
+// The sets of 32-bit units, which alone have direct paths to and from UTF-8
+// among the imposed operations.
+inline bool isUTF32(KelCharSet cs) {
+    return cs == KELCS_UTF32 || cs == KELCS_UTF32BE;
+}
+
 // Sets whose decoder accepts each code in one form only, so that decoded
 // text encodes back to its own bytes. The UTF-8 decoder takes C0 80 and
-// surrogate forms, the escaped form takes U+0041 for A, and UTF-32 takes the
-// two halves of a surrogate pair as two characters.
+// surrogate forms, the escaped form takes U+0041 for A, UTF-32 takes the
+// two halves of a surrogate pair as two characters, and ISO-2022-KR text
+// may shift where its encoder would not.
 inline bool decodesEveryCodeOneWay(KelCharSet cs) {
-    return cs != KELCS_UTF8 && cs != KELCS_UTF16ESC && cs != KELCS_UTF32;
+    return cs != KELCS_UTF8 && cs != KELCS_UTF16ESC && !isUTF32(cs) && cs != KELCS_ISO_2022KR;
 }
 
 inline bool isPrefix(const std::vector<unsigned short>& prefix,

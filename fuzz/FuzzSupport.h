@@ -24,7 +24,7 @@ using keltest::kRegisteredSets;
 // The registered sets, then identifiers that callers may pass as well: the
 // default, and sets that have a name but no converter.
 constexpr KelCharSet kOtherSets[] = {KELCS_OS_DEFAULT, KELCS_ISO_2022JP, KELCS_EUC_TW,
-                                     KELCS_UTF16BE, static_cast<KelCharSet>(437)};
+                                     KELCS_ISO_2022CN, static_cast<KelCharSet>(437)};
 
 inline KelCharSet anySet(unsigned char pick) {
     const std::size_t total = kRegisteredCount + sizeof kOtherSets / sizeof kOtherSets[0];

@@ -62,7 +62,7 @@ void checkRoundTrip(KelCharSetConverter& conv, const std::vector<char>& text,
             "decoded text encodes to other bytes", conv.getCharSet());
 }
 
-// Only the UTF-32 converter has a direct path to UTF-8; it writes what the
+// Only the UTF-32 converters have a direct path to UTF-8; they write what the
 // UTF-8 converter makes of the same text wherever neither finds a problem.
 void checkDirectUTF8(KelCharSetConverter& conv, const std::vector<char>& text, const Steering& how,
                      const Decoded& ample) {
@@ -72,7 +72,7 @@ void checkDirectUTF8(KelCharSetConverter& conv, const std::vector<char>& text, c
     bool illegal = false;
     const KelLength n = conv.toUTF8(dst.bytes(), text.data(), room, how.op, &illegal);
     const KelCharSet cs = conv.getCharSet();
-    if (cs != KELCS_UTF32) {
+    if (!isUTF32(cs)) {
         require(n == 0 && dst.untouchedFrom(0), "toUTF8 of a converter without it wrote", cs);
         return;
     }

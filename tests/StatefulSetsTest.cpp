@@ -187,6 +187,16 @@ TEST(StatefulSets, ISO2022KREncoderWritesSubstitutesUnshifted) {
         written.append(out, step.written);
         EXPECT_EQ(written, expected);
     }
+
+    // The imposed operations end the text unshifted however they end: at a
+    // stop, or where the room runs out.
+    KelCharSetConverter& kr = *KelCharSetConverter::getConverter(KELCS_ISO_2022KR);
+    const unsigned short units[] = {0xAC00, 0x1B, 0xAC00, 0};
+    char bytes[16];
+    EXPECT_EQ(std::string(bytes, kr.fromUTF16(bytes, units, 15, ILLCHAR_STOP, nullptr)),
+              "\x1B$)C" + ga);
+    EXPECT_EQ(std::string(bytes, kr.fromUTF16(bytes, units, 8, ILLCHAR_REPLACE, nullptr)),
+              "\x1B$)C" + ga);
 }
 
 } // namespace

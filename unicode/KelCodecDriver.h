@@ -711,18 +711,21 @@ KelLength decodeWideTerminated(const Codec& codec, unsigned short* dst, const vo
     return finish(dst + r.written, sizeof *dst, r, pIllegal);
 }
 
-// fromUTF16 of the converter interface, as decodeTerminated; a set with
-// shifts ends the text in its initial state.
+// fromUTF16 of the converter interface, as decodeTerminated. A set with
+// shifts ends the text in its initial state however the conversion ended:
+// every character left room for that.
 template <class Codec>
 KelLength encodeTerminated(const Codec& codec, void* dst, const unsigned short* src,
                            KelLength dstLen, OnProblem on, bool* pIllegal) {
     unsigned char* d = static_cast<unsigned char*>(dst);
     ByteWriter<typename Codec::Unit> out(d, dstLen);
     State<Codec> state{};
-    const Result r =
+    Result r =
         overTerminated(src, KEL_NPOS, [&](KelLength at, KelLength n, bool last, KelLength) {
             return encode(codec, UTF16Source(), src + at, n, out, on, last, state, kImposedMode);
         });
+    out.put(finishIn(codec, state));
+    r.written = out.written();
     return finish(d + r.written, sizeof(typename Codec::Unit), r, pIllegal);
 }
 
