@@ -3,6 +3,7 @@
 // that breaks its shifts.
 #include "IconvReference.h"
 #include "KelTranscoder.h"
+#include "KelUString.h"
 #include "StreamFeeding.h"
 
 #include <gtest/gtest.h>
@@ -197,6 +198,9 @@ TEST(StatefulSets, ISO2022KREncoderWritesSubstitutesUnshifted) {
               "\x1B$)C" + ga);
     EXPECT_EQ(std::string(bytes, kr.fromUTF16(bytes, units, 8, ILLCHAR_REPLACE, nullptr)),
               "\x1B$)C" + ga);
+    // A string's copy in the set has room for the designation and the return.
+    KelUString one("\xEA\xB0\x80", KELCS_UTF8);
+    EXPECT_EQ(std::string(one.c_str(KELCS_ISO_2022KR)), "\x1B$)C" + ga);
 }
 
 } // namespace

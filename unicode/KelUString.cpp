@@ -98,14 +98,14 @@ SecText allocSecText(KelLength bytes) {
 
 // Room for the copy of `units` UTF-16 units: no set writes more than its
 // widest unit for a unit with ILLCHAR_REPLACE, since a surrogate pair makes
-// at most four bytes and a substitute one. Where that bound leaves the
-// length range the text is measured, so that length_error still means a
-// copy too large to represent.
+// at most four bytes and a substitute one, besides what a set with shifts
+// writes once a text. Where that bound leaves the length range the text is
+// measured, so that length_error still means a copy too large to represent.
 KelLength secTextRoom(KelCharSetConverter* conv, const unsigned short* text, KelLength units) {
-    constexpr KelLength most = KEL_NPOS - kSecTextSlack;
+    const KelLength most = KEL_NPOS - kSecTextSlack - conv->getMaxStateBytes();
     const KelLength perUnit = conv->getMaxUnitSize();
     if (units <= most / perUnit)
-        return units * perUnit;
+        return units * perUnit + conv->getMaxStateBytes();
     const KelLength bytes = conv->getNumBytes(text, units);
     if (bytes > most)
         throwLengthError();
