@@ -12,7 +12,7 @@ set(KELULIB_INCLUDE_SUBDIR ${CMAKE_INSTALL_INCLUDEDIR}/kelulib)
 # a converter through KelCharSetConverter::getConverter.
 file(GLOB KELULIB_HEADERS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/unicode/*.h)
 list(FILTER KELULIB_HEADERS EXCLUDE REGEX
-     "/(KelConverterHelpers|KelCodecConverter|KelCodecDriver|KelUTF8Codec|KelUTF8Paths|KelMBCSCodec|KelLazyTables|KelTextBlocks|KelTextBlocksKernels|KelTextBlocksAVX512|KelUCharTable|LookupTable)\\.h$")
+     "/(KelConverterHelpers|KelCodecConverter|KelCodecDriver|KelSurrogates|KelUTF8Codec|KelUTF8Paths|KelMBCSCodec|KelLazyTables|KelTextBlocks|KelTextBlocksKernels|KelTextBlocksAVX512|KelUCharTable|LookupTable)\\.h$")
 list(FILTER KELULIB_HEADERS EXCLUDE REGEX
      "/KelCharSetConverter(SBCS|MBCS|MBCSEx|DBCS|DBCSEx|EUC_CN_KR|EUC_JP|GB18030|ISO2022KR|UTF8|UTF16|UTF16Esc|UTF32)\\.h$")
 

@@ -5,6 +5,7 @@
 // substitute written for a character without a mapping.
 
 #include "KelCharSet.h"
+#include "KelSurrogates.h"
 #include "KelUChar.h"
 
 #include <cstdio>
@@ -102,25 +103,6 @@ template <class Unit> inline bool readEscape(const Unit* s, KelLength avail, uns
     }
     unit = v;
     return true;
-}
-
-// Surrogates as values of any width: the one test of the library's
-// converters (a value beyond U+FFFF is no surrogate).
-inline bool isHighSurrogate(std::uint32_t v) {
-    return v >= 0xD800 && v <= 0xDBFF;
-}
-
-inline bool isLowSurrogate(std::uint32_t v) {
-    return v >= 0xDC00 && v <= 0xDFFF;
-}
-
-inline bool isSurrogateValue(std::uint32_t v) {
-    return v >= 0xD800 && v <= 0xDFFF;
-}
-
-// The UTF-16 units of a scalar value: two beyond U+FFFF.
-inline KelLength utf16Length(std::uint32_t value) {
-    return value > 0xFFFF ? 2 : 1;
 }
 
 // One character of UTF-16 text: a well-formed surrogate pair as its code

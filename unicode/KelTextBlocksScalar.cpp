@@ -1,5 +1,9 @@
 #include "KelTextBlocksKernels.h"
 
+#include "KelSurrogates.h"
+#include "KelUChar.h"
+#include "KelUTF8Codec.h"
+
 #include <cstdint>
 
 namespace kel {
@@ -7,9 +11,7 @@ namespace blocks {
 
 namespace {
 
-bool isContinuation(unsigned char c) {
-    return (c & 0xC0) == 0x80;
-}
+using utf8::isContinuation;
 
 // A four-byte sequence in shortest form of U+10000 to U+10FFFF within `avail`.
 bool isFourByteForm(const unsigned char* p, KelLength avail) {
@@ -18,24 +20,6 @@ bool isFourByteForm(const unsigned char* p, KelLength avail) {
     const unsigned char lowest = p[0] == 0xF0 ? 0x90 : 0x80;
     const unsigned char highest = p[0] == 0xF4 ? 0x8F : 0xBF;
     return p[1] >= lowest && p[1] <= highest && isContinuation(p[2]) && isContinuation(p[3]);
-}
-
-bool isHighSurrogate(unsigned short u) {
-    return (u & 0xFC00) == 0xD800;
-}
-
-bool isLowSurrogate(unsigned short u) {
-    return (u & 0xFC00) == 0xDC00;
-}
-
-// Writes the UTF-8 form of a code point that needs `length` bytes.
-void putUTF8(unsigned char* d, std::uint32_t v, unsigned length) {
-    static const unsigned char leadMark[5] = {0, 0x00, 0xC0, 0xE0, 0xF0};
-    for (unsigned k = length - 1; k > 0; --k) {
-        d[k] = static_cast<unsigned char>(0x80 | (v & 0x3F));
-        v >>= 6;
-    }
-    d[0] = static_cast<unsigned char>(leadMark[length] | v);
 }
 
 template <class Unit, class Out>
@@ -72,8 +56,8 @@ Progress decodeUTF8Tight(const unsigned char* s, KelLength n, unsigned short* d,
         } else if (isFourByteForm(s + i, n - i) && room - o >= 2) {
             const std::uint32_t v = (b0 & 0x07u) << 18 | (s[i + 1] & 0x3Fu) << 12 |
                                     (s[i + 2] & 0x3Fu) << 6 | (s[i + 3] & 0x3Fu);
-            d[o++] = static_cast<unsigned short>(0xD7C0u + (v >> 10));
-            d[o++] = static_cast<unsigned short>(0xDC00u + (v & 0x3FFu));
+            KelUChar::toSurrogatePair(v, d[o], d[o + 1]);
+            o += 2;
             i += 4;
         } else {
             break;
@@ -94,13 +78,12 @@ Progress encodeUTF8Tight(const unsigned short* s, KelLength n, unsigned char* d,
         if (isHighSurrogate(s[i])) {
             if (n - i < 2 || !isLowSurrogate(s[i + 1]))
                 break;
-            v = 0x10000u + ((v - 0xD800u) << 10) + (s[i + 1] - 0xDC00u);
+            v = KelUChar::toUTF32(s[i], s[i + 1]);
             units = 2;
         }
-        const unsigned length = v < 0x80 ? 1 : v < 0x800 ? 2 : v < 0x10000 ? 3 : 4;
-        if (room - o < length)
+        const KelLength length = utf8::encode(d + o, room - o, v);
+        if (length == 0)
             break;
-        putUTF8(d + o, v, length);
         o += length;
         i += units;
     }

@@ -23,8 +23,19 @@ KelOnProblem onProblem(KelPolicy policy) {
     }
 }
 
-KelStatus problemStatus(KelStop stop) {
-    return stop == KelStop::Malformed ? KelStatus::Malformed : KelStatus::Unmappable;
+// What a stop of the counted core says to a caller of the stream API: a
+// character cut off by the input's end waits for the next call.
+KelStatus statusOf(KelStop stop) {
+    switch (stop) {
+    case KelStop::DestinationFull:
+        return KelStatus::OutputFull;
+    case KelStop::Malformed:
+        return KelStatus::Malformed;
+    case KelStop::Unmappable:
+        return KelStatus::Unmappable;
+    default:
+        return KelStatus::InputUsed;
+    }
 }
 
 bool isProblem(KelStop stop) {
@@ -96,13 +107,12 @@ private:
         m_step.written += r.written;
         m_step.problems += r.problems;
         m_position += r.read;
-        if (r.stop == KelStop::DestinationFull)
-            m_step.status = KelStatus::OutputFull;
+        if (statusOf(r.stop) != KelStatus::InputUsed)
+            m_step.status = statusOf(r.stop);
         if (!isProblem(r.stop))
             return r.read;
         m_problem = {m_position, r.length, r.value};
         m_position += r.length;
-        m_step.status = problemStatus(r.stop);
         return r.read + r.length;
     }
 
@@ -266,9 +276,7 @@ KelStep KelEncoder::writeSubstitute(KelPolicy policy, void* dst, KelLength dstLe
     const KelConversionResult r =
         m_converter->encodeSubstitute(m_problem.value, kel::stream::onProblem(policy), dst,
                                       dst == nullptr ? 0 : dstLen, &m_state);
-    const KelStatus status =
-        r.stop == KelStop::DestinationFull ? KelStatus::OutputFull : KelStatus::InputUsed;
-    return {status, 0, r.written, 0};
+    return {kel::stream::statusOf(r.stop), 0, r.written, 0};
 }
 
 // "U+XXXX" in the target's units for every unit escaped, behind the shift a

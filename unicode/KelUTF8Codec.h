@@ -5,6 +5,7 @@
 // converters share and the fast paths hand back to: reading one sequence
 // and writing one code point. Internal to the library.
 
+#include "KelSurrogates.h"
 #include "KelTypes.h"
 
 #include <cstdint>
@@ -126,7 +127,7 @@ inline Sequence decodeJvm(const unsigned char* p, KelLength avail) {
 }
 
 inline bool isCharacter(std::uint32_t v) {
-    return !(v >= 0xD800 && v <= 0xDFFF) && v != 0xFFFE && v != 0xFFFF && v <= 0x10FFFF;
+    return !isSurrogateValue(v) && v != 0xFFFE && v != 0xFFFF && v <= 0x10FFFF;
 }
 
 inline Sequence decodeStrict(const unsigned char* p, KelLength avail) {
