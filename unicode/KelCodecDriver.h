@@ -277,8 +277,12 @@ template <class Unit> class ByteWriter : public Room<unsigned char> {
 public:
     ByteWriter(unsigned char* d, KelLength room) : Room(d, room - room % sizeof(Unit)) {}
     void put(const TargetChar& c) {
-        for (KelLength i = 0; i < c.size; ++i)
-            m_d[m_written + i] = static_cast<unsigned char>(c.bytes >> (8 * (c.size - 1 - i)));
+        unsigned char* d = m_d + m_written;
+        if (c.size == 1)
+            d[0] = static_cast<unsigned char>(c.bytes);
+        else
+            for (KelLength i = 0; i < c.size; ++i)
+                d[i] = static_cast<unsigned char>(c.bytes >> (8 * (c.size - 1 - i)));
         m_written += c.size;
     }
 };
@@ -408,43 +412,6 @@ struct UTF16Source {
     }
 };
 
-// The encoded form of one character: the codec's characters for its units,
-// which some codecs take one at a time.
-struct Encoded {
-    TargetChar parts[2];
-    KelLength count;
-    KelLength size;
-};
-
-// Encodes the `n` units of one character through the codec from the state
-// `state`, which it leaves behind it; false when a unit has no code, which
-// is then the last part.
-template <class Codec>
-bool encodeUnits(const Codec& codec, const unsigned short* units, KelLength n,
-                 State<Codec>& state, Encoded& e) {
-    e.count = 0;
-    e.size = 0;
-    for (KelLength at = 0; at < n; at += e.parts[e.count++].units) {
-        e.parts[e.count] = encodeIn(codec, units + at, n - at, state);
-        if (e.parts[e.count].size == 0) {
-            ++e.count;
-            return false;
-        }
-        e.size += e.parts[e.count].size;
-    }
-    return true;
-}
-
-// The text that stands for a character the target lacks: "?", or
-// "U+XXXX" for each of its UTF-16 units.
-inline KelLength substituteText(unsigned short (&text)[2 * kEscapeLength], std::uint32_t value,
-                                OnProblem on) {
-    if (on == OnProblem::Escape)
-        return writeCharEscape(text, 2 * kEscapeLength, value);
-    text[0] = '?';
-    return 1;
-}
-
 // A character of a substitute that the set lacks (a set without its
 // tables): the ASCII value as one unit of the target.
 template <class Unit> TargetChar rawUnit(unsigned short value) {
@@ -454,45 +421,91 @@ template <class Unit> TargetChar rawUnit(unsigned short value) {
         return wideUnitChar<Unit>(1, value);
 }
 
-// The characters of `text` through the codec from `state`; one the set
-// lacks is written as a raw unit when `raw`, and otherwise fails it.
-template <class Codec>
-bool encodeText(const Codec& codec, const unsigned short* text, KelLength n, State<Codec>& state,
-                TargetChar* parts, KelLength& size, bool raw) {
-    size = 0;
-    for (KelLength i = 0; i < n; ++i) {
-        parts[i] = encodeIn(codec, text + i, 1, state);
-        if (parts[i].size == 0 && !raw)
+// The encoded form of a character (two parts at most), or of a
+// substitute's text: the codec's characters for its units, which some
+// codecs take one at a time.
+template <KelLength kParts> struct Encoded {
+    TargetChar parts[kParts];
+    KelLength count;
+    KelLength size;
+};
+
+// Encodes `n` units through the codec from the state `state`, which it
+// leaves behind them; false when a unit has no code, which is then the last
+// part, unless `raw` writes it as a unit of the target.
+template <class Codec, KelLength kParts>
+[[gnu::always_inline]] inline bool encodeUnits(const Codec& codec, const unsigned short* units,
+                                               KelLength n, State<Codec>& state,
+                                               Encoded<kParts>& e, bool raw = false) {
+    e.count = 0;
+    e.size = 0;
+    for (KelLength at = 0; at < n; at += e.parts[e.count++].units) {
+        TargetChar& part = e.parts[e.count];
+        part = encodeIn(codec, units + at, n - at, state);
+        if (part.size == 0 && !raw) {
+            ++e.count;
             return false;
-        if (parts[i].size == 0)
-            parts[i] = rawUnit<typename Codec::Unit>(text[i]);
-        size += parts[i].size;
+        }
+        if (part.size == 0)
+            part = rawUnit<typename Codec::Unit>(units[at]);
+        e.size += part.size;
     }
     return true;
 }
 
-// Writes the substitute through the codec in the stream's state, so that a
-// set with shifts gets what it needs in front of it; whole or not at all.
+// Writes an encoded character whole, with room left for `reserve` bytes
+// more, and keeps the state it leaves; false when it does not fit.
+template <class CodecState, KelLength kParts, class Sink>
+[[gnu::always_inline]] inline bool putEncoded(const Encoded<kParts>& e, const CodecState& after,
+                                              CodecState& state, KelLength reserve, Sink& out) {
+    if (e.size + reserve > out.room())
+        return false;
+    for (KelLength i = 0; i < e.count; ++i)
+        out.put(e.parts[i]);
+    state = after;
+    return true;
+}
+
+// The escapes of a character's UTF-16 units, written whole; apart, so that
+// the common substitute needs no room for them.
+template <class Codec, class Sink>
+[[gnu::noinline]] bool putEscapes(const Codec& codec, std::uint32_t value, State<Codec>& state,
+                                  KelLength reserve, Sink& out) {
+    unsigned short text[2 * kEscapeLength];
+    Encoded<2 * kEscapeLength> e;
+    State<Codec> next = state;
+    encodeUnits(codec, text, writeCharEscape(text, 2 * kEscapeLength, value), next, e, true);
+    return putEncoded(e, next, state, reserve, out);
+}
+
+// Writes what stands for a character the target lacks, "?" or "U+XXXX" for
+// each of its UTF-16 units, through the codec in the stream's state, so that
+// a set with shifts gets what it needs in front of it; whole or not at all.
 // Malformed source (U+FFFD) is the target's U+FFFD where it has one.
 template <class Codec, class Sink>
-bool putSubstitute(const Codec& codec, std::uint32_t value, OnProblem on, State<Codec>& state,
-                   KelLength reserve, Sink& out) {
-    unsigned short text[2 * kEscapeLength] = {kReplacementUnit};
-    TargetChar parts[2 * kEscapeLength];
+[[gnu::always_inline]] inline bool putSubstitute(const Codec& codec, std::uint32_t value,
+                                                 OnProblem on, State<Codec>& state,
+                                                 KelLength reserve, Sink& out) {
     State<Codec> next = state;
-    KelLength n = 1;
-    KelLength size = 0;
-    if (value != kReplacementUnit || !encodeText(codec, text, n, next, parts, size, false)) {
+    TargetChar one{0, 0, 0, 0, false};
+    const unsigned short replacement = kReplacementUnit;
+    const unsigned short mark = '?';
+    if (value == kReplacementUnit)
+        one = encodeIn(codec, &replacement, 1, next);
+    if (one.size == 0 && on != OnProblem::Escape) {
+        // Every set of bytes without shifts writes "?" as the byte 3F.
         next = state;
-        n = substituteText(text, value, on);
-        encodeText(codec, text, n, next, parts, size, true);
+        if (!kStateful<Codec> && sizeof(typename Codec::Unit) == 1)
+            one = rawUnit<typename Codec::Unit>(mark);
+        else
+            one = encodeIn(codec, &mark, 1, next);
+        if (one.size == 0)
+            one = rawUnit<typename Codec::Unit>(mark);
     }
-    if (size + reserve > out.room())
-        return false;
-    for (KelLength i = 0; i < n; ++i)
-        out.put(parts[i]);
-    state = next;
-    return true;
+    if (one.size == 0)
+        return putEscapes(codec, value, state, reserve, out);
+    Encoded<1> e{{one}, 1, one.size};
+    return putEncoded(e, next, state, reserve, out);
 }
 
 // What returns a codec with state to its initial state; nothing for
@@ -502,11 +515,6 @@ template <class Codec> TargetChar finishIn(const Codec& codec, State<Codec>& sta
         return codec.finish(state);
     else
         return {0, 0, 0, 0, false};
-}
-
-// The bytes that would return a codec to its initial state from `state`.
-template <class Codec> KelLength finishSize(const Codec& codec, State<Codec> state) {
-    return finishIn(codec, state).size;
 }
 
 // How an encoder meets its characters.
@@ -534,49 +542,71 @@ Result encode(const Codec& sharedCodec, const Source& source, const typename Sou
     const auto ended = [&](Stop stop, KelLength length, std::uint32_t value = 0) {
         return handBack(sharedOut, out, {stop, read, out.written(), problems, length, value});
     };
-    const auto reserved = [&](const State<Codec>& after) {
-        return mode.reserveFinish ? finishSize(codec, after) : 0;
+    // The bytes that return the codec to its initial state from `after`.
+    const auto reserved = [&](State<Codec> after) {
+        return mode.reserveFinish ? finishIn(codec, after).size : 0;
     };
     while (read < len) {
+        // The character the loop could not convert: its value, its source
+        // units, and whether the source is malformed.
+        std::uint32_t value;
+        KelLength length;
+        bool malformed;
+        bool single = false;
         if constexpr (Source::kFast && !kStateful<Codec>) {
             const auto fast = [&](KelLength at, KelLength n, unsigned char* d, KelLength room) {
                 return codec.fastEncode(s + at, n, d, room);
             };
             if (fastStep<Codec>(fast, len, out, read, fastFrom))
                 continue;
+            // Most characters the fast member leaves are a unit of their own.
+            single = !isSurrogateValue(s[read]);
+            if (single) {
+                const TargetChar t = encodeIn(codec, s + read, len - read, state);
+                if (t.size != 0) {
+                    if (t.size > out.room())
+                        return ended(Stop::DestinationFull, 0);
+                    out.put(t);
+                    read += t.units;
+                    continue;
+                }
+                value = s[read];
+                length = 1;
+                malformed = false;
+            }
         }
-        SourceUnits c = source.at(s, read, len);
-        if (c.cut && !last)
-            return ended(Stop::CutOff, c.length);
-        State<Codec> next = state;
-        Encoded e;
-        if (c.valid && encodeUnits(codec, c.units, c.n, next, e)) {
-            if (e.size + reserved(next) > out.room())
-                return ended(Stop::DestinationFull, 0);
-            for (KelLength i = 0; i < e.count; ++i)
-                out.put(e.parts[i]);
-            state = next;
-            read += c.length;
-            continue;
+        if (!single) {
+            SourceUnits c = source.at(s, read, len);
+            if (c.cut && !last)
+                return ended(Stop::CutOff, c.length);
+            State<Codec> next = state;
+            Encoded<2> e;
+            if (c.valid && encodeUnits(codec, c.units, c.n, next, e)) {
+                if (!putEncoded(e, next, state, reserved(next), out))
+                    return ended(Stop::DestinationFull, 0);
+                read += c.length;
+                continue;
+            }
+            // A codec that reads a pair unit by unit finds a problem in its
+            // first unit, which the imposed operations take alone.
+            if (c.valid && c.n == 2 && !mode.wholeChars && e.count == 1 && e.parts[0].units == 1)
+                c = {{c.units[0], 0}, 1, 1, true, false};
+            malformed = !c.valid || (c.n == 1 && isSurrogateValue(c.units[0]));
+            value = !c.valid   ? kReplacementUnit
+                    : c.n == 2 ? KelUChar::toUTF32(c.units[0], c.units[1])
+                               : c.units[0];
+            length = c.length;
         }
-        // A codec that reads a pair unit by unit finds a problem in its
-        // first unit, which the imposed operations take alone.
-        if (c.valid && c.n == 2 && !mode.wholeChars && e.count == 1 && e.parts[0].units == 1)
-            c = {{c.units[0], 0}, 1, 1, true, false};
-        const bool malformed = !c.valid || (c.n == 1 && isSurrogateValue(c.units[0]));
-        const std::uint32_t value = !c.valid   ? kReplacementUnit
-                                    : c.n == 2 ? KelUChar::toUTF32(c.units[0], c.units[1])
-                                               : c.units[0];
         ++problems;
         if (on == OnProblem::Stop)
-            return ended(malformed ? Stop::Malformed : Stop::Unmappable, c.length, value);
+            return ended(malformed ? Stop::Malformed : Stop::Unmappable, length, value);
         if (on == OnProblem::Skip) {
-            read += c.length;
+            read += length;
             continue;
         }
         if (!putSubstitute(codec, value, on, state, reserved(state), out))
             return ended(Stop::DestinationFull, 0);
-        read += c.length;
+        read += length;
     }
     if (last) {
         State<Codec> next = state;
