@@ -101,13 +101,13 @@ public:
     // terminator is written. `last`: the input ends here, so a character it
     // cuts off is one malformed character; otherwise the result says CutOff
     // and leaves it unread. `offsets`, when not null, receives for each unit
-    // written the offset of the source character it came from. Converters
-    // keep no state between calls; KelDecoder and KelEncoder carry a cut
-    // character over to the next chunk of a stream. `state`, when not null,
-    // is where the stream stands in a set with shifts, which the call starts
-    // from and updates; null is the initial state. An encoder given `last`
-    // also writes what returns the set to its initial state. Converters keep
-    // nothing of a stream themselves.
+    // written the offset of the source character it came from. `state`,
+    // when not null, is where the stream stands in a set with shifts, which
+    // the call starts from and updates; null is the initial state. An
+    // encoder given `last` also writes what returns the set to its initial
+    // state. Converters keep nothing of a stream themselves: KelDecoder and
+    // KelEncoder own its state and carry a cut character over to the next
+    // chunk. A surrogate pair is one character, written whole.
     virtual KelConversionResult decodeCounted(const void* src, KelLength srcLen,
                                               unsigned short* dst, KelLength dstLen,
                                               KelOnProblem on, bool last, KelLength* offsets,

@@ -26,6 +26,7 @@
 #include "KelUChar.h"
 
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -110,20 +111,28 @@ template <class Codec> kel::blocks::ASCIIIdentity probeIdentity(const Codec& cod
     return id;
 }
 
-// A converter's probed identity, found on its first conversion.
+// A converter's probed identity, found on its first conversion: a value,
+// not a table, which threads that race on the first conversion only store
+// twice, the same each time, as the tables it rests on never change.
 class IdentityCache {
 public:
     template <class Codec> kel::blocks::ASCIIIdentity of(const Codec& codec) const {
-        const kel::blocks::ASCIIIdentity* id = m_identity.get(m_lock, [&codec] {
-            return std::unique_ptr<kel::blocks::ASCIIIdentity>(
-                new (std::nothrow) kel::blocks::ASCIIIdentity(probeIdentity(codec)));
-        });
-        return id != nullptr ? *id : kel::blocks::ASCIIIdentity{0, {0, 0, 0}};
+        std::uint32_t packed = m_packed.load(std::memory_order_relaxed);
+        if (packed == 0) {
+            const kel::blocks::ASCIIIdentity id = probeIdentity(codec);
+            packed = kProbed | id.last | id.except[0] << 8 | id.except[1] << 16 |
+                     static_cast<std::uint32_t>(id.except[2]) << 24;
+            m_packed.store(packed, std::memory_order_relaxed);
+        }
+        return {static_cast<unsigned char>(packed & 0x7F),
+                {static_cast<unsigned char>(packed >> 8), static_cast<unsigned char>(packed >> 16),
+                 static_cast<unsigned char>(packed >> 24)}};
     }
 
 private:
-    mutable ObjLock m_lock;
-    KelBuiltOnce<kel::blocks::ASCIIIdentity> m_identity;
+    // Set in every probed value, as `last` never is above 0x7F.
+    static constexpr std::uint32_t kProbed = 0x80;
+    mutable std::atomic<std::uint32_t> m_packed{0};
 };
 
 // Every pair of bytes a character of a multibyte codec can begin, decoded

@@ -26,16 +26,11 @@ KelOnProblem onProblem(KelPolicy policy) {
 // What a stop of the counted core says to a caller of the stream API: a
 // character cut off by the input's end waits for the next call.
 KelStatus statusOf(KelStop stop) {
-    switch (stop) {
-    case KelStop::DestinationFull:
+    if (stop == KelStop::DestinationFull)
         return KelStatus::OutputFull;
-    case KelStop::Malformed:
+    if (stop == KelStop::Malformed)
         return KelStatus::Malformed;
-    case KelStop::Unmappable:
-        return KelStatus::Unmappable;
-    default:
-        return KelStatus::InputUsed;
-    }
+    return stop == KelStop::Unmappable ? KelStatus::Unmappable : KelStatus::InputUsed;
 }
 
 bool isProblem(KelStop stop) {
