@@ -100,6 +100,15 @@ inline Encoded encode(KelCharSetConverter& conv, const std::vector<unsigned shor
     return encode(conv, text, ampleBytes(text.size()), ILLCHAR_REPLACE);
 }
 
+// The `n` bytes at `part` are a prefix of `whole` but for a return to the
+// initial state at their end, which a set with shifts writes wherever a
+// text ends.
+inline bool isPrefixBeforeReturn(KelCharSetConverter& conv, const unsigned char* part,
+                                 std::size_t n, const std::vector<unsigned char>& whole) {
+    const std::size_t kept = n - std::min<std::size_t>(n, conv.getMaxStateBytes());
+    return kept <= whole.size() && std::equal(part, part + kept, whole.begin());
+}
+
 // Units that spell an escape, which the escaped form reads back as one unit.
 inline bool spellsEscape(const std::vector<unsigned short>& units) {
     const auto isDigit = [](unsigned short u) {

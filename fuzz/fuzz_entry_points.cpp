@@ -132,10 +132,10 @@ void localToUtf8(const Call& call) {
     KelCharSetConverter& conv = *KelCharSetConverter::getConverter(call.cs);
     if (capacity != 3 * call.bytes.size() + 1 || isEmpty(call) || conv.getMinUnitSize() != 1)
         return;
-    // Only a text that starts with an encoded NUL (C0 80 in UTF-8) may
-    // convert to nothing.
+    // Only a text that starts with an encoded NUL (C0 80 in UTF-8), or that
+    // holds nothing but shifts, may convert to nothing.
     const Decoded own = decode(conv, call.bytes, call.bytes.size(), ILLCHAR_REPLACE, -1);
-    if (own.illegal || own.units.front() != 0)
+    if (own.illegal || (!own.units.empty() && own.units.front() != 0))
         require(n > 0, "LocalToUTF8 lost a text that is not empty", call.cs);
 }
 

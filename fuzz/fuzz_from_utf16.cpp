@@ -9,14 +9,6 @@ namespace {
 
 using namespace kelfuzz;
 
-// `part` is a prefix of `whole` but for a return to the initial state at
-// its end, which a set with shifts writes wherever a text ends.
-bool isPrefixBeforeReturn(KelCharSetConverter& conv, const std::vector<unsigned char>& part,
-                          const std::vector<unsigned char>& whole) {
-    const std::size_t n = part.size() - std::min<std::size_t>(part.size(), conv.getMaxStateBytes());
-    return n <= whole.size() && std::equal(part.begin(), part.begin() + n, whole.begin());
-}
-
 // With a fuzzed room and op type the output is a prefix of the conversion
 // with room to spare: nothing partial is written.
 void checkBoundedRun(KelCharSetConverter& conv, const std::vector<unsigned short>& text,
@@ -25,11 +17,11 @@ void checkBoundedRun(KelCharSetConverter& conv, const std::vector<unsigned short
     const Encoded bounded = encode(conv, text, room, op);
     const Encoded full = encode(conv, text, ampleBytes(text.size()), op);
     require(bounded.bytes.size() <= full.bytes.size() &&
-                isPrefixBeforeReturn(conv, bounded.bytes, full.bytes),
+                isPrefixBeforeReturn(conv, bounded.bytes.data(), bounded.bytes.size(), full.bytes),
             "a bounded fromUTF16 is no prefix of the whole", conv.getCharSet());
     if (op == ILLCHAR_STOP)
         require(full.bytes.size() <= ample.bytes.size() &&
-                    isPrefixBeforeReturn(conv, full.bytes, ample.bytes),
+                    isPrefixBeforeReturn(conv, full.bytes.data(), full.bytes.size(), ample.bytes),
                 "ILLCHAR_STOP wrote other bytes than ILLCHAR_REPLACE", conv.getCharSet());
     if (!ample.illegal)
         require(full.bytes == ample.bytes, "op types differ on text that converts",

@@ -114,7 +114,7 @@ void checkGivenOut(KelUString& s, KelCharSet cs) {
     Guarded dst(max + conv.getNullCharSize());
     const KelLength n = s.copy(reinterpret_cast<char*>(dst.bytes()), max, cs);
     require(dst.guardIntact() && n <= max, "copy wrote past its room", cs);
-    require(std::equal(dst.bytes(), dst.bytes() + n, expected.bytes.begin()),
+    require(isPrefixBeforeReturn(conv, dst.bytes(), n, expected.bytes),
             "copy wrote other bytes than c_str", cs);
 }
 
