@@ -164,13 +164,13 @@ public:
         }
         if (rows > 256)
             return nullptr;
-        w->m_rows.reset(new (std::nothrow) unsigned short[rows * 256]());
+        w->m_rows.reset(new (std::nothrow) Values[rows]());
         if (!w->m_rows)
             return nullptr;
         for (unsigned first = 0; first < 256; ++first) {
             Row row;
             if (w->m_row[first] != 0 && probe(codec, first, row))
-                std::copy(row.values, row.values + 256, &w->m_rows[w->m_row[first] * 256u]);
+                std::copy(row.values, row.values + 256, w->m_rows[w->m_row[first]].value);
         }
         return w.release();
     }
@@ -180,7 +180,7 @@ public:
     bool beginsPairs(unsigned char first) const { return m_row[first] != 0; }
     // The value of a two-byte character, 0 where the codec has none.
     unsigned short pair(unsigned char first, unsigned char second) const {
-        return m_rows[m_row[first] * 256u + second];
+        return m_rows[m_row[first]].value[second];
     }
 
 private:
@@ -212,7 +212,13 @@ private:
 
     unsigned short m_single[256];
     unsigned char m_row[256];
-    std::unique_ptr<unsigned short[]> m_rows;
+    // A row of values on cache lines of its own, so that how fast a text
+    // converts does not depend on where the heap happened to put the rows.
+    struct alignas(64) Values {
+        unsigned short value[256];
+    };
+
+    std::unique_ptr<Values[]> m_rows;
 };
 
 // Every UTF-16 unit of a codec whose units convert on their own, encoded
