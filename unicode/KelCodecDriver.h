@@ -276,7 +276,7 @@ public:
 template <class Unit> class ByteWriter : public Room<unsigned char> {
 public:
     ByteWriter(unsigned char* d, KelLength room) : Room(d, room - room % sizeof(Unit)) {}
-    void put(const TargetChar& c) {
+    void put(TargetChar c) {
         unsigned char* d = m_d + m_written;
         if (c.size == 1)
             d[0] = static_cast<unsigned char>(c.bytes);
@@ -466,16 +466,17 @@ template <class CodecState, KelLength kParts, class Sink>
     return true;
 }
 
-// The escapes of a character's UTF-16 units, written whole; apart, so that
-// the common substitute needs no room for them.
-template <class Codec, class Sink>
-[[gnu::noinline]] bool putEscapes(const Codec& codec, std::uint32_t value, State<Codec>& state,
-                                  KelLength reserve, Sink& out) {
+// The escapes of a character's UTF-16 units, from the state `state`, which
+// it leaves behind them; apart, so that the common substitute needs no room
+// for them, and returned rather than written, so that the loops' writer
+// never has its address taken and stays in registers.
+template <class Codec>
+[[gnu::noinline]] Encoded<2 * kEscapeLength> encodeEscapes(const Codec& codec, std::uint32_t value,
+                                                          State<Codec>& state) {
     unsigned short text[2 * kEscapeLength];
     Encoded<2 * kEscapeLength> e;
-    State<Codec> next = state;
-    encodeUnits(codec, text, writeCharEscape(text, 2 * kEscapeLength, value), next, e, true);
-    return putEncoded(e, next, state, reserve, out);
+    encodeUnits(codec, text, writeCharEscape(text, 2 * kEscapeLength, value), state, e, true);
+    return e;
 }
 
 // Writes what stands for a character the target lacks, "?" or "U+XXXX" for
@@ -502,8 +503,10 @@ template <class Codec, class Sink>
         if (one.size == 0)
             one = rawUnit<typename Codec::Unit>(mark);
     }
-    if (one.size == 0)
-        return putEscapes(codec, value, state, reserve, out);
+    if (one.size == 0) {
+        next = state;
+        return putEncoded(encodeEscapes(codec, value, next), next, state, reserve, out);
+    }
     Encoded<1> e{{one}, 1, one.size};
     return putEncoded(e, next, state, reserve, out);
 }
@@ -559,17 +562,19 @@ Result encode(const Codec& sharedCodec, const Source& source, const typename Sou
             };
             if (fastStep<Codec>(fast, len, out, read, fastFrom))
                 continue;
-            // Most characters the fast member leaves are a unit of their own.
+            // Most characters the fast member leaves are a unit of their own,
+            // which the codec converts alone; a surrogate that it cannot
+            // convert so takes the general path.
+            const TargetChar t = encodeIn(codec, s + read, len - read, state);
+            if (t.size != 0) {
+                if (t.size > out.room())
+                    return ended(Stop::DestinationFull, 0);
+                out.put(t);
+                read += t.units;
+                continue;
+            }
             single = !isSurrogateValue(s[read]);
             if (single) {
-                const TargetChar t = encodeIn(codec, s + read, len - read, state);
-                if (t.size != 0) {
-                    if (t.size > out.room())
-                        return ended(Stop::DestinationFull, 0);
-                    out.put(t);
-                    read += t.units;
-                    continue;
-                }
                 value = s[read];
                 length = 1;
                 malformed = false;
