@@ -563,16 +563,20 @@ Result encode(const Codec& sharedCodec, const Source& source, const typename Sou
             if (fastStep<Codec>(fast, len, out, read, fastFrom))
                 continue;
             // Most characters the fast member leaves are a unit of their own,
-            // which the codec converts alone; a surrogate that it cannot
-            // convert so takes the general path.
-            const TargetChar t = encodeIn(codec, s + read, len - read, state);
-            if (t.size != 0) {
+            // which the codec converts alone up to the fast member's next
+            // turn; a surrogate that it cannot convert so takes the general
+            // path.
+            TargetChar t = encodeIn(codec, s + read, len - read, state);
+            for (; t.size != 0; t = encodeIn(codec, s + read, len - read, state)) {
                 if (t.size > out.room())
                     return ended(Stop::DestinationFull, 0);
                 out.put(t);
                 read += t.units;
-                continue;
+                if (read >= fastFrom || read == len)
+                    break;
             }
+            if (t.size != 0)
+                continue;
             single = !isSurrogateValue(s[read]);
             if (single) {
                 value = s[read];
