@@ -23,7 +23,7 @@ using keltest::kRegisteredSets;
 
 // The registered sets, then identifiers that callers may pass as well: the
 // default, and sets that have a name but no converter.
-constexpr KelCharSet kOtherSets[] = {KELCS_OS_DEFAULT, KELCS_ISO_2022JP, KELCS_EUC_TW,
+constexpr KelCharSet kOtherSets[] = {KELCS_OS_DEFAULT, KELCS_ISO_2022TW, KELCS_EUC_TW,
                                      KELCS_ISO_2022CN, static_cast<KelCharSet>(437)};
 
 inline KelCharSet anySet(unsigned char pick) {
