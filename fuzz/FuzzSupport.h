@@ -32,6 +32,22 @@ inline KelCharSet anySet(unsigned char pick) {
     return i < kRegisteredCount ? kRegisteredSets[i] : kOtherSets[i - kRegisteredCount];
 }
 
+// A registered set; KELFUZZ_FIRST_SET and KELFUZZ_SET_COUNT, when given,
+// narrow the choice to that many sets of the registry from that index, so
+// that a long run can dwell on a few new ones.
+inline KelCharSet registeredSet(unsigned char pick) {
+    static const std::size_t first = [] {
+        const char* v = std::getenv("KELFUZZ_FIRST_SET");
+        return v != nullptr ? std::strtoul(v, nullptr, 10) % kRegisteredCount : 0;
+    }();
+    static const std::size_t count = [] {
+        const char* v = std::getenv("KELFUZZ_SET_COUNT");
+        const std::size_t n = v != nullptr ? std::strtoul(v, nullptr, 10) : 0;
+        return n == 0 || n > kRegisteredCount - first ? kRegisteredCount - first : n;
+    }();
+    return kRegisteredSets[first + pick % count];
+}
+
 [[noreturn]] inline void fail(const char* what, KelCharSet cs) {
     std::fprintf(stderr, "kelfuzz: %s (character set %d)\n", what, static_cast<int>(cs));
     std::abort();
