@@ -79,24 +79,25 @@ def single(text):
     return ord(text) if text is not None and len(text) == 1 else None
 
 
-def jis_x0208():
+def single_characters(codec, escape):
+    """Each code that `codec` reads as one character behind `escape`, and that character."""
     mapping = {}
     for code in codes():
-        uni = single(read_behind("iso2022_jp", b"\x1b$B", code))
+        uni = single(read_behind(codec, escape, code))
         if uni is not None:
             mapping[code] = uni
+    return mapping
+
+
+def jis_x0208():
+    mapping = single_characters("iso2022_jp", b"\x1b$B")
     euc = cp.seven_bit(cp.decode_double_bytes("euc_jp", cp.TRAILS_94, cp.TRAILS_94))
     fail_unless(mapping == euc, "iso2022_jp and euc_jp read JIS X 0208 differently")
     return mapping
 
 
 def jis_x0212():
-    mapping = {}
-    for code in codes():
-        uni = single(read_behind("iso2022_jp_1", b"\x1b$(D", code))
-        if uni is not None:
-            mapping[code] = uni
-    return mapping
+    return single_characters("iso2022_jp_1", b"\x1b$(D")
 
 
 def plane(codec, escape, tag, x0208):
