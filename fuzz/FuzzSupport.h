@@ -23,13 +23,29 @@ using keltest::kRegisteredSets;
 
 // The registered sets, then identifiers that callers may pass as well: the
 // default, and sets that have a name but no converter.
-constexpr KelCharSet kOtherSets[] = {KELCS_OS_DEFAULT, KELCS_ISO_2022JP, KELCS_EUC_TW,
+constexpr KelCharSet kOtherSets[] = {KELCS_OS_DEFAULT, KELCS_ISO_2022TW, KELCS_EUC_TW,
                                      KELCS_ISO_2022CN, static_cast<KelCharSet>(437)};
 
 inline KelCharSet anySet(unsigned char pick) {
     const std::size_t total = kRegisteredCount + sizeof kOtherSets / sizeof kOtherSets[0];
     const std::size_t i = pick % total;
     return i < kRegisteredCount ? kRegisteredSets[i] : kOtherSets[i - kRegisteredCount];
+}
+
+// A registered set; KELFUZZ_FIRST_SET and KELFUZZ_SET_COUNT, when given,
+// narrow the choice to that many sets of the registry from that index, so
+// that a long run can dwell on a few new ones.
+inline KelCharSet registeredSet(unsigned char pick) {
+    static const std::size_t first = [] {
+        const char* v = std::getenv("KELFUZZ_FIRST_SET");
+        return v != nullptr ? std::strtoul(v, nullptr, 10) % kRegisteredCount : 0;
+    }();
+    static const std::size_t count = [] {
+        const char* v = std::getenv("KELFUZZ_SET_COUNT");
+        const std::size_t n = v != nullptr ? std::strtoul(v, nullptr, 10) : 0;
+        return n == 0 || n > kRegisteredCount - first ? kRegisteredCount - first : n;
+    }();
+    return kRegisteredSets[first + pick % count];
 }
 
 [[noreturn]] inline void fail(const char* what, KelCharSet cs) {

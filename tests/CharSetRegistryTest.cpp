@@ -80,11 +80,6 @@ const Named kAllNames[] = {
 };
 
 const KelCharSet kNeverRegistered[] = {
-    KELCS_ISO_2022JP,
-    KELCS_ISO_2022JP_1,
-    KELCS_ISO_2022JP_2,
-    KELCS_ISO_2022JP_3,
-    KELCS_ISO_2022JP_2004,
     KELCS_ISO_2022CN,
     KELCS_ISO_2022CN_EXT,
     KELCS_ISO_2022TW,

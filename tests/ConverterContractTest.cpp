@@ -148,6 +148,12 @@ UnitSizes unitSizesOf(KelCharSet cs) {
         return {1, 4, 1};
     case KELCS_ISO_2022KR:
         return {1, 3, 1};
+    case KELCS_ISO_2022JP:
+    case KELCS_ISO_2022JP_1:
+    case KELCS_ISO_2022JP_2:
+    case KELCS_ISO_2022JP_3:
+    case KELCS_ISO_2022JP_2004:
+        return {1, 6, 1};
     case KELCS_UTF16:
     case KELCS_UTF16BE:
         return {2, 2, 2};

@@ -89,7 +89,8 @@ inline Outcome<std::string> decodeToUTF8Stream(KelCharSet cs, const std::string&
                                                const Sizes& next, const Sizes& room) {
     KelDecoder decoder(cs, KelPolicy::Report);
     return feed<KelDecoder, std::string, std::string>(
-        decoder, bytes, next, room, 4, '\x01',
+        // A code of two characters (JIS X 0213) takes up to eight bytes.
+        decoder, bytes, next, room, 8, '\x01',
         [](KelDecoder& d, const char* s, std::size_t n, char* out, std::size_t r, bool last) {
             return d.toUTF8(s, n, out, r, last);
         });

@@ -36,14 +36,14 @@ OUTPUT = os.path.join("unicode", "data", "CharSetList.inc")
 
 # What the library documents; a set added or dropped changes them here too.
 NAME_COUNT = 54
-CONVERTER_COUNT = 44
+CONVERTER_COUNT = 49
 
 # Converter kinds (the class is KelCharSetConverter<kind>) and the number of compiled-in tables
 # their constructors take in front of the identifier.  Kinds without tables take no argument at
 # all: the class knows its identifier.
 TABLES_OF_KIND = {
     "SBCS": 1, "DBCS": 2, "DBCSEx": 2, "GB18030": 1, "EUC_CN_KR": 1, "EUC_JP": 3,
-    "UTF8": 0, "UTF16": 0, "UTF32": 0, "UTF16Esc": 0, "ISO2022KR": 1,
+    "UTF8": 0, "UTF16": 0, "UTF32": 0, "UTF16Esc": 0, "ISO2022KR": 1, "ISO2022JP": 5,
 }
 
 # Kinds without tables that serve several identifiers, and so are told theirs.
@@ -77,6 +77,12 @@ def iso_8859(part, names=()):
                    ("ISO8859%d" % part,))
 
 
+def iso_2022_jp():
+    """The Japanese ISO-2022 sets: one converter class, whose identifier chooses the profile."""
+    return converter("ISO2022JP", "oJIS0208map", "oJIS0201map", "oGB2312map", "oKSX1001map",
+                     "o8859_7map")
+
+
 def windows(page, description, names, keys=()):
     """A Windows code page with a single-byte table oCP<page>map."""
     return charset("KELCS_WCP%d" % page, page, description, converter("SBCS", "oCP%dmap" % page),
@@ -100,11 +106,14 @@ CHARSETS = [
     iso_8859(14, ("LATIN8", "L8")),
     iso_8859(15, ("LATIN-9", "LATIN9")),
     iso_8859(16, ("LATIN10", "L10")),
-    charset("KELCS_ISO_2022JP", 50220, "ISO-2022-JP", names=("ISO-2022-JP",)),
-    charset("KELCS_ISO_2022JP_1", 50221, "ISO-2022-JP-1", names=("ISO-2022-JP-1",)),
-    charset("KELCS_ISO_2022JP_2", 50222, "ISO-2022-JP-2", names=("ISO-2022-JP-2",)),
-    charset("KELCS_ISO_2022JP_3", 50223, "ISO-2022-JP-3", names=("ISO-2022-JP-3",)),
-    charset("KELCS_ISO_2022JP_2004", 50224, "ISO-2022-JP-2004", names=("ISO-2022-JP-2004",)),
+    charset("KELCS_ISO_2022JP", 50220, "ISO-2022-JP", iso_2022_jp(),
+            ("ISO-2022-JP", "csISO2022JP")),
+    charset("KELCS_ISO_2022JP_1", 50221, "ISO-2022-JP-1", iso_2022_jp(), ("ISO-2022-JP-1",)),
+    charset("KELCS_ISO_2022JP_2", 50222, "ISO-2022-JP-2", iso_2022_jp(),
+            ("ISO-2022-JP-2", "csISO2022JP2")),
+    charset("KELCS_ISO_2022JP_3", 50223, "ISO-2022-JP-3", iso_2022_jp(), ("ISO-2022-JP-3",)),
+    charset("KELCS_ISO_2022JP_2004", 50224, "ISO-2022-JP-2004", iso_2022_jp(),
+            ("ISO-2022-JP-2004",)),
     charset("KELCS_ISO_2022KR", 50225, "ISO-2022-KR",
             converter("ISO2022KR", "oKSX1001map", obj="g_oConverterISO2022KR"),
             ("ISO-2022-KR", "csISO2022KR")),
@@ -174,7 +183,8 @@ REGISTRY_ORDER = [
     "KELCS_KOI8R", "KELCS_WCP932", "KELCS_WCP936", "KELCS_WCP949", "KELCS_WCP950",
     "KELCS_EUC_KR", "KELCS_EUC_CN", "KELCS_EUC_JP", "KELCS_GB18030", "KELCS_BIG5",
     "KELCS_SHIFTJIS", "KELCS_SJIS0213", "KELCS_UTF8", "KELCS_UTF16", "KELCS_UTF32",
-    "KELCS_UTF16ESC", "KELCS_UTF16BE", "KELCS_UTF32BE", "KELCS_ISO_2022KR",
+    "KELCS_UTF16ESC", "KELCS_UTF16BE", "KELCS_UTF32BE", "KELCS_ISO_2022KR", "KELCS_ISO_2022JP",
+    "KELCS_ISO_2022JP_1", "KELCS_ISO_2022JP_2", "KELCS_ISO_2022JP_3", "KELCS_ISO_2022JP_2004",
 ]
 
 

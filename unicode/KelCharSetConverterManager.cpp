@@ -5,6 +5,7 @@
 #include "KelCharSetConverterEUC_CN_KR.h"
 #include "KelCharSetConverterEUC_JP.h"
 #include "KelCharSetConverterGB18030.h"
+#include "KelCharSetConverterISO2022JP.h"
 #include "KelCharSetConverterISO2022KR.h"
 #include "KelCharSetConverterMBCSEx.h"
 #include "KelCharSetConverterSBCS.h"

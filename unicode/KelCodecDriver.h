@@ -76,13 +76,16 @@ inline OnProblem onProblem(ILLCHAR_OPTYPE opType) {
 // it stands for; one without a value (malformed, or without a mapping)
 // becomes U+FFFD. `cut`: the input ended inside it, and more input could
 // make it another character. `silent`: a shift, which changes the state and
-// stands for no character.
+// stands for no character. `second`: a character that follows the first in
+// the same code (a JIS X 0213 code of a letter and its combining mark), 0
+// for none; the two are written together or not at all.
 struct SourceChar {
     KelLength length;
     std::uint32_t value;
     bool valid;
     bool cut;
     bool silent;
+    std::uint32_t second = 0;
 };
 
 inline SourceChar character(KelLength length, std::uint32_t value) {
@@ -237,7 +240,9 @@ protected:
 class UnitWriter : public Room<unsigned short> {
 public:
     using Room::Room;
-    bool fits(std::uint32_t value) const { return room() >= utf16Length(value); }
+    bool fits(std::uint32_t value, std::uint32_t second = 0) const {
+        return room() >= utf16Length(value) + (second != 0 ? utf16Length(second) : 0);
+    }
     void put(std::uint32_t value, KelLength) {
         if (value > 0xFFFF) {
             KelUChar::toSurrogatePair(value, m_d[m_written], m_d[m_written + 1]);
@@ -267,7 +272,7 @@ private:
 // ... or counted.
 class UnitCounter : public Tally<unsigned short, 256> {
 public:
-    bool fits(std::uint32_t) const { return true; }
+    bool fits(std::uint32_t, std::uint32_t = 0) const { return true; }
     void put(std::uint32_t value, KelLength) { m_written += utf16Length(value); }
 };
 
@@ -374,9 +379,12 @@ Result decode(const Codec& sharedCodec, const unsigned char* s, KelLength len, S
             read += c.length;
             continue;
         }
-        if (!out.fits(value))
+        const std::uint32_t second = c.valid ? c.second : 0;
+        if (!out.fits(value, second))
             return ended(Stop::DestinationFull, 0);
         out.put(value, read);
+        if (second != 0)
+            out.put(second, read);
         state = next;
         read += c.length;
     }
@@ -511,6 +519,47 @@ template <class Codec, class Sink>
     return putEncoded(e, next, state, reserve, out);
 }
 
+// A codec that writes a letter and the combining mark after it as one
+// code (JIS X 0213) has these members:
+//
+//   bool takesMark(unsigned short unit) const;   // may begin such a pair
+//   TargetChar encodePair(unsigned short letter, unsigned short mark,
+//                         State&) const;         // size 0: no code for them
+//
+// The loop then reads the character after such a letter before it writes
+// the letter, and waits for more input when the letter ends it.
+template <class Codec, class = void> struct Combines : std::false_type {};
+template <class Codec>
+struct Combines<Codec, std::void_t<decltype(&Codec::takesMark)>> : std::true_type {};
+
+// What a letter that may take a mark comes to with the character after it.
+struct Paired {
+    enum { Alone, Wait, Written, NoRoom } outcome;
+    KelLength length; // Written: the source units of both
+};
+
+template <class Codec, class Source, class Reserve, class Sink>
+Paired encodeWithMark(const Codec& codec, const Source& source, const typename Source::Unit* s,
+                      KelLength at, KelLength len, const SourceUnits& letter, bool last,
+                      State<Codec>& state, Reserve reserved, Sink& out) {
+    const KelLength after = at + letter.length;
+    if (after == len)
+        return {last ? Paired::Alone : Paired::Wait, 0};
+    const SourceUnits mark = source.at(s, after, len);
+    if (mark.cut && !last)
+        return {Paired::Wait, 0};
+    if (!mark.valid || mark.n != 1)
+        return {Paired::Alone, 0};
+    State<Codec> next = state;
+    const TargetChar t = codec.encodePair(letter.units[0], mark.units[0], next);
+    if (t.size == 0)
+        return {Paired::Alone, 0};
+    const Encoded<1> e{{t}, 1, t.size};
+    if (!putEncoded(e, next, state, reserved(next), out))
+        return {Paired::NoRoom, 0};
+    return {Paired::Written, letter.length + mark.length};
+}
+
 // What returns a codec with state to its initial state; nothing for
 // the others.
 template <class Codec> TargetChar finishIn(const Codec& codec, State<Codec>& state) {
@@ -588,6 +637,20 @@ Result encode(const Codec& sharedCodec, const Source& source, const typename Sou
             SourceUnits c = source.at(s, read, len);
             if (c.cut && !last)
                 return ended(Stop::CutOff, c.length);
+            if constexpr (Combines<Codec>::value) {
+                if (c.valid && c.n == 1 && codec.takesMark(c.units[0])) {
+                    const Paired p = encodeWithMark(codec, source, s, read, len, c, last, state,
+                                                    reserved, out);
+                    if (p.outcome == Paired::Wait)
+                        return ended(Stop::CutOff, c.length);
+                    if (p.outcome == Paired::NoRoom)
+                        return ended(Stop::DestinationFull, 0);
+                    if (p.outcome == Paired::Written) {
+                        read += p.length;
+                        continue;
+                    }
+                }
+            }
             State<Codec> next = state;
             Encoded<2> e;
             if (c.valid && encodeUnits(codec, c.units, c.n, next, e)) {

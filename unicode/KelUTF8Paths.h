@@ -22,7 +22,9 @@ public:
     using Room::Room;
     unsigned short* fastOut() { return nullptr; }
     KelLength fastRoom() const { return 0; }
-    bool fits(std::uint32_t value) const { return room() >= utf8::encodedLength(value); }
+    bool fits(std::uint32_t value, std::uint32_t second = 0) const {
+        return room() >= utf8::encodedLength(value) + (second != 0 ? utf8::encodedLength(second) : 0);
+    }
     void put(std::uint32_t value, KelLength) {
         m_written += utf8::encode(m_d + m_written, room(), value);
     }
