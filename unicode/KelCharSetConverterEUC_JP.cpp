@@ -88,24 +88,19 @@ private:
 KelCharSetConverterEUC_JP::KelCharSetConverterEUC_JP(const unsigned short* map0208,
                                                      const unsigned short* map0201,
                                                      const unsigned short* map0212, KelCharSet cs)
-    : KelCodecConverter(map0208, cs), m_pName0201(nullptr), m_pName0212(nullptr),
-      m_pMap0201(map0201), m_pMap0212(map0212) {}
+    : KelCodecConverter(map0208, cs, map0201), m_pName0201(nullptr), m_pName0212(nullptr),
+      m_pMap0212(map0212) {}
 
 KelCharSetConverterEUC_JP::KelCharSetConverterEUC_JP(const char* name0208, const char* name0201,
                                                      const char* name0212, KelCharSet cs)
     : KelCodecConverter(name0208, cs), m_pName0201(name0201), m_pName0212(name0212),
-      m_pMap0201(nullptr), m_pMap0212(nullptr) {}
+      m_pMap0212(nullptr) {}
 
 KelCharSetConverterEUC_JP::~KelCharSetConverterEUC_JP() = default;
 
 void KelCharSetConverterEUC_JP::load() {
     KelCharSetConverterMBCS::load();
-    m_o0212.get(m_oEucLock, [this] { return tablesOf(m_pMap0212); });
-}
-
-void KelCharSetConverterEUC_JP::addPairs(Tables& tables) const {
-    if (m_pMap0201 != nullptr)
-        putPairs(m_pMap0201, tables);
+    m_o0212.get(m_pMap0212);
 }
 
 KelCharSetConverterEUC_JP::Codec KelCharSetConverterEUC_JP::codec() {

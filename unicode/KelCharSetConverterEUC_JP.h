@@ -7,8 +7,8 @@
 // EUC-JP: bytes 0x00 to 0x7E as themselves, JIS X 0208 as two bytes with the
 // high bit set, JIS X 0201 katakana after the single shift SS2 (0x8E), and
 // JIS X 0212 after SS3 (0x8F). The base tables hold JIS X 0208 in its 7-bit
-// form and, merged in by load(), JIS X 0201 under its byte values; the two
-// key ranges do not meet.
+// form and JIS X 0201 under its byte values; the two key ranges do not
+// meet.
 class KelCharSetConverterEUC_JP
     : public KelCodecConverter<KelCharSetConverterEUC_JP, KelCharSetConverterMBCS> {
 public:
@@ -31,8 +31,7 @@ public:
     static bool isValidSS2(unsigned char b) { return b >= 0xA1 && b <= 0xDF; }
     static bool isValidSS2(unsigned short code) { return code >= 0xA1 && code <= 0xDF; }
 
-    // Builds the base tables, then, once, the JIS X 0212 tables and the
-    // JIS X 0201 entries of the base tables.
+    // Finds the base tables, then the JIS X 0212 tables.
     void load() override;
 
 
@@ -45,14 +44,11 @@ private:
 
     class Codec;
     Codec codec();
-    void addPairs(Tables& tables) const override;
 
     const char* m_pName0201;
     const char* m_pName0212;
-    const unsigned short* m_pMap0201;
     const unsigned short* m_pMap0212;
-    ObjLock m_oEucLock;
-    KelBuiltOnce<Tables> m_o0212;
+    KelSharedPairTablesRef m_o0212;
     kel::mbcs::FlatTables m_oFlat;
 };
 

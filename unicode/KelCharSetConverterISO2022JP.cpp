@@ -3,6 +3,7 @@
 #include "KelCharSetConverterMBCSEx.h"
 #include "KelISO2022.h"
 #include "KelLazyTables.h"
+#include "KelSharedTables.h"
 
 #include <iterator>
 #include <memory>
@@ -98,14 +99,20 @@ Profile profileOf(KelCharSet cs) {
     }
 }
 
-using Pair16 = KelTablePair<LookupTable<unsigned short>, LookupTable<unsigned short>>;
+using Pair16 = KelPairTables;
 
 // A plane code of JIS X 0213 as oJIS0213map tags it.
 constexpr unsigned short kPlane2Tag = 0x8000;
 
-// Every table the five profiles read, built once for all of them.
+// Every table the five profiles read, built once for all of them; those of
+// the lists that other sets read too are theirs.
 struct JISTables {
-    Pair16 jis0208, jis0201, jis0212, gb2312, ksx1001, greek;
+    const Pair16* jis0208;
+    const Pair16* jis0201;
+    const Pair16* gb2312;
+    const Pair16* ksx1001;
+    const Pair16* greek;
+    const Pair16* jis0212;
     // JIS X 0213 beyond JIS X 0208, under tagged codes.
     KelTablePair<LookupTable<unsigned int>, LookupTableEx<unsigned short>> jis0213;
     LookupTable<unsigned short> cp932Extensions; // read only
@@ -114,23 +121,18 @@ struct JISTables {
     LookupTable<unsigned short> oneWay;
 };
 
-void putPairs(const unsigned short* pairs, Pair16& table) {
-    for (; (pairs[0] | pairs[1]) != 0; pairs += 2) {
-        table.toUnicode.put(pairs[0], pairs[1]);
-        table.fromUnicode.put(pairs[1], pairs[0]);
-    }
-}
-
 std::unique_ptr<JISTables> buildTables(const KelCharSetConverterISO2022JP::Lists& lists) {
     std::unique_ptr<JISTables> t(new (std::nothrow) JISTables);
     if (!t)
         return t;
-    putPairs(lists.jis0208, t->jis0208);
-    putPairs(lists.jis0201, t->jis0201);
-    putPairs(lists.gb2312, t->gb2312);
-    putPairs(lists.ksx1001, t->ksx1001);
-    putPairs(lists.greek, t->greek);
-    putPairs(oJIS0212Pairs, t->jis0212);
+    t->jis0208 = kelSharedPairTables(lists.jis0208);
+    t->jis0201 = kelSharedPairTables(lists.jis0201);
+    t->gb2312 = kelSharedPairTables(lists.gb2312);
+    t->ksx1001 = kelSharedPairTables(lists.ksx1001);
+    t->greek = kelSharedPairTables(lists.greek);
+    t->jis0212 = kelSharedPairTables(oJIS0212Pairs);
+    if (!t->jis0208 || !t->jis0201 || !t->gb2312 || !t->ksx1001 || !t->greek || !t->jis0212)
+        return nullptr;
     for (const sMBCSExTable* e = oJIS0213map; (e->code | e->unicode) != 0; ++e) {
         t->jis0213.toUnicode.put(e->code, e->unicode);
         t->jis0213.fromUnicode.put(e->unicode, e->code);
@@ -140,7 +142,7 @@ std::unique_ptr<JISTables> buildTables(const KelCharSetConverterISO2022JP::Lists
     for (const unsigned short* p = oCP932Compatible; (p[0] | p[1]) != 0; p += 2)
         t->oneWay.put(p[0], p[1]);
     for (const unsigned short* p = oHalfwidthKatakana; (p[0] | p[1]) != 0; p += 2)
-        t->oneWay.put(p[0], t->jis0208.fromUnicode.trans(p[1]));
+        t->oneWay.put(p[0], t->jis0208->fromUnicode.trans(p[1]));
     return t;
 }
 
@@ -272,7 +274,7 @@ private:
         if (b < 0x20 || b > 0x7F)
             return kel::codec::noCharacter(2);
         const unsigned char high = static_cast<unsigned char>(b | 0x80);
-        const unsigned value = g2 == kLatin1 ? high : m_tables->greek.toUnicode.trans(high);
+        const unsigned value = g2 == kLatin1 ? high : m_tables->greek->toUnicode.trans(high);
         return iso2022::read(kel::codec::mapped(3, value), state);
     }
 
@@ -284,10 +286,10 @@ private:
         if (m_tables == nullptr)
             return iso2022::malformedByte();
         if (g0 == kRoman)
-            return kel::codec::mapped(1, m_tables->jis0201.toUnicode.trans(b));
+            return kel::codec::mapped(1, m_tables->jis0201->toUnicode.trans(b));
         if (g0 == kKatakana)
             return kel::codec::mapped(
-                1, b <= 0x5F ? m_tables->jis0201.toUnicode.trans(static_cast<unsigned short>(b | 0x80)) : 0);
+                1, b <= 0x5F ? m_tables->jis0201->toUnicode.trans(static_cast<unsigned short>(b | 0x80)) : 0);
         if (!iso2022::isGraphic94(b))
             return iso2022::malformedByte();
         if (avail < 2)
@@ -301,19 +303,19 @@ private:
         const JISTables& t = *m_tables;
         switch (s) {
         case kJIS0208: {
-            const unsigned short value = t.jis0208.toUnicode.trans(code);
+            const unsigned short value = t.jis0208->toUnicode.trans(code);
             return kel::codec::mapped(2, value != 0 ? value : t.cp932Extensions.trans(code));
         }
         case kJIS0212:
-            return kel::codec::mapped(2, t.jis0212.toUnicode.trans(code));
+            return kel::codec::mapped(2, t.jis0212->toUnicode.trans(code));
         case kGB2312:
-            return kel::codec::mapped(2, t.gb2312.toUnicode.trans(code));
+            return kel::codec::mapped(2, t.gb2312->toUnicode.trans(code));
         case kKSX1001:
-            return kel::codec::mapped(2, t.ksx1001.toUnicode.trans(code));
+            return kel::codec::mapped(2, t.ksx1001->toUnicode.trans(code));
         case kPlane2:
             return jis0213(code | kPlane2Tag, m_profile.plane2Of2000);
         default:
-            if (const unsigned short value = t.jis0208.toUnicode.trans(code))
+            if (const unsigned short value = t.jis0208->toUnicode.trans(code))
                 return kel::codec::character(2, value);
             return jis0213(code, s == kPlane1Of2000);
         }
@@ -338,15 +340,15 @@ private:
         const unsigned short unit = value > 0xFFFF ? 0 : static_cast<unsigned short>(value);
         switch (s) {
         case kJIS0208:
-            return t.jis0208.fromUnicode.trans(unit);
+            return t.jis0208->fromUnicode.trans(unit);
         case kJIS0212:
-            return t.jis0212.fromUnicode.trans(unit);
+            return t.jis0212->fromUnicode.trans(unit);
         case kGB2312:
-            return t.gb2312.fromUnicode.trans(unit);
+            return t.gb2312->fromUnicode.trans(unit);
         case kKSX1001:
-            return t.ksx1001.fromUnicode.trans(unit);
+            return t.ksx1001->fromUnicode.trans(unit);
         case kRoman: {
-            const unsigned short code = t.jis0201.fromUnicode.trans(unit);
+            const unsigned short code = t.jis0201->fromUnicode.trans(unit);
             return code < 0x80 ? code : 0;
         }
         default:

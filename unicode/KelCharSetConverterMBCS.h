@@ -2,10 +2,9 @@
 #define KELCHARSETCONVERTERMBCS_H
 
 #include "KelCharSet.h"
-#include "KelLazyTables.h"
+#include "KelSharedTables.h"
 #include "LookupTable.h"
 
-#include <memory>
 
 // Base of the table-driven converters whose local codes fit in 16 bits (a
 // single byte, or lead byte * 256 + trail byte). It owns the two tables,
@@ -14,15 +13,18 @@
 // no mapping.
 class KelCharSetConverterMBCS : public KelCharSetConverter {
 public:
-    // The pair list is not copied; it must outlive the converter.
-    KelCharSetConverterMBCS(const unsigned short* map, KelCharSet cs);
+    // The pair list, and a second one whose pairs the tables hold too when
+    // `more` is not null, are not copied; they must outlive the converter.
+    KelCharSetConverterMBCS(const unsigned short* map, KelCharSet cs,
+                            const unsigned short* more = nullptr);
     // A converter without a pair list: nothing has a mapping.
     KelCharSetConverterMBCS(const char* name, KelCharSet cs);
     ~KelCharSetConverterMBCS() override;
 
-    // Builds both tables once, under m_oLock. Every conversion calls it;
-    // once the tables are built it returns without locking. Subclasses that
-    // build tables of their own call this first.
+    // Finds both tables, which the first converter of their lists builds.
+    // Every conversion calls it; once the tables are found it returns
+    // without locking. Subclasses that build tables of their own call this
+    // first.
     virtual void load();
 
     const char* getName() const { return m_pName; }
@@ -33,22 +35,15 @@ protected:
     const LookupTable<unsigned short>& toUnicode() const;
     const LookupTable<unsigned short>& fromUnicode() const;
 
-    using Tables = KelTablePair<LookupTable<unsigned short>, LookupTable<unsigned short>>;
-
-    // Stores every pair of a list ending with (0, 0) in both directions.
-    static void putPairs(const unsigned short* pairs, Tables& tables);
-    // Tables built from a pair list, when there is one and memory for them.
-    static std::unique_ptr<Tables> tablesOf(const unsigned short* pairs);
+    using Tables = KelPairTables;
 
     const char* m_pName;
     const unsigned short* m_pMap;
     ObjLock m_oLock;
 
 private:
-    // What the base tables hold besides the pair list.
-    virtual void addPairs(Tables&) const {}
-
-    KelBuiltOnce<Tables> m_oTables;
+    const unsigned short* m_pMore;
+    KelSharedPairTablesRef m_oTables;
 };
 
 #endif
