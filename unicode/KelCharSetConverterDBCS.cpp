@@ -18,6 +18,10 @@ public:
         return kel::mbcs::packedCode({p[0], 1}, m_fromUnicode.trans(p[0]));
     }
 
+    // The table's page of a lead byte, which the decode windows read in
+    // place where it holds what decode gives.
+    const unsigned short* pairPage(unsigned char lead) const { return m_toUnicode.page(lead); }
+
     kel::blocks::ASCIIIdentity identity() const { return m_identity; }
     kel::mbcs::FlatView flat() const { return m_flat; }
 

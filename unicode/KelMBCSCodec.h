@@ -135,12 +135,21 @@ private:
     mutable std::atomic<std::uint32_t> m_packed{0};
 };
 
+// A codec whose table to Unicode has a page of 256 values for each first
+// byte: a member pairPage(first) giving that page, which its windows then
+// read in place where it holds what decode gives.
+template <class Codec, class = void> struct HasPairPages : std::false_type {};
+template <class Codec>
+struct HasPairPages<Codec, std::void_t<decltype(std::declval<const Codec&>().pairPage(0))>>
+    : std::true_type {};
+
 // Every pair of bytes a character of a multibyte codec can begin, decoded
 // once on the converter's first conversion: a character is then a load or
 // two of small tables, with no test of the byte ranges that the codec
 // checks, and a first byte tells at once whether a pair follows. A first
 // byte of one-byte characters keeps one value, one of two-byte characters a
-// row of 256, so that the tables stay small.
+// row of 256: the codec's own page where it has one that holds the same
+// values, so that the set's characters are in memory once.
 class PairWindows {
 public:
     // The windows of the codec's own decode, or none when a first byte
@@ -153,34 +162,46 @@ public:
         std::unique_ptr<PairWindows> w(new (std::nothrow) PairWindows);
         if (!w)
             return nullptr;
-        unsigned rows = 1; // row 0: the pairs of no first byte
+        bool own[256] = {};
+        unsigned owned = 0;
         for (unsigned first = 0; first < 256; ++first) {
             Row row;
             if (!probe(codec, first, row))
                 return nullptr;
             w->m_single[first] = row.single;
-            w->m_row[first] = row.length == 2 ? static_cast<unsigned char>(rows) : 0;
-            rows += row.length == 2 ? 1 : 0;
+            w->m_row[first] = kNoPairs.value;
+            if (row.length != 2)
+                continue;
+            const unsigned short* page = pageOf(codec, static_cast<unsigned char>(first));
+            if (page != nullptr && std::equal(row.values, row.values + 256, page))
+                w->m_row[first] = page;
+            else {
+                own[first] = true;
+                ++owned;
+            }
         }
-        if (rows > 256)
+        if (owned == 0)
+            return w.release();
+        w->m_own.reset(new (std::nothrow) Values[owned]());
+        if (!w->m_own)
             return nullptr;
-        w->m_rows.reset(new (std::nothrow) Values[rows]());
-        if (!w->m_rows)
-            return nullptr;
+        Values* next = w->m_own.get();
         for (unsigned first = 0; first < 256; ++first) {
             Row row;
-            if (w->m_row[first] != 0 && probe(codec, first, row))
-                std::copy(row.values, row.values + 256, w->m_rows[w->m_row[first]].value);
+            if (!own[first] || !probe(codec, first, row))
+                continue;
+            std::copy(row.values, row.values + 256, next->value);
+            w->m_row[first] = (next++)->value;
         }
         return w.release();
     }
 
     // The value of a one-byte character, 0 where `first` begins none.
     unsigned short single(unsigned char first) const { return m_single[first]; }
-    bool beginsPairs(unsigned char first) const { return m_row[first] != 0; }
+    bool beginsPairs(unsigned char first) const { return m_row[first] != kNoPairs.value; }
     // The value of a two-byte character, 0 where the codec has none.
     unsigned short pair(unsigned char first, unsigned char second) const {
-        return m_rows[m_row[first]].value[second];
+        return m_row[first][second];
     }
 
 private:
@@ -210,15 +231,26 @@ private:
                            [&](unsigned short v) { return v == 0 || v == row.single; });
     }
 
-    unsigned short m_single[256];
-    unsigned char m_row[256];
-    // A row of values on cache lines of its own, so that how fast a text
-    // converts does not depend on where the heap happened to put the rows.
+    template <class Codec>
+    static const unsigned short* pageOf(const Codec& codec, unsigned char first) {
+        if constexpr (HasPairPages<Codec>::value)
+            return codec.pairPage(first);
+        else
+            return nullptr;
+    }
+
+    // A row of values of the windows' own on cache lines of its own, so that
+    // how fast a text converts does not depend on where the heap happened to
+    // put the rows.
     struct alignas(64) Values {
         unsigned short value[256];
     };
+    // The row of a first byte that begins no pairs.
+    static inline const Values kNoPairs{};
 
-    std::unique_ptr<Values[]> m_rows;
+    unsigned short m_single[256];
+    const unsigned short* m_row[256];
+    std::unique_ptr<Values[]> m_own;
 };
 
 // Every UTF-16 unit of a codec whose units convert on their own, encoded
