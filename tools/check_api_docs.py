@@ -1,0 +1,43 @@
+#!/usr/bin/env python3
+"""Fails when the API reference has an enumerator without documentation.
+
+Doxygen warns about undocumented classes, functions and variables but lets an
+undocumented enumerator pass; this reads its XML output and names each one.
+
+    python3 tools/check_api_docs.py BUILD/docs/xml
+"""
+import glob
+import os
+import sys
+import xml.etree.ElementTree as ET
+
+
+def described(element):
+    return any("".join(element.find(tag).itertext()).strip()
+               for tag in ("briefdescription", "detaileddescription")
+               if element.find(tag) is not None)
+
+
+def undocumented_enumerators(xml_dir):
+    for path in sorted(glob.glob(os.path.join(xml_dir, "*.xml"))):
+        for enum in ET.parse(path).iter("memberdef"):
+            if enum.get("kind") != "enum":
+                continue
+            for value in enum.iter("enumvalue"):
+                if not described(value):
+                    yield "%s::%s" % (enum.findtext("name"), value.findtext("name"))
+
+
+def main(argv):
+    if len(argv) != 2:
+        sys.exit(__doc__)
+    missing = sorted(set(undocumented_enumerators(argv[1])))
+    for name in missing:
+        print("undocumented enumerator: " + name, file=sys.stderr)
+    if not glob.glob(os.path.join(argv[1], "*.xml")):
+        sys.exit("no XML output in " + argv[1])
+    return 1 if missing else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv))
