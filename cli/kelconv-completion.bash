@@ -19,6 +19,15 @@ _kelconv_charsets() {
         }'
 }
 
+# kelconv matches set names without regard to case, and so does this: "shift"
+# offers SHIFT_JIS.
+_kelconv_complete_charset() {
+    local program=$1 cur=${2,,} name
+    for name in $(_kelconv_charsets "$program"); do
+        [[ ${name,,} == "$cur"* ]] && COMPREPLY+=("$name")
+    done
+}
+
 _kelconv() {
     local program=${COMP_WORDS[0]} cur=${COMP_WORDS[COMP_CWORD]} prev=""
     ((COMP_CWORD > 0)) && prev=${COMP_WORDS[COMP_CWORD - 1]}
@@ -31,7 +40,8 @@ _kelconv() {
     local IFS=$'\n'
     case $prev in
     -f | --from-code | -t | --to-code)
-        COMPREPLY=($(compgen -W "$(_kelconv_charsets "$program")" -- "$cur"))
+        COMPREPLY=()
+        _kelconv_complete_charset "$program" "$cur"
         return
         ;;
     --on-error)
@@ -45,7 +55,7 @@ _kelconv() {
     esac
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W "$(_kelconv_options "$program")" -- "$cur"))
-        [[ ${COMPREPLY[*]} == *= ]] && compopt -o nospace
+        [[ ${COMPREPLY[*]} == *= ]] && compopt -o nospace 2>/dev/null
     else
         COMPREPLY=($(compgen -f -- "$cur"))
     fi

@@ -67,14 +67,14 @@ for option in $("$kelconv" --help | grep -o -- '--[a-z-]*[a-z]' | sort -u); do
     grep -q -- "$option" "$work/man.txt" || fail "the man page lacks $option"
 done
 # bash-completion finds the function beside the installed command, and it
-# offers the set names that kelconv -l lists.
+# offers the set names that kelconv -l lists, whatever their case.
 completed=$(PATH=$prefix/bin:$PATH XDG_DATA_DIRS=$prefix/share bash -c '
     source /usr/share/bash-completion/bash_completion
     __load_completion kelconv || exit 1
-    COMP_WORDS=(kelconv -t EUC-J) COMP_CWORD=2
-    _kelconv kelconv EUC-J -t
+    COMP_WORDS=(kelconv -t euc-j) COMP_CWORD=2
+    _kelconv kelconv euc-j -t
     echo "${COMPREPLY[*]}"') || fail "bash-completion finds no completion for kelconv"
-[[ " $completed " == *" EUC-JP "* ]] || fail "kelconv -t EUC-J<TAB> completes to '$completed'"
+[[ " $completed " == *" EUC-JP "* ]] || fail "kelconv -t euc-j<TAB> completes to '$completed'"
 
 echo "--- kelconv round trips of the samples"
 "$source_dir/examples/convert-samples.sh" "$kelconv" >"$work/samples.log" || {
