@@ -8,6 +8,9 @@
 #include <iosfwd>
 #include <memory>
 
+/// \file
+/// The UTF-16 string class, and the records and text it converts from.
+
 /// Length-prefixed UTF-16 record: the count, then that many units, no terminator.
 struct KelBSTR {
     unsigned short m_nCount;        ///< the units of the text
@@ -318,11 +321,18 @@ private:
     StringSpace m_oSpace;
 };
 
+/// The text followed by the string; `char` text is in the default
+/// character set.
+///@{
 KelUString operator+(unsigned short c, const KelUString& s);
 KelUString operator+(const unsigned short* p, const KelUString& s);
 KelUString operator+(const char* p, const KelUString& s);
 KelUString operator+(char c, const KelUString& s);
+///@}
 
+/// Comparison of a text with a string by unit value; `char` text is in the
+/// default character set.
+///@{
 bool operator==(const unsigned short* p, const KelUString& s);
 bool operator!=(const unsigned short* p, const KelUString& s);
 bool operator<(const unsigned short* p, const KelUString& s);
@@ -335,14 +345,18 @@ bool operator<(const char* p, const KelUString& s);
 bool operator<=(const char* p, const KelUString& s);
 bool operator>(const char* p, const KelUString& s);
 bool operator>=(const char* p, const KelUString& s);
+///@}
 
 /// Streams carry bytes in the default character set. The readers go straight
 /// to the stream buffer without a sentry, so they also read from a stream
 /// whose state is not good; they store at most width() - 1 bytes when a width
-/// is set. The default line delimiter is the carriage return.
+/// is set. The default line delimiter is the carriage return. getline
+/// reads up to the delimiter, operator>> one word.
+///@{
 std::istream& getline(std::istream& is, KelUString& s, char delim);
 std::istream& getline(std::istream& is, KelUString& s);
 std::istream& operator>>(std::istream& is, KelUString& s);
 std::ostream& operator<<(std::ostream& os, const KelUString& s);
+///@}
 
 #endif
