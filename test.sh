@@ -18,6 +18,8 @@ run_config() {
 run_config gcc -DCMAKE_CXX_COMPILER=g++
 echo "=== java (64-bit library from a real JVM, one JVM per LANG)"
 tests/java/run.sh build/gcc
+echo "=== API reference of the installed headers (fails on any warning)"
+cmake --build build/gcc --target docs
 echo "=== install, packaging and kelconv samples"
 tests/install/run.sh build/gcc
 run_config clang-asan-ubsan -DCMAKE_CXX_COMPILER=clang++ -DKELULIB_SANITIZE=address,undefined

@@ -162,6 +162,8 @@ int printText(const std::string& text) {
 int runKelconv(const Options& options, Console& console) {
     if (options.help)
         return printText(helpText());
+    if (options.version)
+        return printText(versionText());
     if (options.list)
         return printText(charSetListing());
     const CharSet from = resolveCharSet(options.from);

@@ -1,5 +1,7 @@
 #include "Options.h"
 
+#include "KelVersion.h"
+
 #include <getopt.h>
 
 namespace kelconv {
@@ -15,6 +17,7 @@ const option kLongOptions[] = {
     {"list", no_argument, nullptr, 'l'},
     {"silent", no_argument, nullptr, 's'},
     {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
     {"on-error", required_argument, nullptr, kOnError},
     {nullptr, 0, nullptr, 0},
 };
@@ -44,7 +47,7 @@ Options parseOptions(int argc, char* argv[]) {
     optind = 0;
     opterr = 0;
     for (;;) {
-        const int c = getopt_long(argc, argv, ":f:t:o:lcsh", kLongOptions, nullptr);
+        const int c = getopt_long(argc, argv, ":f:t:o:lcshV", kLongOptions, nullptr);
         if (c == -1)
             break;
         switch (c) {
@@ -68,6 +71,9 @@ Options parseOptions(int argc, char* argv[]) {
             break;
         case 'h':
             options.help = true;
+            break;
+        case 'V':
+            options.version = true;
             break;
         case kOnError:
             options.policy = policyNamed(optarg);
@@ -105,6 +111,7 @@ Converts text from one character set to another.
   -l, --list            list the character sets with their numbers, names and
                         the common names accepted for them
   -h, --help            show this help
+  -V, --version         show the version of kelconv and its library
 
 Without FILE, or where FILE is -, standard input is read. Several files are
 converted one after the other into one output.
@@ -127,6 +134,10 @@ On a terminal, a progress line shows on standard error during long runs.
 Exit status: 0 when everything was converted, 1 when some characters could
 not be converted, 2 for a usage error or an error reading or writing a file.
 )HELP";
+}
+
+std::string versionText() {
+    return "kelconv (kelulib) " KELULIB_VERSION_STRING "\n";
 }
 
 } // namespace kelconv

@@ -25,6 +25,7 @@ struct Options {
     KelPolicy policy = KelPolicy::Replace;
     bool list = false;
     bool help = false;
+    bool version = false;
     bool silent = false;
 };
 
@@ -32,6 +33,8 @@ struct Options {
 Options parseOptions(int argc, char* argv[]);
 
 std::string helpText();
+// What --version prints: the program and the library's version.
+std::string versionText();
 
 } // namespace kelconv
 

@@ -27,6 +27,8 @@ TEST(Options, ReadsShortAndLongFormsAndFilesInAnyOrder) {
     EXPECT_EQ(o.policy, KelPolicy::Replace);
     EXPECT_TRUE(parse({"-l"}).list);
     EXPECT_TRUE(parse({"--help"}).help);
+    EXPECT_TRUE(parse({"--version"}).version);
+    EXPECT_TRUE(parse({"-V"}).version);
 }
 
 TEST(Options, ErrorPolicies) {

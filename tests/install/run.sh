@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs a build into a scratch prefix and checks what a user gets there:
 # the shared library with its SONAME, self-contained public headers, the
-# CMake package and the pkg-config file (a small program built with each),
-# and kelconv: the samples round-trip, and a large input streams through in
-# bounded memory.
+# CMake package and the pkg-config file (a small program built with each,
+# checking the version macros against the package's version), and kelconv
+# (its version, man page and bash completion): the samples round-trip, and
+# a large input streams through in bounded memory.
 # Usage: tests/install/run.sh BUILD_DIR     (STREAM_MIB=n sets the input size)
 set -euo pipefail
 build=$(cd "$1" && pwd)
@@ -45,8 +46,9 @@ cmake --build "$work/consumer" >/dev/null
 echo "--- consumer built with pkg-config"
 export PKG_CONFIG_PATH=$libdir/pkgconfig
 # shellcheck disable=SC2046
+version=$(pkg-config --modversion kelulib)
 g++ -std=c++17 -o "$work/consumer-pc" "$source_dir/tests/install/consumer/main.cpp" \
-    $(pkg-config --cflags --libs kelulib) -Wl,-rpath,"$libdir"
+    -DKELULIB_EXPECTED_MAJOR="${version%%.*}" $(pkg-config --cflags --libs kelulib) -Wl,-rpath,"$libdir"
 "$work/consumer-pc"
 
 echo "--- streaming example built against the package"
@@ -54,8 +56,27 @@ cmake -S "$source_dir/examples/streaming" -B "$work/example" -DCMAKE_PREFIX_PATH
 cmake --build "$work/example" >/dev/null
 "$work/example/streaming" "$source_dir/examples/originals/mixed.txt" || fail "the streaming example"
 
-echo "--- kelconv round trips of the samples"
+echo "--- kelconv's version, man page and bash completion"
 "$kelconv" --help | grep -q -- '--on-error' || fail "kelconv --help"
+[ "$("$kelconv" --version)" = "kelconv (kelulib) $version" ] || fail "kelconv --version"
+man_page=$prefix/share/man/man1/kelconv.1
+LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$man_page" 2>"$work/man-warnings" >"$work/man.txt" &&
+    [ ! -s "$work/man-warnings" ] || fail "the man page renders with warnings: $(cat "$work/man-warnings")"
+# Every option of --help has its entry in the man page.
+for option in $("$kelconv" --help | grep -o -- '--[a-z-]*[a-z]' | sort -u); do
+    grep -q -- "$option" "$work/man.txt" || fail "the man page lacks $option"
+done
+# bash-completion finds the function beside the installed command, and it
+# offers the set names that kelconv -l lists, whatever their case.
+completed=$(PATH=$prefix/bin:$PATH XDG_DATA_DIRS=$prefix/share bash -c '
+    source /usr/share/bash-completion/bash_completion
+    __load_completion kelconv || exit 1
+    COMP_WORDS=(kelconv -t euc-j) COMP_CWORD=2
+    _kelconv kelconv euc-j -t
+    echo "${COMPREPLY[*]}"') || fail "bash-completion finds no completion for kelconv"
+[[ " $completed " == *" EUC-JP "* ]] || fail "kelconv -t euc-j<TAB> completes to '$completed'"
+
+echo "--- kelconv round trips of the samples"
 "$source_dir/examples/convert-samples.sh" "$kelconv" >"$work/samples.log" || {
     cat "$work/samples.log"
     fail "a sample does not round-trip"
