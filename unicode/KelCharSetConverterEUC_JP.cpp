@@ -8,12 +8,12 @@ public:
     static constexpr KelLength kMaxLength = 3;
 
     Codec(const LookupTable<unsigned short>& toUnicode,
-          const LookupTable<unsigned short>& fromUnicode,
-          const LookupTable<unsigned short>& toUnicode0212,
-          const LookupTable<unsigned short>& fromUnicode0212, const kel::mbcs::FlatTables& flat)
-        : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode), m_toUnicode0212(toUnicode0212),
-          m_fromUnicode0212(fromUnicode0212), m_flat(flat.of(*this)) {
-    }
+          const LookupTable<unsigned short>& fromUnicode, const KelPairTables& jis0201,
+          const KelPairTables& jis0212, const kel::mbcs::FlatTables& flat)
+        : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode),
+          m_toUnicode0201(jis0201.toUnicode), m_fromUnicode0201(jis0201.fromUnicode),
+          m_toUnicode0212(jis0212.toUnicode), m_fromUnicode0212(jis0212.fromUnicode),
+          m_flat(flat.of(*this)) {}
 
     // A byte that starts no convertible character is one without a mapping
     // by itself; the bytes after it are read again as new characters. Codes
@@ -27,9 +27,9 @@ public:
             return kel::codec::mapped(1, b);
         const unsigned char c1 = kel::mbcs::byteAt(p, avail, 1);
         if (isSS2(b))
-            return oneOrNone(2, isValidSS2(c1) ? m_toUnicode.trans(c1) : 0);
+            return oneOrNone(2, isValidSS2(c1) ? m_toUnicode0201.trans(c1) : 0);
         if (b == kJIS0201Shift)
-            return oneOrNone(2, c1 == 0xDC || c1 == 0xFE ? m_toUnicode.trans(c1 & 0x7F) : 0);
+            return oneOrNone(2, c1 == 0xDC || c1 == 0xFE ? m_toUnicode0201.trans(c1 & 0x7F) : 0);
         if (isSS3(b)) {
             // c2 is read only behind a code byte, never past a terminator.
             const unsigned char c2 = isCodeByte(c1) ? kel::mbcs::byteAt(p, avail, 2) : 0;
@@ -42,7 +42,9 @@ public:
         const unsigned short u = p[0];
         if (isCS0(u))
             return kel::mbcs::singleByte(u);
-        const unsigned short code = m_fromUnicode.trans(u);
+        // JIS X 0201 first: a character both sets hold is written in it.
+        const unsigned short code0201 = m_fromUnicode0201.trans(u);
+        const unsigned short code = code0201 != 0 ? code0201 : m_fromUnicode.trans(u);
         if (isValidSS2(code))
             return {1, u, m_cSS2 * 0x100u + code, 2, false};
         if (code != 0)
@@ -79,6 +81,8 @@ private:
 
     const LookupTable<unsigned short>& m_toUnicode;
     const LookupTable<unsigned short>& m_fromUnicode;
+    const LookupTable<unsigned short>& m_toUnicode0201;
+    const LookupTable<unsigned short>& m_fromUnicode0201;
     const LookupTable<unsigned short>& m_toUnicode0212;
     const LookupTable<unsigned short>& m_fromUnicode0212;
     // Last: built through decode and encode, which the tables serve.
@@ -88,25 +92,26 @@ private:
 KelCharSetConverterEUC_JP::KelCharSetConverterEUC_JP(const unsigned short* map0208,
                                                      const unsigned short* map0201,
                                                      const unsigned short* map0212, KelCharSet cs)
-    : KelCodecConverter(map0208, cs, map0201), m_pName0201(nullptr), m_pName0212(nullptr),
-      m_pMap0212(map0212) {}
+    : KelCodecConverter(map0208, cs), m_pName0201(nullptr), m_pName0212(nullptr),
+      m_pMap0201(map0201), m_pMap0212(map0212) {}
 
 KelCharSetConverterEUC_JP::KelCharSetConverterEUC_JP(const char* name0208, const char* name0201,
                                                      const char* name0212, KelCharSet cs)
     : KelCodecConverter(name0208, cs), m_pName0201(name0201), m_pName0212(name0212),
-      m_pMap0212(nullptr) {}
+      m_pMap0201(nullptr), m_pMap0212(nullptr) {}
 
 KelCharSetConverterEUC_JP::~KelCharSetConverterEUC_JP() = default;
 
 void KelCharSetConverterEUC_JP::load() {
     KelCharSetConverterMBCS::load();
+    m_o0201.get(m_pMap0201);
     m_o0212.get(m_pMap0212);
 }
 
 KelCharSetConverterEUC_JP::Codec KelCharSetConverterEUC_JP::codec() {
     load();
-    const Tables& t0212 = kelTableOrEmpty(m_o0212.get());
-    return Codec(toUnicode(), fromUnicode(), t0212.toUnicode, t0212.fromUnicode, m_oFlat);
+    return Codec(toUnicode(), fromUnicode(), kelTableOrEmpty(m_o0201.get()),
+                 kelTableOrEmpty(m_o0212.get()), m_oFlat);
 }
 
 template class KelCodecConverter<KelCharSetConverterEUC_JP, KelCharSetConverterMBCS>;

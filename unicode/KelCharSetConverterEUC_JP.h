@@ -6,9 +6,9 @@
 
 // EUC-JP: bytes 0x00 to 0x7E as themselves, JIS X 0208 as two bytes with the
 // high bit set, JIS X 0201 katakana after the single shift SS2 (0x8E), and
-// JIS X 0212 after SS3 (0x8F). The base tables hold JIS X 0208 in its 7-bit
-// form and JIS X 0201 under its byte values; the two key ranges do not
-// meet.
+// JIS X 0212 after SS3 (0x8F). Each has the tables of its list: JIS X 0208
+// in its 7-bit form (the base tables) and JIS X 0201 under its byte values,
+// which the Japanese ISO-2022 sets read too.
 class KelCharSetConverterEUC_JP
     : public KelCodecConverter<KelCharSetConverterEUC_JP, KelCharSetConverterMBCS> {
 public:
@@ -31,7 +31,7 @@ public:
     static bool isValidSS2(unsigned char b) { return b >= 0xA1 && b <= 0xDF; }
     static bool isValidSS2(unsigned short code) { return code >= 0xA1 && code <= 0xDF; }
 
-    // Finds the base tables, then the JIS X 0212 tables.
+    // Finds the base tables, then those of JIS X 0201 and JIS X 0212.
     void load() override;
 
 
@@ -47,7 +47,9 @@ private:
 
     const char* m_pName0201;
     const char* m_pName0212;
+    const unsigned short* m_pMap0201;
     const unsigned short* m_pMap0212;
+    KelSharedPairTablesRef m_o0201;
     KelSharedPairTablesRef m_o0212;
     kel::mbcs::FlatTables m_oFlat;
 };
