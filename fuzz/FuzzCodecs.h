@@ -36,10 +36,12 @@ inline bool isUTF32(KelCharSet cs) {
 // Sets whose decoder accepts each code in one form only, so that decoded
 // text encodes back to its own bytes. The UTF-8 decoder takes C0 80 and
 // surrogate forms, the escaped form takes U+0041 for A, UTF-32 takes the
-// two halves of a surrogate pair as two characters, and ISO-2022-KR text
-// may shift where its encoder would not.
+// two halves of a surrogate pair as two characters, ISO-2022-KR text may
+// shift where its encoder would not, and Big5 reads ten characters in a
+// second code.
 inline bool decodesEveryCodeOneWay(KelCharSet cs) {
-    return cs != KELCS_UTF8 && cs != KELCS_UTF16ESC && !isUTF32(cs) && cs != KELCS_ISO_2022KR;
+    return cs != KELCS_UTF8 && cs != KELCS_UTF16ESC && !isUTF32(cs) && cs != KELCS_ISO_2022KR &&
+           cs != KELCS_BIG5;
 }
 
 inline bool isPrefix(const std::vector<unsigned short>& prefix,

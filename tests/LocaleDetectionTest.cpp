@@ -77,7 +77,7 @@ TEST(LocaleDetection, CodesetKeysOfLocaleNames) {
         {"ja_JP.eucJP", KELCS_EUC_JP},
         {"ja_JP.SJIS", KELCS_WCP932},
         {"ja_JP.PCK", KELCS_WCP932},
-        {"ja_JP.ujis", KELCS_WCP932},
+        {"ja_JP.ujis", KELCS_EUC_JP},
         {"ja", KELCS_EUC_JP},
         {"ja_JP", KELCS_ISO_8859_1},
         {"ja_JP.EUC", KELCS_ISO_8859_1},

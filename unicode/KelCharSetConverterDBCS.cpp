@@ -34,6 +34,19 @@ KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
                                                  const unsigned char* type, KelCharSet cs)
     : KelCodecConverter(map, cs), KelCharSetConverterDBCSBase(type) {}
 
+KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
+                                                 const unsigned char* type,
+                                                 const unsigned short* readOnly, KelCharSet cs)
+    : KelCharSetConverterDBCS(map, type, cs) {
+    m_pReadOnly = readOnly;
+}
+
+void KelCharSetConverterDBCS::addPairs(Tables& tables) const {
+    for (const unsigned short* pair = m_pReadOnly; pair != nullptr && (pair[0] | pair[1]) != 0;
+         pair += 2)
+        tables.toUnicode.put(pair[0], pair[1]);
+}
+
 KelCharSetConverterDBCS::Codec KelCharSetConverterDBCS::codec() {
     load();
     return Codec(*this, toUnicode(), fromUnicode(), m_oIdentity, m_oFlat);

@@ -44,10 +44,13 @@ class KelCharSetConverterDBCS
 public:
     // The pair list and the byte-type table must outlive the converter.
     KelCharSetConverterDBCS(const unsigned short* map, const unsigned char* type, KelCharSet cs);
+    // With a second pair list of codes that read as a character the first
+    // list writes with another code: read, never written.
+    KelCharSetConverterDBCS(const unsigned short* map, const unsigned char* type,
+                            const unsigned short* readOnly, KelCharSet cs);
 
     using KelCharSetConverterDBCSBase::isLeadByte;
     using KelCharSetConverterDBCSBase::isTrailByte;
-
 
 private:
     friend KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>;
@@ -55,7 +58,9 @@ private:
 
     class Codec;
     Codec codec();
+    void addPairs(Tables& tables) const override;
 
+    const unsigned short* m_pReadOnly = nullptr;
     kel::mbcs::IdentityCache m_oIdentity;
     kel::mbcs::FlatTables m_oFlat;
 };
