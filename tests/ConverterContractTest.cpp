@@ -145,6 +145,7 @@ UnitSizes unitSizesOf(KelCharSet cs) {
     case KELCS_UTF8:
         return {1, 3, 1};
     case KELCS_GB18030:
+    case KELCS_EUC_TW:
         return {1, 4, 1};
     case KELCS_ISO_2022KR:
         return {1, 3, 1};

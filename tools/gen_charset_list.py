@@ -36,7 +36,7 @@ OUTPUT = os.path.join("unicode", "data", "CharSetList.inc")
 
 # What the library documents; a set added or dropped changes them here too.
 NAME_COUNT = 54
-CONVERTER_COUNT = 44
+CONVERTER_COUNT = 45
 
 # Converter kinds (the class is KelCharSetConverter<kind>) and the numbers of compiled-in tables
 # their constructors take in front of the identifier.  Kinds without tables take no argument at
@@ -45,7 +45,7 @@ CONVERTER_COUNT = 44
 TABLES_OF_KIND = {
     "SBCS": (1,), "DBCS": (2, 3), "DBCSEx": (2,), "GB18030": (1,), "EUC_CN_KR": (1,),
     "EUC_JP": (3,), "UTF8": (0,), "UTF16": (0,), "UTF32": (0,), "UTF16Esc": (0,),
-    "ISO2022KR": (1,),
+    "ISO2022KR": (1,), "EUC_TW": (0,),
 }
 
 # Kinds without tables that serve several identifiers, and so are told theirs.
@@ -154,7 +154,9 @@ CHARSETS = [
     charset("KELCS_EUC_KR", 51949, "EUC-KR (KS X 1001)",
             converter("EUC_CN_KR", "oKSX1001map", obj="g_oConverterEUCKR"),
             ("EUC-KR", "EUCKR"), ("EUCKR", "KR.EUC")),
-    charset("KELCS_EUC_TW", 51950, "EUC-TW", names=("EUC-TW", "EUCTW"), keys=("EUCTW", "TW.EUC")),
+    charset("KELCS_EUC_TW", 51950, "EUC-TW (CNS 11643 planes 1 to 7)",
+            converter("EUC_TW", obj="g_oConverterEUCTW"), ("EUC-TW", "EUCTW", "csEUCTW"),
+            ("EUCTW", "TW.EUC")),
     charset("KELCS_UTF8", 65001, "UTF-8", converter("UTF8"), ("UTF-8", "UTF8"), ("UTF8",)),
     charset("KELCS_UTF16", 1200, "UTF-16 in host byte order, no byte-order mark",
             converter("UTF16"), (on_little_endian_host("UTF-16LE"),)),
@@ -177,7 +179,7 @@ REGISTRY_ORDER = [
     "KELCS_KOI8R", "KELCS_WCP932", "KELCS_WCP936", "KELCS_WCP949", "KELCS_WCP950",
     "KELCS_EUC_KR", "KELCS_EUC_CN", "KELCS_EUC_JP", "KELCS_GB18030", "KELCS_BIG5",
     "KELCS_SHIFTJIS", "KELCS_SJIS0213", "KELCS_UTF8", "KELCS_UTF16", "KELCS_UTF32",
-    "KELCS_UTF16ESC", "KELCS_UTF16BE", "KELCS_UTF32BE", "KELCS_ISO_2022KR",
+    "KELCS_UTF16ESC", "KELCS_UTF16BE", "KELCS_UTF32BE", "KELCS_ISO_2022KR", "KELCS_EUC_TW",
 ]
 
 

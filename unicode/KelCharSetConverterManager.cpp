@@ -4,6 +4,7 @@
 #include "KelCharSetConverterDBCSEx.h"
 #include "KelCharSetConverterEUC_CN_KR.h"
 #include "KelCharSetConverterEUC_JP.h"
+#include "KelCharSetConverterEUC_TW.h"
 #include "KelCharSetConverterGB18030.h"
 #include "KelCharSetConverterISO2022KR.h"
 #include "KelCharSetConverterMBCSEx.h"
