@@ -149,6 +149,10 @@ UnitSizes unitSizesOf(KelCharSet cs) {
         return {1, 4, 1};
     case KELCS_ISO_2022KR:
         return {1, 3, 1};
+    case KELCS_ISO_2022CN:
+    case KELCS_ISO_2022CN_EXT:
+    case KELCS_ISO_2022TW:
+        return {1, 8, 1};
     case KELCS_UTF16:
     case KELCS_UTF16BE:
         return {2, 2, 2};

@@ -36,7 +36,7 @@ OUTPUT = os.path.join("unicode", "data", "CharSetList.inc")
 
 # What the library documents; a set added or dropped changes them here too.
 NAME_COUNT = 54
-CONVERTER_COUNT = 45
+CONVERTER_COUNT = 48
 
 # Converter kinds (the class is KelCharSetConverter<kind>) and the numbers of compiled-in tables
 # their constructors take in front of the identifier.  Kinds without tables take no argument at
@@ -45,7 +45,7 @@ CONVERTER_COUNT = 45
 TABLES_OF_KIND = {
     "SBCS": (1,), "DBCS": (2, 3), "DBCSEx": (2,), "GB18030": (1,), "EUC_CN_KR": (1,),
     "EUC_JP": (3,), "UTF8": (0,), "UTF16": (0,), "UTF32": (0,), "UTF16Esc": (0,),
-    "ISO2022KR": (1,), "EUC_TW": (0,),
+    "ISO2022KR": (1,), "EUC_TW": (0,), "ISO2022CN": (1,),
 }
 
 # Kinds without tables that serve several identifiers, and so are told theirs.
@@ -110,9 +110,15 @@ CHARSETS = [
     charset("KELCS_ISO_2022KR", 50225, "ISO-2022-KR",
             converter("ISO2022KR", "oKSX1001map", obj="g_oConverterISO2022KR"),
             ("ISO-2022-KR", "csISO2022KR")),
-    charset("KELCS_ISO_2022CN", 50227, "ISO-2022-CN", names=("ISO-2022-CN",)),
-    charset("KELCS_ISO_2022CN_EXT", 50228, "ISO-2022-CN-EXT", names=("ISO-2022-CN-EXT",)),
-    charset("KELCS_ISO_2022TW", 50229, "ISO-2022 for Traditional Chinese"),
+    charset("KELCS_ISO_2022CN", 50227, "ISO-2022-CN",
+            converter("ISO2022CN", "oGB2312map", obj="g_oConverterISO2022CN"),
+            ("ISO-2022-CN", "csISO2022CN")),
+    charset("KELCS_ISO_2022CN_EXT", 50228, "ISO-2022-CN-EXT",
+            converter("ISO2022CN", "oGB2312map", obj="g_oConverterISO2022CN_EXT"),
+            ("ISO-2022-CN-EXT",)),
+    # "ISO-2022-TW" names different sets in different tools, so this one has no common name.
+    charset("KELCS_ISO_2022TW", 50229, "ISO-2022 for Traditional Chinese (CNS 11643 planes)",
+            converter("ISO2022CN", "oGB2312map", obj="g_oConverterISO2022TW")),
     windows(1250, "Windows code page 1250", ("WINDOWS-1250", "CP1250")),
     windows(1251, "Windows code page 1251", ("WINDOWS-1251", "CP1251")),
     windows(1252, "Windows code page 1252", ("WINDOWS-1252", "CP1252")),
@@ -180,6 +186,7 @@ REGISTRY_ORDER = [
     "KELCS_EUC_KR", "KELCS_EUC_CN", "KELCS_EUC_JP", "KELCS_GB18030", "KELCS_BIG5",
     "KELCS_SHIFTJIS", "KELCS_SJIS0213", "KELCS_UTF8", "KELCS_UTF16", "KELCS_UTF32",
     "KELCS_UTF16ESC", "KELCS_UTF16BE", "KELCS_UTF32BE", "KELCS_ISO_2022KR", "KELCS_EUC_TW",
+    "KELCS_ISO_2022CN", "KELCS_ISO_2022CN_EXT", "KELCS_ISO_2022TW",
 ]
 
 

@@ -1,6 +1,6 @@
 #include "KelCharSetConverterEUC_TW.h"
 
-#include "KelCNS11643.h"
+#include "KelChineseTables.h"
 
 namespace {
 

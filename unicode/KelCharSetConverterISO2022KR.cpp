@@ -19,16 +19,6 @@ bool isNewline(unsigned char b) {
     return b == '\r' || b == '\n';
 }
 
-// Bytes appended to a packed code, the first highest.
-struct Packed {
-    std::uint64_t bytes = 0;
-    KelLength size = 0;
-    void add(std::uint64_t more, KelLength n) {
-        bytes = bytes << (8 * n) | more;
-        size += n;
-    }
-};
-
 } // namespace
 
 class KelCharSetConverterISO2022KR::Codec {
@@ -126,7 +116,7 @@ private:
     // character, and the shift it needs.
     static kel::codec::TargetChar withShifts(unsigned short unit, unsigned short code,
                                              KelLength size, bool korean, State& state) {
-        Packed out;
+        kel::codec::PackedBytes out;
         if (!state.designated)
             out.add(kel::codec::packBytes(kDesignation, kDesignationLength), kDesignationLength);
         if (state.shifted != korean)

@@ -6,6 +6,7 @@
 #include "KelCharSetConverterEUC_JP.h"
 #include "KelCharSetConverterEUC_TW.h"
 #include "KelCharSetConverterGB18030.h"
+#include "KelCharSetConverterISO2022CN.h"
 #include "KelCharSetConverterISO2022KR.h"
 #include "KelCharSetConverterMBCSEx.h"
 #include "KelCharSetConverterSBCS.h"

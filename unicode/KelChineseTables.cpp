@@ -1,4 +1,4 @@
-#include "KelCNS11643.h"
+#include "KelChineseTables.h"
 
 #include "KelLazyTables.h"
 
@@ -75,4 +75,21 @@ Code Codes::of(std::uint32_t value) const {
 }
 
 } // namespace cns
+
+namespace isoir165 {
+
+const Difference& Difference::get() {
+    static ObjLock lock;
+    static KelBuiltOnce<Difference> difference;
+    return kelTableOrEmpty(difference.get(lock, [] {
+        std::unique_ptr<Difference> built(new (std::nothrow) Difference);
+        for (const unsigned short* p = oISOIR165map; built && (p[0] | p[1]) != 0; p += 2) {
+            built->toUnicode.put(p[0], p[1]);
+            built->fromUnicode.put(p[1], p[0]);
+        }
+        return built;
+    }));
+}
+
+} // namespace isoir165
 } // namespace kel

@@ -1,11 +1,11 @@
-#ifndef KELCNS11643_H
-#define KELCNS11643_H
+#ifndef KELCHINESETABLES_H
+#define KELCHINESETABLES_H
 
-// CNS 11643 planes 1 to 7, the 94 x 94 sets of Traditional Chinese that
-// EUC-TW and the Chinese ISO-2022 sets carry, for every converter at once.
-// Reading a code is a look into compiled-in data; the map from Unicode back
-// to codes is built on its first use and shared from then on. Internal to
-// the library.
+// The 94 x 94 sets that EUC-TW and the Chinese ISO-2022 sets carry besides
+// GB 2312, for every converter at once: CNS 11643 planes 1 to 7, and
+// ISO-IR-165 as its difference from GB 2312. Reading a CNS code is a look
+// into compiled-in data; the other tables are built on their first use and
+// shared from then on. Internal to the library.
 
 #include "KelTypes.h"
 #include "LookupTable.h"
@@ -60,6 +60,21 @@ private:
 };
 
 } // namespace cns
+
+namespace isoir165 {
+
+// The codes in which ISO-IR-165 differs from GB 2312 (the codes it adds and
+// five it gives another character), in the 7-bit form, both ways: 0 where
+// it does not differ.
+class Difference {
+public:
+    static const Difference& get();
+
+    LookupTable<unsigned short> toUnicode;
+    LookupTable<unsigned short> fromUnicode;
+};
+
+} // namespace isoir165
 } // namespace kel
 
 #endif
