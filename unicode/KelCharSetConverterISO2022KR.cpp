@@ -1,23 +1,17 @@
 #include "KelCharSetConverterISO2022KR.h"
 
-#include <algorithm>
+#include "KelISO2022.h"
 
 namespace {
 
-constexpr unsigned char kEsc = 0x1B;
-constexpr unsigned char kShiftOut = 0x0E;
-constexpr unsigned char kShiftIn = 0x0F;
-constexpr unsigned char kDesignation[] = {kEsc, '$', ')', 'C'};
-constexpr KelLength kDesignationLength = sizeof kDesignation;
+namespace iso2022 = kel::iso2022;
 
-// A byte of a KS X 1001 code in its 7-bit form.
-bool isCodeByte(unsigned char b) {
-    return b >= 0x21 && b <= 0x7E;
-}
-
-bool isNewline(unsigned char b) {
-    return b == '\r' || b == '\n';
-}
+// KS X 1001, as ESC $ ) C names it, in G1.
+constexpr iso2022::SetName kKSX1001{'C', true, false};
+constexpr unsigned kG1 = 1;
+constexpr unsigned kKorean = 1;
+// The encoder's note that the stream carries the designation.
+constexpr unsigned kDesignatedFlag = 0;
 
 } // namespace
 
@@ -26,12 +20,9 @@ public:
     using Unit = unsigned char;
     static constexpr KelLength kFastRetry = 0;
 
-    // A decoder reads `shifted`; an encoder also remembers that it has
-    // written the designation, which a stream carries once.
-    struct State {
-        bool designated;
-        bool shifted;
-    };
+    // G1 holds KS X 1001 once designated; an encoder also notes that it
+    // has written the designation, which a stream carries once.
+    using State = iso2022::State;
 
     Codec(const LookupTable<unsigned short>& toUnicode,
           const LookupTable<unsigned short>& fromUnicode)
@@ -39,74 +30,77 @@ public:
 
     kel::codec::SourceChar decode(const unsigned char* p, KelLength avail, State& state) const {
         const unsigned char b = p[0];
-        if (b == kEsc)
+        if (b == iso2022::kEsc)
             return designation(p, avail, state);
-        if (b == kShiftOut)
+        if (b == iso2022::kShiftOut)
             return shiftOut(p, avail, state);
-        if (b == kShiftIn) {
-            state.shifted = false;
+        if (b == iso2022::kShiftIn) {
+            state.shift(false);
             return kel::codec::shift(1);
         }
         if (b >= 0x80)
-            return kel::codec::noCharacter(1);
-        if (!state.shifted)
-            return kel::codec::character(1, b);
+            return iso2022::malformedByte();
+        if (!state.shifted())
+            return iso2022::read(kel::codec::character(1, b), state);
         // A newline ends a shift that its text did not end: the missing SI
         // is one problem of no bytes, and the newline reads unshifted.
-        if (isNewline(b)) {
-            state.shifted = false;
+        if (iso2022::isNewline(b)) {
+            state.shift(false);
             return kel::codec::noCharacter(0);
         }
-        if (!isCodeByte(b))
-            return kel::codec::character(1, b);
+        if (!iso2022::isGraphic94(b))
+            return iso2022::read(kel::codec::character(1, b), state);
         if (avail < 2)
-            return kel::codec::noCharacter(1, true);
-        if (!isCodeByte(p[1]))
-            return kel::codec::noCharacter(1);
-        return kel::codec::mapped(2, m_toUnicode.trans(static_cast<unsigned short>(b << 8 | p[1])));
+            return iso2022::malformedByte(true);
+        if (!iso2022::isGraphic94(p[1]))
+            return iso2022::malformedByte();
+        return iso2022::read(
+            kel::codec::mapped(2, m_toUnicode.trans(static_cast<unsigned short>(b << 8 | p[1]))),
+            state);
     }
 
     kel::codec::TargetChar encode(const unsigned short* p, KelLength, State& state) const {
         const unsigned short unit = p[0];
-        // They would let text forge a shift.
-        if (unit == kEsc || unit == kShiftOut || unit == kShiftIn)
-            return {1, unit, 0, 0, false};
+        if (iso2022::isShiftControl(unit))
+            return iso2022::unmappable(1, unit);
         if (unit < 0x80)
             return withShifts(unit, unit, 1, false, state);
         const unsigned short code = m_fromUnicode.trans(unit);
         if (code == 0)
-            return {1, unit, 0, 0, false};
+            return iso2022::unmappable(1, unit);
         return withShifts(unit, code, 2, true, state);
     }
 
     kel::codec::TargetChar finish(State& state) const {
-        if (!state.shifted)
+        if (!state.shifted())
             return {0, 0, 0, 0, false};
-        state.shifted = false;
-        return {0, 0, kShiftIn, 1, false};
+        state.shift(false);
+        return {0, 0, iso2022::kShiftIn, 1, false};
     }
 
 private:
-    // ESC $ ) C outside a shift; any other ESC is one malformed byte, and
-    // what follows it reads again.
+    // ESC $ ) C outside a shift; any other escape is one malformed byte,
+    // and what follows it reads again. With one set to designate, a
+    // repeated designation switches nothing and is harmless.
     static kel::codec::SourceChar designation(const unsigned char* p, KelLength avail,
                                               State& state) {
-        const KelLength seen = std::min(avail, kDesignationLength);
-        if (state.shifted || !std::equal(p, p + seen, kDesignation))
-            return kel::codec::noCharacter(1);
-        if (seen < kDesignationLength)
-            return kel::codec::noCharacter(1, true);
-        state.designated = true;
-        return kel::codec::shift(kDesignationLength);
+        const iso2022::Escape e = iso2022::readEscape(p, avail);
+        if (e.kind == iso2022::Escape::Cut && !state.shifted())
+            return iso2022::malformedByte(true);
+        if (e.kind != iso2022::Escape::Designation || state.shifted() || e.element != kG1 ||
+            !(e.set == kKSX1001))
+            return iso2022::malformedByte();
+        state.designate(kG1, kKorean);
+        return kel::codec::shift(e.length);
     }
 
     // SO directly followed by SI shifts to nothing: one malformed SO. At the
     // end of the text SO is a shift that more text may follow.
     static kel::codec::SourceChar shiftOut(const unsigned char* p, KelLength avail,
                                            State& state) {
-        if (avail >= 2 && p[1] == kShiftIn)
-            return kel::codec::noCharacter(1);
-        state.shifted = true;
+        if (avail >= 2 && p[1] == iso2022::kShiftIn)
+            return iso2022::malformedByte();
+        state.shift(true);
         kel::codec::SourceChar c = kel::codec::shift(1);
         c.cut = avail < 2;
         return c;
@@ -116,14 +110,15 @@ private:
     // character, and the shift it needs.
     static kel::codec::TargetChar withShifts(unsigned short unit, unsigned short code,
                                              KelLength size, bool korean, State& state) {
-        kel::codec::PackedBytes out;
-        if (!state.designated)
-            out.add(kel::codec::packBytes(kDesignation, kDesignationLength), kDesignationLength);
-        if (state.shifted != korean)
-            out.add(korean ? kShiftOut : kShiftIn, 1);
+        iso2022::Bytes out;
+        if (!state.flag(kDesignatedFlag))
+            out.designation(kG1, kKSX1001, false);
+        if (state.shifted() != korean)
+            out.add(korean ? iso2022::kShiftOut : iso2022::kShiftIn, 1);
         out.add(code, size);
-        state = {true, korean};
-        return {1, unit, out.bytes, out.size, false};
+        state.setFlag(kDesignatedFlag, true);
+        state.shift(korean);
+        return out.of(1, unit);
     }
 
     const LookupTable<unsigned short>& m_toUnicode;

@@ -122,18 +122,6 @@ inline std::uint64_t packBytes(const unsigned char* bytes, KelLength n) {
     return packed;
 }
 
-// Bytes appended to a packed character, the first highest: a set with
-// shifts puts its escapes and shifts in front of a code this way, so that
-// they are written together with it or not at all.
-struct PackedBytes {
-    std::uint64_t bytes = 0;
-    KelLength size = 0;
-    void add(std::uint64_t more, KelLength n) {
-        bytes = bytes << (8 * n) | more;
-        size += n;
-    }
-};
-
 // A character whose local form is one wide unit: written as the unit's
 // bytes lie in memory, so that the local text is in the machine's order.
 template <class Unit> TargetChar wideUnitChar(KelLength units, std::uint32_t value) {

@@ -1,0 +1,272 @@
+#ifndef KELISO2022_H
+#define KELISO2022_H
+
+// What the ISO-2022 sets share, so that each of their codecs (KelCodecDriver.h)
+// only names its sets: the one reader of escape sequences, where a stream
+// stands (the sets designated to G0 .. G3, the shift, the designations no
+// character has followed yet) packed into a KelCodecState, and the rules
+// every strict decoder and every encoder keeps. Internal to the library.
+//
+// Decoders: bytes 80..FF are malformed, one each; an escape sequence the
+// set does not know is one U+FFFD for its ESC, and the bytes after it read
+// again, so that no raw ESC reaches the output; one cut by the end of a
+// chunk waits for the next; a designation of an element directly followed
+// by another of the same element, with no character between, is malformed
+// (it would let text hide a word behind a switch and a switch back); CR
+// and LF read as themselves and return the line to its initial state.
+//
+// Encoders: ESC, SO and SI in the text are unmappable, as they would let it
+// forge a designation or a shift; a character goes out whole with the
+// designations and shifts it needs in front of it, or not at all; each
+// line and the stream end in the initial state.
+
+#include "KelCodecDriver.h"
+
+#include <cstdint>
+
+namespace kel {
+namespace iso2022 {
+
+constexpr unsigned char kEsc = 0x1B;
+constexpr unsigned char kShiftOut = 0x0E;
+constexpr unsigned char kShiftIn = 0x0F;
+
+inline bool isNewline(unsigned char b) {
+    return b == '\r' || b == '\n';
+}
+
+// A byte of a character of a 94-character set.
+inline bool isGraphic94(unsigned char b) {
+    return b >= 0x21 && b <= 0x7E;
+}
+
+// The controls that would let text forge a designation or a shift.
+inline bool isShiftControl(unsigned short unit) {
+    return unit == kEsc || unit == kShiftOut || unit == kShiftIn;
+}
+
+// A set as escape sequences name it: the final byte, whether its
+// characters have two bytes ($), and whether it has 96 characters (the
+// upper halves of ISO 8859, designated by - . /).
+struct SetName {
+    unsigned char final;
+    bool multibyte;
+    bool set96;
+};
+
+inline bool operator==(SetName a, SetName b) {
+    return a.final == b.final && a.multibyte == b.multibyte && a.set96 == b.set96;
+}
+
+// An escape sequence as read at an ESC.
+struct Escape {
+    enum Kind : unsigned char {
+        Designation,  // `set` to G`element`
+        SingleShift2, // ESC N
+        SingleShift3, // ESC O
+        Unknown,      // no sequence of the forms below: the ESC alone
+        Cut           // the input ends inside one of the forms below
+    };
+    Kind kind;
+    KelLength length;
+    unsigned element;
+    SetName set;
+};
+
+namespace detail {
+
+inline bool isFinal(unsigned char b) {
+    return b >= 0x30 && b <= 0x7E;
+}
+
+// ESC I F with an intermediate byte `i` that names the element and the
+// kind of set: ( ) * + for 94 sets to G0 .. G3, - . / for 96 sets to G1 .. G3.
+inline bool elementOf(unsigned char i, unsigned& element, bool& set96) {
+    if (i >= '(' && i <= '+') {
+        element = i - '(';
+        set96 = false;
+        return true;
+    }
+    if (i >= '-' && i <= '/') {
+        element = i - ',';
+        set96 = true;
+        return true;
+    }
+    return false;
+}
+
+inline Escape designation(KelLength length, unsigned element, unsigned char final, bool multibyte,
+                          bool set96) {
+    return {Escape::Designation, length, element, {final, multibyte, set96}};
+}
+
+inline Escape shortOf(Escape::Kind kind, KelLength length) {
+    return {kind, length, 0, {0, false, false}};
+}
+
+} // namespace detail
+
+// Reads the escape sequence at p (p[0] is ESC), of which `avail` bytes may
+// be read: ESC N, ESC O, ESC I F, ESC $ F with F one of @ A B (G0), and
+// ESC $ I F, where I names the element as above.
+inline Escape readEscape(const unsigned char* p, KelLength avail) {
+    using detail::designation;
+    using detail::shortOf;
+    if (avail < 2)
+        return shortOf(Escape::Cut, 1);
+    const unsigned char first = p[1];
+    if (first == 'N' || first == 'O')
+        return shortOf(first == 'N' ? Escape::SingleShift2 : Escape::SingleShift3, 2);
+    unsigned element = 0;
+    bool set96 = false;
+    const bool multibyte = first == '$';
+    const KelLength at = multibyte ? 2 : 1;
+    if (multibyte) {
+        if (avail < 3)
+            return shortOf(Escape::Cut, 1);
+        if (p[2] >= '@' && p[2] <= 'B')
+            return designation(3, 0, p[2], true, false);
+    }
+    if (!detail::elementOf(p[at], element, set96) || (multibyte && set96))
+        return shortOf(Escape::Unknown, 1);
+    if (avail < at + 2)
+        return shortOf(Escape::Cut, 1);
+    if (!detail::isFinal(p[at + 1]))
+        return shortOf(Escape::Unknown, 1);
+    return designation(at + 2, element, p[at + 1], multibyte, set96);
+}
+
+// The bytes of the designation of `set` to G`element`, into `out` (four
+// at most); `shortForm`: ESC $ F for a two-byte set in G0, as RFC 1468
+// writes JIS X 0208.
+inline KelLength designationBytes(unsigned element, SetName set, bool shortForm,
+                                  unsigned char out[4]) {
+    KelLength n = 0;
+    out[n++] = kEsc;
+    if (set.multibyte)
+        out[n++] = '$';
+    if (!(set.multibyte && shortForm && element == 0))
+        out[n++] = static_cast<unsigned char>(set.set96 ? ',' + element : '(' + element);
+    out[n++] = set.final;
+    return n;
+}
+
+// Where a stream stands, in KelCodecState's word: the set designated to
+// each element (a codec's own numbers, 0 the initial one: ASCII in G0,
+// nothing in the others), whether SO is in force, the elements designated
+// with no character since, and flags of the codec's own (an encoder's note
+// that a designation a stream carries once is written, say).
+// A plain word, which the driver copies to and from the stream.
+struct State {
+    std::uint32_t word;
+
+    unsigned set(unsigned element) const { return word >> (kSetBits * element) & kSetMask; }
+    bool shifted() const { return (word & kShifted) != 0; }
+    bool flag(unsigned n) const { return (word & flagBit(n)) != 0; }
+
+    void shift(bool out) { put(kShifted, out); }
+    void setFlag(unsigned n, bool on) { put(flagBit(n), on); }
+
+    // A designation that an encoder writes: no decoder rule applies.
+    void designate(unsigned element, unsigned set) {
+        const std::uint32_t at = kSetBits * element;
+        word = (word & ~(kSetMask << at)) | (static_cast<std::uint32_t>(set) << at);
+    }
+
+    // A designation read: false when the element was designated with no
+    // character since, which makes this one malformed (it still holds).
+    bool designated(unsigned element, unsigned set) {
+        const bool repeated = (word & pendingBit(element)) != 0;
+        designate(element, set);
+        word |= pendingBit(element);
+        return !repeated;
+    }
+
+    // A character read: the designations before it were used.
+    void characterRead() { word &= ~kPending; }
+
+    // A newline: G0 back to its initial set, the shift and the elements of
+    // `cleared` (bit n: G`n`) undone.
+    void newLine(unsigned cleared) {
+        for (unsigned element = 0; element < 4; ++element)
+            if (element == 0 || (cleared & 1u << element) != 0)
+                designate(element, 0);
+        word &= ~(kShifted | kPending);
+    }
+
+private:
+    static constexpr unsigned kSetBits = 4;
+    static constexpr std::uint32_t kSetMask = (1u << kSetBits) - 1;
+    static constexpr std::uint32_t kShifted = 1u << 16;
+    static constexpr std::uint32_t kPending = 0xFu << 17;
+    static constexpr std::uint32_t pendingBit(unsigned element) { return 1u << (17 + element); }
+    static constexpr std::uint32_t flagBit(unsigned n) { return 1u << (21 + n); }
+
+    void put(std::uint32_t bit, bool on) { word = on ? word | bit : word & ~bit; }
+};
+
+static_assert(sizeof(State) <= sizeof(KelCodecState::word), "a state fits a stream's word");
+
+// Decoder steps every set takes alike.
+
+// A byte 80..FF, an escape the set does not know, or one the end of the
+// input cuts (which more input may complete): the ESC or the byte alone.
+inline codec::SourceChar malformedByte(bool cut = false) {
+    return codec::noCharacter(1, cut);
+}
+
+// A designation read, malformed when the element was designated with no
+// character since.
+inline codec::SourceChar designationRead(const Escape& e, unsigned set, State& state) {
+    if (!state.designated(e.element, set))
+        return codec::noCharacter(e.length);
+    return codec::shift(e.length);
+}
+
+// CR or LF: itself, and the line's initial state.
+inline codec::SourceChar newline(unsigned char b, unsigned cleared, State& state) {
+    state.newLine(cleared);
+    return codec::character(1, b);
+}
+
+// A character read in the state it leaves.
+inline codec::SourceChar read(const codec::SourceChar& c, State& state) {
+    if (c.valid)
+        state.characterRead();
+    return c;
+}
+
+// Encoder steps.
+
+// Bytes gathered for one character: designations and shifts, then its
+// code, the first highest, as TargetChar carries them.
+struct Bytes {
+    std::uint64_t packed = 0;
+    KelLength size = 0;
+
+    void add(std::uint64_t value, KelLength n) {
+        packed = packed << (8 * n) | value;
+        size += n;
+    }
+    void add(const unsigned char* bytes, KelLength n) { add(codec::packBytes(bytes, n), n); }
+
+    // The designation of `set` to G`element`.
+    void designation(unsigned element, SetName set, bool shortForm) {
+        unsigned char seq[4];
+        add(seq, designationBytes(element, set, shortForm, seq));
+    }
+
+    codec::TargetChar of(KelLength units, std::uint32_t value) const {
+        return {units, value, packed, size, false};
+    }
+};
+
+// A character the set lacks, or one of ESC, SO and SI.
+inline codec::TargetChar unmappable(KelLength units, std::uint32_t value) {
+    return {units, value, 0, 0, false};
+}
+
+} // namespace iso2022
+} // namespace kel
+
+#endif
