@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace kelfuzz {
@@ -21,10 +22,36 @@ namespace kelfuzz {
 using keltest::kRegisteredCount;
 using keltest::kRegisteredSets;
 
+// The registered sets a run fuzzes: all of them, or those that the
+// environment variable KELFUZZ_SETS names (identifiers, separated by
+// commas), so that a run can spend its time on a few.
+inline const std::vector<KelCharSet>& fuzzedSets() {
+    static const std::vector<KelCharSet> sets = [] {
+        std::vector<KelCharSet> chosen;
+        const char* list = std::getenv("KELFUZZ_SETS");
+        for (char* end = nullptr; list != nullptr && *list != 0; list = *end != 0 ? end + 1 : end) {
+            const long wanted = std::strtol(list, &end, 10);
+            if (end == list)
+                break;
+            for (KelCharSet cs : kRegisteredSets)
+                if (cs == wanted)
+                    chosen.push_back(cs);
+        }
+        if (chosen.empty())
+            chosen.assign(std::begin(kRegisteredSets), std::end(kRegisteredSets));
+        return chosen;
+    }();
+    return sets;
+}
+
+inline KelCharSet registeredSet(unsigned char pick) {
+    return fuzzedSets()[pick % fuzzedSets().size()];
+}
+
 // The registered sets, then identifiers that callers may pass as well: the
 // default, and sets that have a name but no converter.
-constexpr KelCharSet kOtherSets[] = {KELCS_OS_DEFAULT, KELCS_ISO_2022JP, KELCS_EUC_TW,
-                                     KELCS_ISO_2022CN, static_cast<KelCharSet>(437)};
+constexpr KelCharSet kOtherSets[] = {KELCS_OS_DEFAULT, KELCS_ISO_2022JP, KELCS_ISO_2022JP_2,
+                                     static_cast<KelCharSet>(28602), static_cast<KelCharSet>(437)};
 
 inline KelCharSet anySet(unsigned char pick) {
     const std::size_t total = kRegisteredCount + sizeof kOtherSets / sizeof kOtherSets[0];

@@ -37,7 +37,7 @@ std::vector<unsigned short> unitsOf(const std::string& bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
-    const KelCharSet cs = kRegisteredSets[in.byte() % kRegisteredCount];
+    const KelCharSet cs = registeredSet(in.byte());
     Cutting cutting(in.word());
     const std::string text(reinterpret_cast<const char*>(in.rest()), in.restSize());
     const keltest::Sizes whole = keltest::fixedSize(text.size());
