@@ -233,13 +233,20 @@ private:
     // Writes `value` with what it needs in front of it: a character that
     // the set in G1 holds stays in it; otherwise the sets are tried in the
     // order GB 2312, CNS plane 1, plane 2, ISO-IR-165, planes 3 to 7, as
-    // far as this set writes them, so that text ISO-2022-CN can write comes
-    // out of ISO-2022-CN-EXT the same.
+    // far as this set writes them, except that a line whose G1 holds CNS
+    // plane 1 tries plane 2 before GB 2312. That is the choice the common
+    // encoders of ISO-2022-CN make, and it keeps text ISO-2022-CN can
+    // write coming out of ISO-2022-CN-EXT the same.
     bool encodeChoice(std::uint32_t value, State& state, iso2022::Bytes& out) const {
-        for (unsigned set : {state.set(kG1), kGB2312, kCNSPlane1})
+        const unsigned g1 = state.set(kG1);
+        if (const unsigned short code = g1Code(g1, value))
+            return inG1(g1, code, state, out);
+        const kel::cns::Code cns = m_codes.of(value);
+        if (g1 == kCNSPlane1 && cns.plane == 2)
+            return singleShiftedTo(kG2, kPlane2, kPlane2Final, cns, state, out);
+        for (unsigned set : {kGB2312, kCNSPlane1})
             if (const unsigned short code = g1Code(set, value))
                 return inG1(set, code, state, out);
-        const kel::cns::Code cns = m_codes.of(value);
         if (cns.plane == 2)
             return singleShiftedTo(kG2, kPlane2, kPlane2Final, cns, state, out);
         if (const unsigned short code = g1Code(kISOIR165, value))
