@@ -22,7 +22,8 @@ const KelCharSet kCharSets[] = {
     KELCS_WCP932,      KELCS_WCP936,      KELCS_WCP949,      KELCS_WCP950,      KELCS_KOI8R,
     KELCS_GB18030,     KELCS_BIG5,        KELCS_SHIFTJIS,    KELCS_SJIS0213,    KELCS_EUC_JP,
     KELCS_EUC_CN,      KELCS_EUC_KR,      KELCS_UTF8,        KELCS_UTF16,       KELCS_UTF16BE,
-    KELCS_UTF16ESC,    KELCS_UTF32,       KELCS_UTF32BE};
+    KELCS_UTF16ESC,    KELCS_UTF32,       KELCS_UTF32BE,     KELCS_EUC_TW,      KELCS_ISO_2022CN,
+    KELCS_ISO_2022CN_EXT, KELCS_ISO_2022TW};
 
 long residentKiB() {
     std::ifstream status("/proc/self/status");
