@@ -29,8 +29,6 @@ public:
     // SS2, the plane and two code bytes.
     static constexpr KelLength kMaxLength = 4;
 
-    explicit Codec(const kel::cns::Codes& codes) : m_codes(codes) {}
-
     // Codes are taken only in the byte ranges of EUC-TW, so that no bytes
     // 80..FF read as a character below U+0080; each byte after the first is
     // read only behind a valid one, never past a terminator.
@@ -51,7 +49,7 @@ public:
         const kel::CodePoint ch = kel::codePointAt(p, avail);
         if (ch.value < 0x80)
             return kel::mbcs::singleByte(p[0]);
-        const kel::cns::Code code = m_codes.of(ch.value);
+        const kel::cns::Code code = kel::cns::codeOf(ch.value);
         const std::uint64_t pair = (code.row | 0x80u) << 8 | (code.cell | 0x80u);
         if (code.plane == 0)
             return {ch.units, ch.value, 0, 0, false};
@@ -62,15 +60,12 @@ public:
     }
 
     static constexpr kel::blocks::ASCIIIdentity identity() { return {0x7F, {0, 0, 0}}; }
-
-private:
-    const kel::cns::Codes& m_codes;
 };
 
 KelCharSetConverterEUC_TW::KelCharSetConverterEUC_TW() : KelCodecConverter(KELCS_EUC_TW) {}
 
 KelCharSetConverterEUC_TW::Codec KelCharSetConverterEUC_TW::codec() {
-    return Codec(kel::cns::Codes::get());
+    return Codec();
 }
 
 template class KelCodecConverter<KelCharSetConverterEUC_TW>;

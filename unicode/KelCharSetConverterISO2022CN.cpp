@@ -45,8 +45,7 @@ public:
     Codec(KelCharSet cs, const LookupTable<unsigned short>& gbToUnicode,
           const LookupTable<unsigned short>& gbFromUnicode)
         : m_extended(cs != KELCS_ISO_2022CN), m_cnsOnly(cs == KELCS_ISO_2022TW),
-          m_gbToUnicode(gbToUnicode), m_gbFromUnicode(gbFromUnicode),
-          m_codes(kel::cns::Codes::get()), m_isoir165(kel::isoir165::Difference::get()) {}
+          m_gbToUnicode(gbToUnicode), m_gbFromUnicode(gbFromUnicode) {}
 
     SourceChar decode(const unsigned char* p, KelLength avail, State& state) const {
         const unsigned char b = p[0];
@@ -187,7 +186,7 @@ private:
         case kCNSPlane1:
             return kel::cns::character(1, row, cell);
         case kISOIR165: {
-            const unsigned short differing = m_isoir165.toUnicode.trans(key);
+            const unsigned short differing = kel::isoir165::characterOf(key);
             return differing != 0 ? differing : m_gbToUnicode.trans(key);
         }
         default:
@@ -204,15 +203,15 @@ private:
         case kGB2312:
             return m_gbFromUnicode.trans(unit);
         case kCNSPlane1: {
-            const kel::cns::Code code = m_codes.of(value);
+            const kel::cns::Code code = kel::cns::codeOf(value);
             return code.plane == 1 ? static_cast<unsigned short>(code.row << 8 | code.cell) : 0;
         }
         default: {
-            const unsigned short differing = m_isoir165.fromUnicode.trans(unit);
+            const unsigned short differing = kel::isoir165::codeOf(unit);
             const unsigned short gb = m_gbFromUnicode.trans(unit);
             if (differing != 0)
                 return differing;
-            return gb != 0 && m_isoir165.toUnicode.trans(gb) == 0 ? gb : 0;
+            return gb != 0 && kel::isoir165::characterOf(gb) == 0 ? gb : 0;
         }
         }
     }
@@ -241,7 +240,7 @@ private:
         const unsigned g1 = state.set(kG1);
         if (const unsigned short code = g1Code(g1, value))
             return inG1(g1, code, state, out);
-        const kel::cns::Code cns = m_codes.of(value);
+        const kel::cns::Code cns = kel::cns::codeOf(value);
         if (g1 == kCNSPlane1 && cns.plane == 2)
             return singleShiftedTo(kG2, kPlane2, kPlane2Final, cns, state, out);
         for (unsigned set : {kGB2312, kCNSPlane1})
@@ -285,8 +284,6 @@ private:
     bool m_cnsOnly;
     const LookupTable<unsigned short>& m_gbToUnicode;
     const LookupTable<unsigned short>& m_gbFromUnicode;
-    const kel::cns::Codes& m_codes;
-    const kel::isoir165::Difference& m_isoir165;
 };
 
 KelCharSetConverterISO2022CN::KelCharSetConverterISO2022CN(const unsigned short* gb2312,

@@ -1,9 +1,7 @@
 #include "KelChineseTables.h"
 
-#include "KelLazyTables.h"
-
-#include <memory>
-#include <new>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -24,6 +22,16 @@ std::uint32_t valueAt(unsigned plane, unsigned index) {
     return beyond ? kPlane2 + low : low;
 }
 
+// The value paired with `key` in a list of pairs sorted by key, 0 for none.
+template <std::size_t N>
+unsigned short valueOf(const unsigned short (&pairs)[N][2], unsigned short key) {
+    const auto at = std::lower_bound(std::begin(pairs), std::end(pairs), key,
+                                     [](const unsigned short* pair, unsigned short k) {
+                                         return pair[0] < k;
+                                     });
+    return at != std::end(pairs) && (*at)[0] == key ? (*at)[1] : 0;
+}
+
 } // namespace
 
 namespace kel {
@@ -35,42 +43,16 @@ std::uint32_t character(unsigned plane, unsigned char row, unsigned char cell) {
     return valueAt(plane, indexOf(row, cell));
 }
 
-// Planes from the last to the first, so that a character of two planes
-// keeps the code of the lower one.
-void Codes::build() {
-    for (unsigned plane = kPlanes; plane >= 1; --plane) {
-        for (unsigned index = 0; index < kCodes; ++index) {
-            const std::uint32_t value = valueAt(plane, index);
-            const auto packed = static_cast<unsigned short>((plane - 1) * kCodes + index + 1);
-            if (value >= kPlane2)
-                m_plane2.put(static_cast<unsigned short>(value - kPlane2), packed);
-            else if (value != 0)
-                m_bmp.put(static_cast<unsigned short>(value), packed);
-        }
-    }
-}
-
-const Codes& Codes::get() {
-    static ObjLock lock;
-    static KelBuiltOnce<Codes> codes;
-    return kelTableOrEmpty(codes.get(lock, [] {
-        std::unique_ptr<Codes> built(new (std::nothrow) Codes);
-        if (built)
-            built->build();
-        return built;
-    }));
-}
-
-Code Codes::of(std::uint32_t value) const {
-    unsigned short packed = 0;
-    if (value <= 0xFFFF)
-        packed = m_bmp.trans(static_cast<unsigned short>(value));
-    else if (value - kPlane2 <= 0xFFFF)
-        packed = m_plane2.trans(static_cast<unsigned short>(value - kPlane2));
+Code codeOf(std::uint32_t value) {
+    const unsigned unicodePlane = value >> 16;
+    if (unicodePlane != 0 && unicodePlane != 2)
+        return {0, 0, 0};
+    const unsigned page = oCNS11643PageOf[unicodePlane / 2][(value >> 8) & 0xFF];
+    const unsigned packed = page != 0 ? oCNS11643Reverse[page - 1][value & 0xFF] : 0;
     if (packed == 0)
         return {0, 0, 0};
-    const unsigned index = (packed - 1u) % kCodes;
-    return {(packed - 1u) / kCodes + 1, static_cast<unsigned char>(0x21 + index / kCells),
+    const unsigned index = (packed - 1) % kCodes;
+    return {(packed - 1) / kCodes + 1, static_cast<unsigned char>(0x21 + index / kCells),
             static_cast<unsigned char>(0x21 + index % kCells)};
 }
 
@@ -78,17 +60,12 @@ Code Codes::of(std::uint32_t value) const {
 
 namespace isoir165 {
 
-const Difference& Difference::get() {
-    static ObjLock lock;
-    static KelBuiltOnce<Difference> difference;
-    return kelTableOrEmpty(difference.get(lock, [] {
-        std::unique_ptr<Difference> built(new (std::nothrow) Difference);
-        for (const unsigned short* p = oISOIR165map; built && (p[0] | p[1]) != 0; p += 2) {
-            built->toUnicode.put(p[0], p[1]);
-            built->fromUnicode.put(p[1], p[0]);
-        }
-        return built;
-    }));
+unsigned short characterOf(unsigned short code) {
+    return valueOf(oISOIR165ByCode, code);
+}
+
+unsigned short codeOf(unsigned short unit) {
+    return valueOf(oISOIR165ByUnicode, unit);
 }
 
 } // namespace isoir165

@@ -3,12 +3,11 @@
 
 // The 94 x 94 sets that EUC-TW and the Chinese ISO-2022 sets carry besides
 // GB 2312, for every converter at once: CNS 11643 planes 1 to 7, and
-// ISO-IR-165 as its difference from GB 2312. Reading a CNS code is a look
-// into compiled-in data; the other tables are built on their first use and
-// shared from then on. Internal to the library.
+// ISO-IR-165 as its difference from GB 2312. Both are looked up in
+// compiled-in data, both ways, so that nothing is built and only the pages
+// a text touches are ever resident. Internal to the library.
 
 #include "KelTypes.h"
-#include "LookupTable.h"
 
 #include <cstdint>
 
@@ -34,45 +33,19 @@ inline bool isCodeByte(unsigned char b) {
 // form, 0 for none (other planes and bytes included).
 std::uint32_t character(unsigned plane, unsigned char row, unsigned char cell);
 
-// The codes of every character, from Unicode.
-class Codes {
-public:
-    // The table, built on the first call; one without codes when memory for
-    // it cannot be found.
-    static const Codes& get();
-
-    // The code of the lowest plane that holds `value` (one character, U+5344,
-    // is in two planes).
-    Code of(std::uint32_t value) const;
-
-    Codes() = default;
-    Codes(const Codes&) = delete;
-    Codes& operator=(const Codes&) = delete;
-
-private:
-    void build();
-
-    // plane and index packed as (plane - 1) * 94 * 94 + index + 1; 0 for
-    // none. One table for U+0000..U+FFFF and one for U+20000..U+2FFFF, the
-    // only planes of Unicode that CNS 11643 reaches.
-    LookupTable<unsigned short> m_bmp;
-    LookupTable<unsigned short> m_plane2;
-};
+// The code of the lowest plane that holds `value` (one character, U+5344,
+// is in two planes); plane 0 for none.
+Code codeOf(std::uint32_t value);
 
 } // namespace cns
 
 namespace isoir165 {
 
-// The codes in which ISO-IR-165 differs from GB 2312 (the codes it adds and
-// five it gives another character), in the 7-bit form, both ways: 0 where
-// it does not differ.
-class Difference {
-public:
-    static const Difference& get();
-
-    LookupTable<unsigned short> toUnicode;
-    LookupTable<unsigned short> fromUnicode;
-};
+// Where ISO-IR-165 differs from GB 2312 (the codes it adds and five it gives
+// another character), in the 7-bit form: the character of a code and the
+// code of a character, 0 where it does not differ.
+unsigned short characterOf(unsigned short code);
+unsigned short codeOf(unsigned short unit);
 
 } // namespace isoir165
 } // namespace kel
