@@ -4,6 +4,8 @@
 
 namespace {
 
+using kel::mbcs::oneOrNone;
+
 constexpr unsigned char kSS2 = 0x8E;
 // The byte after SS2 that names plane 1; planes 2 to 7 follow it.
 constexpr unsigned char kPlaneByte = 0xA1;
@@ -14,12 +16,6 @@ bool isCodeByte(unsigned char b) {
 
 unsigned planeOf(unsigned char b) {
     return b >= kPlaneByte && b < kPlaneByte + kel::cns::kPlanes ? b - kPlaneByte + 1u : 0u;
-}
-
-// A character of `length` bytes, or its first byte alone when the bytes
-// spell no character: the bytes after it are read again.
-kel::codec::SourceChar oneOrNone(KelLength length, std::uint32_t value) {
-    return kel::codec::mapped(value != 0 ? length : 1, value);
 }
 
 } // namespace

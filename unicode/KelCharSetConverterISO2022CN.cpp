@@ -48,33 +48,15 @@ public:
           m_gbToUnicode(gbToUnicode), m_gbFromUnicode(gbFromUnicode) {}
 
     SourceChar decode(const unsigned char* p, KelLength avail, State& state) const {
-        const unsigned char b = p[0];
-        if (b == iso2022::kEsc)
+        if (p[0] == iso2022::kEsc)
             return escape(p, avail, state);
-        if (b == iso2022::kShiftOut)
+        if (p[0] == iso2022::kShiftOut)
             return shiftOut(p, avail, state);
-        if (b == iso2022::kShiftIn) {
-            state.shift(false);
-            return kel::codec::shift(1);
-        }
-        if (b >= 0x80)
-            return iso2022::malformedByte();
-        if (iso2022::isNewline(b)) {
-            // A shift its line did not end with SI is one problem of no
-            // bytes; the newline then reads unshifted.
-            if (state.shifted()) {
-                state.shift(false);
-                return kel::codec::noCharacter(0);
-            }
-            return iso2022::newline(b, kClearedAtNewline, state);
-        }
-        if (!state.shifted() || !iso2022::isGraphic94(b))
-            return iso2022::read(kel::codec::character(1, b), state);
-        if (avail < 2)
-            return iso2022::malformedByte(true);
-        if (!iso2022::isGraphic94(p[1]))
-            return iso2022::malformedByte();
-        return iso2022::read(kel::codec::mapped(2, g1Character(state.set(kG1), b, p[1])), state);
+        const unsigned g1 = state.set(kG1);
+        return iso2022::shiftedText(p, avail, kClearedAtNewline, state,
+                                    [this, g1](unsigned char row, unsigned char cell) {
+                                        return g1Character(g1, row, cell);
+                                    });
     }
 
     TargetChar encode(const unsigned short* p, KelLength avail, State& state) const {
