@@ -40,7 +40,7 @@ private:
 };
 
 KelCharSetConverterEUC_CN_KR::KelCharSetConverterEUC_CN_KR(const unsigned short* map, KelCharSet cs)
-    : KelCodecConverter(SharedMap{map}, cs) {}
+    : KelCodecConverter(map, cs) {}
 
 KelCharSetConverterEUC_CN_KR::Codec KelCharSetConverterEUC_CN_KR::codec() {
     load();

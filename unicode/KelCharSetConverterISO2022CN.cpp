@@ -270,7 +270,7 @@ private:
 
 KelCharSetConverterISO2022CN::KelCharSetConverterISO2022CN(const unsigned short* gb2312,
                                                            KelCharSet cs)
-    : KelCodecConverter(SharedMap{gb2312}, cs) {}
+    : KelCodecConverter(gb2312, cs) {}
 
 KelCharSetConverterISO2022CN::Codec KelCharSetConverterISO2022CN::codec() {
     load();

@@ -108,7 +108,7 @@ private:
 
 KelCharSetConverterISO2022KR::KelCharSetConverterISO2022KR(const unsigned short* map,
                                                            KelCharSet cs)
-    : KelCodecConverter(SharedMap{map}, cs) {}
+    : KelCodecConverter(map, cs) {}
 
 KelCharSetConverterISO2022KR::Codec KelCharSetConverterISO2022KR::codec() {
     load();

@@ -5,7 +5,6 @@
 #include "KelLazyTables.h"
 #include "LookupTable.h"
 
-#include <atomic>
 #include <memory>
 
 // Base of the table-driven converters whose local codes fit in 16 bits (a
@@ -17,14 +16,6 @@ class KelCharSetConverterMBCS : public KelCharSetConverter {
 public:
     // The pair list is not copied; it must outlive the converter.
     KelCharSetConverterMBCS(const unsigned short* map, KelCharSet cs);
-    // A pair list that converters of several encodings of one set read as
-    // it is, with no pairs added (GB 2312 in EUC-CN and the Chinese
-    // ISO-2022 sets, KS X 1001 in EUC-KR and ISO-2022-KR): its tables are
-    // built once and held once for all of them.
-    struct SharedMap {
-        const unsigned short* pairs;
-    };
-    KelCharSetConverterMBCS(SharedMap map, KelCharSet cs);
     // A converter without a pair list: nothing has a mapping.
     KelCharSetConverterMBCS(const char* name, KelCharSet cs);
     ~KelCharSetConverterMBCS() override;
@@ -57,18 +48,6 @@ private:
     // What the base tables hold besides the pair list.
     virtual void addPairs(Tables&) const {}
 
-    // The tables of a shared pair list, with the lock they are built under.
-    struct Shared {
-        std::atomic<const unsigned short*> pairs{nullptr};
-        ObjLock lock;
-        KelBuiltOnce<Tables> tables;
-    };
-    static Shared* sharedOf(const unsigned short* pairs);
-    // Where this converter's tables are shared, null where it owns them.
-    Shared* shared() const;
-    const Tables* tables() const;
-
-    bool m_bShared;
     KelBuiltOnce<Tables> m_oTables;
 };
 
