@@ -38,8 +38,12 @@ import re
 import struct
 import sys
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import gen_codepage_tables as cp  # noqa: E402  (GB 2312, checks and file handling shared)
+
 ROOT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..")
-OUTPUT = os.path.join("unicode", "data", "CNSTables.inc")
+OUTPUT_DIR = os.path.join(ROOT, "unicode", "data")
+OUTPUT = "CNSTables.inc"
 CHARMAP = "/usr/share/i18n/charmaps/EUC-TW.gz"
 
 PLANE_COUNTS = [5867, 7650, 6394, 7286, 8601, 6386, 6537]
@@ -52,13 +56,7 @@ CELLS = 94
 BEYOND_BMP = 0x20000
 
 
-class TableError(Exception):
-    pass
-
-
-def fail_unless(condition, message):
-    if not condition:
-        raise TableError(message)
+fail_unless = cp.fail_unless
 
 
 def index_of(b1, b2):
@@ -162,18 +160,8 @@ def iso_ir_165():
     return table
 
 
-def gb2312():
-    table = {}
-    for code in seven_bit_codes():
-        try:
-            table[code] = ord(struct.pack(">H", code | 0x8080).decode("gb2312"))
-        except UnicodeDecodeError:
-            pass
-    return table
-
-
 def iso_ir_165_difference():
-    full, gb = iso_ir_165(), gb2312()
+    full, gb = iso_ir_165(), cp.gb2312()
     fail_unless(len(full) == ISO_IR_165_COUNT and len(gb) == GB2312_COUNT,
                 "ISO-IR-165 has %d codes and GB 2312 %d" % (len(full), len(gb)))
     fail_unless(set(gb) <= set(full), "ISO-IR-165 lacks codes of GB 2312")
@@ -190,12 +178,8 @@ def iso_ir_165_difference():
 # ---------------------------------------------------------------------------------------------
 # Output
 
-def chunked(items, size):
-    return [items[i:i + size] for i in range(0, len(items), size)]
-
-
 def rows_of(cells, per_line, indent="    "):
-    return "".join("%s%s,\n" % (indent, ", ".join(row)) for row in chunked(cells, per_line))
+    return "".join("%s%s,\n" % (indent, ", ".join(row)) for row in cp.chunked(cells, per_line))
 
 
 def plane_arrays(planes):
@@ -273,24 +257,17 @@ def main(argv):
                         help="compare with the committed file instead of writing it")
     args = parser.parse_args(argv)
     try:
-        text = build()
-    except (TableError, OSError) as error:
+        files = {OUTPUT: build()}
+    except (cp.TableError, OSError) as error:
         print("gen_cns_tables: %s" % error, file=sys.stderr)
         return 1
-    path = os.path.join(ROOT, OUTPUT)
     if args.check:
-        try:
-            with open(path, encoding="ascii", newline="") as f:
-                same = f.read() == text
-        except OSError:
-            same = False
-        if not same:
+        if cp.compare_files(files, OUTPUT_DIR):
             print("gen_cns_tables: %s is out of date" % OUTPUT, file=sys.stderr)
             return 1
         print("gen_cns_tables: %s is up to date" % OUTPUT)
         return 0
-    with open(path, "w", encoding="ascii", newline="\n") as f:
-        f.write(text)
+    cp.write_files(files, OUTPUT_DIR)
     return 0
 
 

@@ -51,7 +51,7 @@ public:
         if (p[0] == iso2022::kEsc)
             return escape(p, avail, state);
         if (p[0] == iso2022::kShiftOut)
-            return shiftOut(p, avail, state);
+            return iso2022::shiftOut(p, avail, state.set(kG1) != kNoSet, state);
         const unsigned g1 = state.set(kG1);
         return iso2022::shiftedText(p, avail, kClearedAtNewline, state,
                                     [this, g1](unsigned char row, unsigned char cell) {
@@ -146,18 +146,6 @@ private:
         }
         return iso2022::read(kel::codec::mapped(4, kel::cns::character(plane, p[2], p[3])),
                              state);
-    }
-
-    // SO invokes the set in G1. Without one, or directly followed by SI
-    // (a shift to nothing), it is one malformed byte. At the end of the
-    // text SO is a shift that more text may follow.
-    static SourceChar shiftOut(const unsigned char* p, KelLength avail, State& state) {
-        if (state.set(kG1) == kNoSet || (avail >= 2 && p[1] == iso2022::kShiftIn))
-            return iso2022::malformedByte();
-        state.shift(true);
-        SourceChar c = kel::codec::shift(1);
-        c.cut = avail < 2;
-        return c;
     }
 
     std::uint32_t g1Character(unsigned set, unsigned char row, unsigned char cell) const {

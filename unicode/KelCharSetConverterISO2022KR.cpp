@@ -32,7 +32,7 @@ public:
         if (p[0] == iso2022::kEsc)
             return designation(p, avail, state);
         if (p[0] == iso2022::kShiftOut)
-            return shiftOut(p, avail, state);
+            return iso2022::shiftOut(p, avail, true, state);
         // A newline keeps the designation: it holds for the whole text.
         return iso2022::shiftedText(
             p, avail, 0, state, [this](unsigned char row, unsigned char cell) {
@@ -73,18 +73,6 @@ private:
             return iso2022::malformedByte();
         state.designate(kG1, kKorean);
         return kel::codec::shift(e.length);
-    }
-
-    // SO directly followed by SI shifts to nothing: one malformed SO. At the
-    // end of the text SO is a shift that more text may follow.
-    static kel::codec::SourceChar shiftOut(const unsigned char* p, KelLength avail,
-                                           State& state) {
-        if (avail >= 2 && p[1] == iso2022::kShiftIn)
-            return iso2022::malformedByte();
-        state.shift(true);
-        kel::codec::SourceChar c = kel::codec::shift(1);
-        c.cut = avail < 2;
-        return c;
     }
 
     // A character's bytes behind the designation, on the stream's first

@@ -236,6 +236,19 @@ inline codec::SourceChar read(const codec::SourceChar& c, State& state) {
     return c;
 }
 
+// SO, which invokes G1: one malformed byte when `invocable` is false (no
+// set in G1) or when SI directly follows it (a shift to nothing). At the
+// end of the text SO is a shift that more text may follow.
+inline codec::SourceChar shiftOut(const unsigned char* p, KelLength avail, bool invocable,
+                                  State& state) {
+    if (!invocable || (avail >= 2 && p[1] == kShiftIn))
+        return malformedByte();
+    state.shift(true);
+    codec::SourceChar c = codec::shift(1);
+    c.cut = avail < 2;
+    return c;
+}
+
 // A byte of a set that shifts with SO and SI other than ESC and SO, which
 // the set reads itself: SI; a byte 80..FF; CR or LF, which ends a shift its
 // line did not end (the missing SI is one problem of no bytes, and the
