@@ -361,6 +361,16 @@ TEST(ISO2022CN, EncoderShiftsAgainAfterASingleShiftAndWritesSubstitutesUnshifted
               "\x1B$)A\x0EVP\x0F?\x0EVP\x0F?");
 }
 
+// U+4E07 is in GB 2312 and CNS plane 2: a line whose G1 holds CNS plane 1
+// (U+4E1F) writes it in plane 2, any other line in GB 2312, plane 2 already
+// designated or not.
+TEST(ISO2022CN, EncoderTriesTheFamilyOfTheSetInG1First) {
+    for (KelCharSet cs : {KELCS_ISO_2022CN, KELCS_ISO_2022CN_EXT}) {
+        EXPECT_EQ(kelEncode(u"\u4E1F\u4E07", cs), "\x1B$)G\x0EG#\x1B$*H\x1BN!&\x0F") << cs;
+        EXPECT_EQ(kelEncode(u"\u4E42\u4E07", cs), "\x1B$*H\x1BN!!\x1B$)A\x0EMr\x0F") << cs;
+    }
+}
+
 // A designation, a single shift and a code go out together or not at all,
 // however little room is left; behind the room nothing is written.
 TEST(ISO2022CN, EncoderNeverWritesPastItsRoom) {
