@@ -36,11 +36,30 @@ inline bool isUTF32(KelCharSet cs) {
 // Sets whose decoder accepts each code in one form only, so that decoded
 // text encodes back to its own bytes. The UTF-8 decoder takes C0 80 and
 // surrogate forms, the escaped form takes U+0041 for A, UTF-32 takes the
-// two halves of a surrogate pair as two characters, and ISO-2022 text may
-// shift or designate where its encoder would not.
+// two halves of a surrogate pair as two characters, ISO-2022 text may
+// shift and designate where its encoder would not, Big5 reads ten
+// characters in a second code, and EUC-TW reads plane 1 in two forms.
 inline bool decodesEveryCodeOneWay(KelCharSet cs) {
-    return cs != KELCS_UTF8 && cs != KELCS_UTF16ESC && !isUTF32(cs) &&
-           (cs < KELCS_ISO_2022JP || cs > KELCS_ISO_2022KR);
+    switch (cs) {
+    case KELCS_UTF8:
+    case KELCS_UTF16ESC:
+    case KELCS_UTF32:
+    case KELCS_UTF32BE:
+    case KELCS_ISO_2022JP:
+    case KELCS_ISO_2022JP_1:
+    case KELCS_ISO_2022JP_2:
+    case KELCS_ISO_2022JP_3:
+    case KELCS_ISO_2022JP_2004:
+    case KELCS_ISO_2022KR:
+    case KELCS_ISO_2022CN:
+    case KELCS_ISO_2022CN_EXT:
+    case KELCS_ISO_2022TW:
+    case KELCS_BIG5:
+    case KELCS_EUC_TW:
+        return false;
+    default:
+        return true;
+    }
 }
 
 inline bool isPrefix(const std::vector<unsigned short>& prefix,

@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 namespace kelfuzz {
@@ -21,31 +22,41 @@ namespace kelfuzz {
 using keltest::kRegisteredCount;
 using keltest::kRegisteredSets;
 
+// The registered sets a run fuzzes: all of them, or those that the
+// environment variable KELFUZZ_SETS names (identifiers, separated by
+// commas), so that a run can spend its time on a few.
+inline const std::vector<KelCharSet>& fuzzedSets() {
+    static const std::vector<KelCharSet> sets = [] {
+        std::vector<KelCharSet> chosen;
+        const char* list = std::getenv("KELFUZZ_SETS");
+        for (char* end = nullptr; list != nullptr && *list != 0; list = *end != 0 ? end + 1 : end) {
+            const long wanted = std::strtol(list, &end, 10);
+            if (end == list)
+                break;
+            for (KelCharSet cs : kRegisteredSets)
+                if (cs == wanted)
+                    chosen.push_back(cs);
+        }
+        if (chosen.empty())
+            chosen.assign(std::begin(kRegisteredSets), std::end(kRegisteredSets));
+        return chosen;
+    }();
+    return sets;
+}
+
+inline KelCharSet registeredSet(unsigned char pick) {
+    return fuzzedSets()[pick % fuzzedSets().size()];
+}
+
 // The registered sets, then identifiers that callers may pass as well: the
-// default, and sets that have a name but no converter.
-constexpr KelCharSet kOtherSets[] = {KELCS_OS_DEFAULT, KELCS_ISO_2022TW, KELCS_EUC_TW,
-                                     KELCS_ISO_2022CN, static_cast<KelCharSet>(437)};
+// default, and numbers that name no set.
+constexpr KelCharSet kOtherSets[] = {KELCS_OS_DEFAULT, static_cast<KelCharSet>(28602),
+                                     static_cast<KelCharSet>(437)};
 
 inline KelCharSet anySet(unsigned char pick) {
     const std::size_t total = kRegisteredCount + sizeof kOtherSets / sizeof kOtherSets[0];
     const std::size_t i = pick % total;
     return i < kRegisteredCount ? kRegisteredSets[i] : kOtherSets[i - kRegisteredCount];
-}
-
-// A registered set; KELFUZZ_FIRST_SET and KELFUZZ_SET_COUNT, when given,
-// narrow the choice to that many sets of the registry from that index, so
-// that a long run can dwell on a few new ones.
-inline KelCharSet registeredSet(unsigned char pick) {
-    static const std::size_t first = [] {
-        const char* v = std::getenv("KELFUZZ_FIRST_SET");
-        return v != nullptr ? std::strtoul(v, nullptr, 10) % kRegisteredCount : 0;
-    }();
-    static const std::size_t count = [] {
-        const char* v = std::getenv("KELFUZZ_SET_COUNT");
-        const std::size_t n = v != nullptr ? std::strtoul(v, nullptr, 10) : 0;
-        return n == 0 || n > kRegisteredCount - first ? kRegisteredCount - first : n;
-    }();
-    return kRegisteredSets[first + pick % count];
 }
 
 [[noreturn]] inline void fail(const char* what, KelCharSet cs) {

@@ -71,7 +71,7 @@ void checkDirectUTF8(KelCharSetConverter& conv, const std::uint8_t* bytes, std::
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
     KelCharSetConverter& conv =
-        *KelCharSetConverter::getConverter(kRegisteredSets[in.byte() % kRegisteredCount]);
+        *KelCharSetConverter::getConverter(registeredSet(in.byte()));
     const ILLCHAR_OPTYPE op = in.opType();
     const unsigned int room = in.word();
     const unsigned int utf32Room = in.word();

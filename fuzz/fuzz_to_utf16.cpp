@@ -91,7 +91,7 @@ void checkDirectUTF8(KelCharSetConverter& conv, const std::vector<char>& text, c
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     Input in(data, size);
     KelCharSetConverter& conv =
-        *KelCharSetConverter::getConverter(kRegisteredSets[in.byte() % kRegisteredCount]);
+        *KelCharSetConverter::getConverter(registeredSet(in.byte()));
     Steering how;
     how.op = in.opType();
     how.room = in.word();

@@ -128,8 +128,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Input in(data, size);
     const Build build = kBuilds[in.byte() % (sizeof kBuilds / sizeof kBuilds[0])];
     Source src;
-    src.cs = kRegisteredSets[in.byte() % kRegisteredCount];
-    const KelCharSet outSet = kRegisteredSets[in.byte() % kRegisteredCount];
+    src.cs = registeredSet(in.byte());
+    const KelCharSet outSet = registeredSet(in.byte());
     src.count = in.word();
     src.bytes = in.rest();
     src.size = in.restSize();

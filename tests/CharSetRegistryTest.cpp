@@ -80,10 +80,6 @@ const Named kAllNames[] = {
 };
 
 const KelCharSet kNeverRegistered[] = {
-    KELCS_ISO_2022CN,
-    KELCS_ISO_2022CN_EXT,
-    KELCS_ISO_2022TW,
-    KELCS_EUC_TW,
     static_cast<KelCharSet>(437),
     static_cast<KelCharSet>(28602),
     static_cast<KelCharSet>(0),

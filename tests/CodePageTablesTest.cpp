@@ -77,7 +77,8 @@ const PairListInfo kPairLists[] = {
     {"oCP932map", oCP932map, 9338, oCP932Type},  {"oSHIFTJISmap", oSHIFTJISmap, 9396, oCP932Type},
     {"oCP936map", oCP936map, 24069, oCP936Type}, {"oGBKmap", oGBKmap, 24067, oCP936Type},
     {"oCP949map", oCP949map, 17365, oCP949Type}, {"oCP950map", oCP950map, 20202, oCP950Type},
-    {"oBIG5map", oBIG5map, 19839, oBig5Type},    {"oKSX1001map", oKSX1001map, 8224, nullptr},
+    {"oBIG5map", oBIG5map, 19839, oBig5Type},    {"oBIG5ReadOnlymap", oBIG5ReadOnlymap, 10, oBig5Type},
+    {"oKSX1001map", oKSX1001map, 8224, nullptr},
     {"oGB2312map", oGB2312map, 7445, nullptr},   {"oJIS0208map", oJIS0208map, 6879, nullptr},
     {"oJIS0201map", oJIS0201map, 189, nullptr},  {"oJIS0212map", oJIS0212map, 0, nullptr},
 };

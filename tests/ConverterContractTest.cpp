@@ -145,6 +145,7 @@ UnitSizes unitSizesOf(KelCharSet cs) {
     case KELCS_UTF8:
         return {1, 3, 1};
     case KELCS_GB18030:
+    case KELCS_EUC_TW:
         return {1, 4, 1};
     case KELCS_ISO_2022KR:
         return {1, 3, 1};
@@ -154,6 +155,10 @@ UnitSizes unitSizesOf(KelCharSet cs) {
     case KELCS_ISO_2022JP_3:
     case KELCS_ISO_2022JP_2004:
         return {1, 6, 1};
+    case KELCS_ISO_2022CN:
+    case KELCS_ISO_2022CN_EXT:
+    case KELCS_ISO_2022TW:
+        return {1, 8, 1};
     case KELCS_UTF16:
     case KELCS_UTF16BE:
         return {2, 2, 2};

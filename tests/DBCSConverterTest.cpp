@@ -76,6 +76,23 @@ TEST(DBCSConverter, Cp950ReadsItsCodesWithHighTrailBytes) {
     EXPECT_EQ(encode(mbcsConverter(KELCS_WCP950), {0xB4}).bytes, "\xF2\x8C");
 }
 
+// Big5 codes some characters twice; text with either code reads, and the
+// one code the table keeps is written.
+TEST(DBCSConverter, Big5ReadsBothCodesOfItsDoubledCharactersAndWritesOne) {
+    KelCharSetConverter& big5 = mbcsConverter(KELCS_BIG5);
+    const Units doubled = {0x256D, 0x256E, 0x2570, 0x256F, 0x2550,
+                           0x255E, 0x256A, 0x2561, 0x5341, 0x5345};
+    const std::string second = "\xA2\x7E\xA2\xA1\xA2\xA2\xA2\xA3\xA2\xA4\xA2\xA5\xA2\xA6\xA2\xA7"
+                               "\xA2\xCC\xA2\xCE";
+    const std::string kept = "\xF9\xFA\xF9\xFB\xF9\xFC\xF9\xFD\xF9\xF9\xF9\xE9\xF9\xEA\xF9\xEB"
+                             "\xA4\x51\xA4\xCA";
+    const keltest::Decoded read = decode(big5, second);
+    EXPECT_EQ(read.units, doubled);
+    EXPECT_FALSE(read.illegal);
+    EXPECT_EQ(decode(big5, kept).units, doubled);
+    EXPECT_EQ(encode(big5, doubled).bytes, kept);
+}
+
 TEST(DBCSConverter, UnmappableUnitsFollowTheOperation) {
     EXPECT_EQ(encode(cp932(), {0xE9, 0x41}, ILLCHAR_REPLACE).bytes, "?A");
     EXPECT_EQ(encode(cp932(), {0xE9, 0x41}, ILLCHAR_ESCAPE).bytes, "U+00E9A");

@@ -77,7 +77,7 @@ TEST(LocaleDetection, CodesetKeysOfLocaleNames) {
         {"ja_JP.eucJP", KELCS_EUC_JP},
         {"ja_JP.SJIS", KELCS_WCP932},
         {"ja_JP.PCK", KELCS_WCP932},
-        {"ja_JP.ujis", KELCS_WCP932},
+        {"ja_JP.ujis", KELCS_EUC_JP},
         {"ja", KELCS_EUC_JP},
         {"ja_JP", KELCS_ISO_8859_1},
         {"ja_JP.EUC", KELCS_ISO_8859_1},
@@ -122,9 +122,8 @@ TEST(LocaleDetection, PathsFollowTheDefault) {
     EXPECT_EQ(probe(nullptr)["path"], "aU+20ACb");
     EXPECT_EQ(probe("en_US.UTF-8")["path"], "a\xE2\x82\xAC"
                                             "b");
-    // A default without a converter of its own converts as UTF-8.
-    EXPECT_EQ(probe("zh_TW.EUC")["path"], "a\xE2\x82\xAC"
-                                          "b");
+    // EUC-TW has no euro sign.
+    EXPECT_EQ(probe("zh_TW.EUC")["path"], "aU+20ACb");
 }
 
 } // namespace

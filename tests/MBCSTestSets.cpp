@@ -25,6 +25,7 @@ struct Source {
     MBCSKind kind;
     const unsigned short* pairs;
     const unsigned char* types;
+    const unsigned short* readOnly = nullptr; // codes read, never written
 };
 
 // In the order of the registry; Shift_JIS-2004 has its own list.
@@ -36,7 +37,7 @@ const Source kSources[] = {
     {KELCS_EUC_KR, MBCSKind::EUC_CN_KR, oKSX1001map, nullptr},
     {KELCS_EUC_CN, MBCSKind::EUC_CN_KR, oGB2312map, nullptr},
     {KELCS_EUC_JP, MBCSKind::EUC_JP, oJIS0208map, nullptr},
-    {KELCS_BIG5, MBCSKind::DBCS, oBIG5map, oBig5Type},
+    {KELCS_BIG5, MBCSKind::DBCS, oBIG5map, oBig5Type, oBIG5ReadOnlymap},
     {KELCS_SHIFTJIS, MBCSKind::DBCS, oSHIFTJISmap, oCP932Type},
     {KELCS_SJIS0213, MBCSKind::DBCSEx, nullptr, oCP932Type},
 };
@@ -58,6 +59,8 @@ MBCSSet setOf(const Source& source) {
         return set;
     }
     addPairs(set, source.pairs);
+    for (const unsigned short* p = source.readOnly; p != nullptr && (p[0] | p[1]) != 0; p += 2)
+        set.toUnicode[p[0]] = p[1];
     if (source.kind == MBCSKind::EUC_JP)
         addPairs(set, oJIS0201map);
     return set;
@@ -66,7 +69,8 @@ MBCSSet setOf(const Source& source) {
 std::unique_ptr<KelCharSetConverter> converterOf(const Source& source) {
     switch (source.kind) {
     case MBCSKind::DBCS:
-        return std::make_unique<KelCharSetConverterDBCS>(source.pairs, source.types, source.cs);
+        return std::make_unique<KelCharSetConverterDBCS>(source.pairs, source.types,
+                                                         source.readOnly, source.cs);
     case MBCSKind::DBCSEx:
         return std::make_unique<KelCharSetConverterDBCSEx>(oSJIS0213_2004map, source.types,
                                                            source.cs);

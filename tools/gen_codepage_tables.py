@@ -36,6 +36,9 @@ How oCP950map is made (it follows no published table):
     (U+F813-U+F83B).
   This yields 20202 pairs, 418 of them (352 private use codes and the 66 symbols) at trail
   bytes 0x81-0xA0.
+
+oBIG5ReadOnlymap holds the ten codes that Big5 gives a character oBIG5map already writes with
+another code (0xA2A4 and 0xF9F9 are both U+2550); they are read, never written.
 """
 
 import argparse
@@ -402,12 +405,32 @@ def microsoft_950_double():
     return decode_double_bytes("cp950", LEADS_ALL, TRAILS_BIG5)
 
 
-def big5():
+def big5_double():
     # Microsoft's table keeps the ETEN rows for user-defined characters; Python's cp950 does not.
-    double = without(microsoft_950_double(), set(codes_in(*ETEN_ROWS, TRAILS_BIG5)))
+    return without(microsoft_950_double(), set(codes_in(*ETEN_ROWS, TRAILS_BIG5)))
+
+
+def big5():
     user = private_use(BIG5_USER_DEFINED + [ETEN_ROWS], TRAILS_BIG5, 0xE000)
     return merge(ascii_bytes(rotated=False), {0x80: 0x0080, 0xFF: 0xF8F8},
-                 keep_highest_code_per_character(double), user)
+                 keep_highest_code_per_character(big5_double()), user)
+
+
+# The box drawings of row 0xA2 and the two radicals that Big5 also codes elsewhere (0xF9F9..,
+# 0xA451, 0xA4CA): text written with either code must read, while only one is written.
+BIG5_SECOND_CODES = [0xA27E] + list(byte_range(0xA2A1, 0xA2A7)) + [0xA2CC, 0xA2CE]
+
+
+def big5_read_only():
+    """The codes of Big5 that decode to a character the table writes with another code."""
+    double = big5_double()
+    kept = keep_highest_code_per_character(double)
+    second = {code: uni for code, uni in double.items() if code not in kept}
+    fail_unless(sorted(second) == BIG5_SECOND_CODES,
+                "Big5 codes a character twice at %s" % ", ".join("0x%X" % c for c in second))
+    fail_unless(second == decode_codes("big5", second), "big5 and cp950 disagree on %s"
+                % ", ".join("0x%X" % c for c in second))
+    return second
 
 
 def cp950_body():
@@ -453,6 +476,7 @@ def chinese_traditional_lists():
     return [
         PairList("oCP950map", by_unicode(cp950()), 20202, "oCP950Type"),
         PairList("oBIG5map", by_unicode(big5()), 19839, "oBig5Type"),
+        PairList("oBIG5ReadOnlymap", by_code(big5_read_only()), 10, "oBig5Type"),
     ]
 
 
@@ -484,8 +508,8 @@ CATALOGUE_ORDER = (
     [name for name, _, _ in SINGLE_BYTE_TABLES] + ["oCP874map"]
     + ["o8859_%dmap" % part for part, _ in ISO_8859_TABLES]
     + ["oKOI8Rmap", "oCP932map", "oSHIFTJISmap", "oCP936map", "oGBKmap", "oCP949map",
-       "oCP950map", "oBIG5map", "oSJIS0213_2004map", "oKSX1001map", "oGB2312map", "oJIS0208map",
-       "oJIS0201map", "oJIS0212map"])
+       "oCP950map", "oBIG5map", "oBIG5ReadOnlymap", "oSJIS0213_2004map", "oKSX1001map",
+       "oGB2312map", "oJIS0208map", "oJIS0201map", "oJIS0212map"])
 
 
 def all_pair_lists():
@@ -584,7 +608,8 @@ def is_sorted(values):
 
 def check_sort_orders(lists):
     by_name = {table.name: table.pairs for table in lists}
-    code_sorted = ["oKSX1001map", "oGB2312map", "oJIS0208map", "oJIS0201map"]
+    code_sorted = ["oKSX1001map", "oGB2312map", "oJIS0208map", "oJIS0201map",
+                   "oBIG5ReadOnlymap"]
     for name, pairs in by_name.items():
         if name in code_sorted:
             fail_unless(is_sorted([c for c, _ in pairs]), "%s is not sorted by code" % name)

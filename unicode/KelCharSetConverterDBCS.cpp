@@ -5,13 +5,16 @@ public:
     static constexpr KelLength kMaxLength = 2;
 
     Codec(const KelCharSetConverterDBCSBase& types, const LookupTable<unsigned short>& toUnicode,
-          const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::IdentityCache& identity,
+          const LookupTable<unsigned short>& fromUnicode,
+          const LookupTable<unsigned short>& readOnly, const kel::mbcs::IdentityCache& identity,
           const kel::mbcs::FlatTables& flat)
         : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode),
-          m_identity(identity.of(*this)), m_flat(flat.of(*this)) {}
+          m_readOnly(readOnly), m_identity(identity.of(*this)), m_flat(flat.of(*this)) {}
 
+    // A code the set writes otherwise may still read as a character.
     kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
-        return m_types.decodeLeadTrail(m_toUnicode, p, avail);
+        const kel::codec::SourceChar c = m_types.decodeLeadTrail(m_toUnicode, p, avail);
+        return c.valid ? c : m_types.decodeLeadTrail(m_readOnly, p, avail);
     }
 
     kel::codec::TargetChar encode(const unsigned short* p, KelLength) const {
@@ -29,6 +32,7 @@ private:
     const KelCharSetConverterDBCSBase& m_types;
     const LookupTable<unsigned short>& m_toUnicode;
     const LookupTable<unsigned short>& m_fromUnicode;
+    const LookupTable<unsigned short>& m_readOnly;
     // Last: probed through decode and encode, which the others serve.
     const kel::blocks::ASCIIIdentity m_identity;
     const kel::mbcs::FlatView m_flat;
@@ -38,9 +42,22 @@ KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
                                                  const unsigned char* type, KelCharSet cs)
     : KelCodecConverter(map, cs), KelCharSetConverterDBCSBase(type) {}
 
+KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
+                                                 const unsigned char* type,
+                                                 const unsigned short* readOnly, KelCharSet cs)
+    : KelCharSetConverterDBCS(map, type, cs) {
+    m_pReadOnly = readOnly;
+}
+
+void KelCharSetConverterDBCS::load() {
+    KelCharSetConverterMBCS::load();
+    m_oReadOnly.get(m_pReadOnly);
+}
+
 KelCharSetConverterDBCS::Codec KelCharSetConverterDBCS::codec() {
     load();
-    return Codec(*this, toUnicode(), fromUnicode(), m_oIdentity, m_oFlat);
+    return Codec(*this, toUnicode(), fromUnicode(), kelTableOrEmpty(m_oReadOnly.get()).toUnicode,
+                 m_oIdentity, m_oFlat);
 }
 
 template class KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>;

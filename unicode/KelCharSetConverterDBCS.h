@@ -44,10 +44,16 @@ class KelCharSetConverterDBCS
 public:
     // The pair list and the byte-type table must outlive the converter.
     KelCharSetConverterDBCS(const unsigned short* map, const unsigned char* type, KelCharSet cs);
+    // With a second pair list of codes that read as a character the first
+    // list writes with another code: read, never written.
+    KelCharSetConverterDBCS(const unsigned short* map, const unsigned char* type,
+                            const unsigned short* readOnly, KelCharSet cs);
+
+    // Finds the base tables, then those of the codes read only.
+    void load() override;
 
     using KelCharSetConverterDBCSBase::isLeadByte;
     using KelCharSetConverterDBCSBase::isTrailByte;
-
 
 private:
     friend KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>;
@@ -56,6 +62,8 @@ private:
     class Codec;
     Codec codec();
 
+    const unsigned short* m_pReadOnly = nullptr;
+    KelSharedPairTablesRef m_oReadOnly;
     kel::mbcs::IdentityCache m_oIdentity;
     kel::mbcs::FlatTables m_oFlat;
 };

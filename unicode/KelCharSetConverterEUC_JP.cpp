@@ -2,6 +2,8 @@
 
 #include "KelMBCSCodec.h"
 
+using kel::mbcs::oneOrNone;
+
 class KelCharSetConverterEUC_JP::Codec {
 public:
     // SS3 and a JIS X 0212 pair.
@@ -71,12 +73,6 @@ private:
     static unsigned short codeValue(const LookupTable<unsigned short>& table, unsigned char b1,
                                     unsigned char b2) {
         return isCodeByte(b1) && isCodeByte(b2) ? table.trans(kel::mbcs::sevenBitKey(b1, b2)) : 0;
-    }
-
-    // A character of `length` bytes, or its first byte alone when the table
-    // has no mapping for it.
-    static kel::codec::SourceChar oneOrNone(KelLength length, unsigned short value) {
-        return kel::codec::mapped(value != 0 ? length : 1, value);
     }
 
     const LookupTable<unsigned short>& m_toUnicode;

@@ -29,34 +29,15 @@ public:
         : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode) {}
 
     kel::codec::SourceChar decode(const unsigned char* p, KelLength avail, State& state) const {
-        const unsigned char b = p[0];
-        if (b == iso2022::kEsc)
+        if (p[0] == iso2022::kEsc)
             return designation(p, avail, state);
-        if (b == iso2022::kShiftOut)
-            return shiftOut(p, avail, state);
-        if (b == iso2022::kShiftIn) {
-            state.shift(false);
-            return kel::codec::shift(1);
-        }
-        if (b >= 0x80)
-            return iso2022::malformedByte();
-        if (!state.shifted())
-            return iso2022::read(kel::codec::character(1, b), state);
-        // A newline ends a shift that its text did not end: the missing SI
-        // is one problem of no bytes, and the newline reads unshifted.
-        if (iso2022::isNewline(b)) {
-            state.shift(false);
-            return kel::codec::noCharacter(0);
-        }
-        if (!iso2022::isGraphic94(b))
-            return iso2022::read(kel::codec::character(1, b), state);
-        if (avail < 2)
-            return iso2022::malformedByte(true);
-        if (!iso2022::isGraphic94(p[1]))
-            return iso2022::malformedByte();
-        return iso2022::read(
-            kel::codec::mapped(2, m_toUnicode.trans(static_cast<unsigned short>(b << 8 | p[1]))),
-            state);
+        if (p[0] == iso2022::kShiftOut)
+            return iso2022::shiftOut(p, avail, true, state);
+        // A newline keeps the designation: it holds for the whole text.
+        return iso2022::shiftedText(
+            p, avail, 0, state, [this](unsigned char row, unsigned char cell) {
+                return m_toUnicode.trans(static_cast<unsigned short>(row << 8 | cell));
+            });
     }
 
     kel::codec::TargetChar encode(const unsigned short* p, KelLength, State& state) const {
@@ -92,18 +73,6 @@ private:
             return iso2022::malformedByte();
         state.designate(kG1, kKorean);
         return kel::codec::shift(e.length);
-    }
-
-    // SO directly followed by SI shifts to nothing: one malformed SO. At the
-    // end of the text SO is a shift that more text may follow.
-    static kel::codec::SourceChar shiftOut(const unsigned char* p, KelLength avail,
-                                           State& state) {
-        if (avail >= 2 && p[1] == iso2022::kShiftIn)
-            return iso2022::malformedByte();
-        state.shift(true);
-        kel::codec::SourceChar c = kel::codec::shift(1);
-        c.cut = avail < 2;
-        return c;
     }
 
     // A character's bytes behind the designation, on the stream's first

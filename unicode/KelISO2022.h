@@ -236,6 +236,50 @@ inline codec::SourceChar read(const codec::SourceChar& c, State& state) {
     return c;
 }
 
+// SO, which invokes G1: one malformed byte when `invocable` is false (no
+// set in G1) or when SI directly follows it (a shift to nothing). At the
+// end of the text SO is a shift that more text may follow.
+inline codec::SourceChar shiftOut(const unsigned char* p, KelLength avail, bool invocable,
+                                  State& state) {
+    if (!invocable || (avail >= 2 && p[1] == kShiftIn))
+        return malformedByte();
+    state.shift(true);
+    codec::SourceChar c = codec::shift(1);
+    c.cut = avail < 2;
+    return c;
+}
+
+// A byte of a set that shifts with SO and SI other than ESC and SO, which
+// the set reads itself: SI; a byte 80..FF; CR or LF, which ends a shift its
+// line did not end (the missing SI is one problem of no bytes, and the
+// newline reads again, unshifted) and then returns the line to its initial
+// state (`cleared` as State::newLine has it); a character of G0; or, while
+// shifted, the two bytes of the character of G1 that g1(row, cell) gives.
+template <class G1>
+codec::SourceChar shiftedText(const unsigned char* p, KelLength avail, unsigned cleared,
+                              State& state, const G1& g1) {
+    const unsigned char b = p[0];
+    if (b == kShiftIn) {
+        state.shift(false);
+        return codec::shift(1);
+    }
+    if (b >= 0x80)
+        return malformedByte();
+    if (isNewline(b) && state.shifted()) {
+        state.shift(false);
+        return codec::noCharacter(0);
+    }
+    if (isNewline(b))
+        return newline(b, cleared, state);
+    if (!state.shifted() || !isGraphic94(b))
+        return read(codec::character(1, b), state);
+    if (avail < 2)
+        return malformedByte(true);
+    if (!isGraphic94(p[1]))
+        return malformedByte();
+    return read(codec::mapped(2, g1(b, p[1])), state);
+}
+
 // Encoder steps.
 
 // Bytes gathered for one character: designations and shifts, then its

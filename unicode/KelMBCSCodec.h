@@ -45,6 +45,12 @@ inline unsigned char byteAt(const unsigned char* p, KelLength avail, KelLength i
     return i < avail ? p[i] : 0;
 }
 
+// A character of `length` bytes, or its first byte alone when the bytes
+// spell no character (value 0): the bytes after it are read again.
+inline SourceChar oneOrNone(KelLength length, std::uint32_t value) {
+    return mapped(value != 0 ? length : 1, value);
+}
+
 // The 7-bit form under which the 94 x 94 sets store a two-byte code.
 inline unsigned short sevenBitKey(unsigned char b1, unsigned char b2) {
     return static_cast<unsigned short>(((b1 & 0x7Fu) << 8) | (b2 & 0x7Fu));

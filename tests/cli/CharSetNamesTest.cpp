@@ -56,13 +56,12 @@ TEST(CharSetNames, EveryNameOfTheTableIsUniqueAndFindsItsRow) {
     }
 }
 
-TEST(CharSetNames, SetsWithoutAConverterAreMarked) {
-    EXPECT_TRUE(kelconv::hasConverter(KELCS_UTF8));
-    EXPECT_FALSE(kelconv::hasConverter(KELCS_EUC_TW));
+TEST(CharSetNames, EveryListedSetHasAConverter) {
+    EXPECT_TRUE(kelconv::hasConverter(KELCS_EUC_TW));
     EXPECT_TRUE(kelconv::hasConverter(KELCS_OS_DEFAULT));
     const std::string listing = kelconv::charSetListing();
     EXPECT_NE(listing.find(" 65001  KELCS_UTF8 "), std::string::npos);
-    EXPECT_NE(listing.find("KELCS_EUC_TW           EUC-TW (no converter)"), std::string::npos);
+    EXPECT_EQ(listing.find("(no converter)"), std::string::npos);
 }
 
 } // namespace
