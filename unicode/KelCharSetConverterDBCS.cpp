@@ -5,11 +5,10 @@ public:
     static constexpr KelLength kMaxLength = 2;
 
     Codec(const KelCharSetConverterDBCSBase& types, const LookupTable<unsigned short>& toUnicode,
-          const LookupTable<unsigned short>& fromUnicode,
-          const LookupTable<unsigned short>& readOnly, const kel::mbcs::IdentityCache& identity,
-          const kel::mbcs::FlatTables& flat)
-        : m_types(types), m_toUnicode(toUnicode), m_fromUnicode(fromUnicode),
-          m_readOnly(readOnly), m_identity(identity.of(*this)), m_flat(flat.of(*this)) {}
+          const unsigned short* codes, const LookupTable<unsigned short>& readOnly,
+          const kel::mbcs::IdentityCache& identity, const kel::mbcs::FlatTables& flat)
+        : m_types(types), m_toUnicode(toUnicode), m_codes(codes), m_readOnly(readOnly),
+          m_identity(identity.of(*this)), m_flat(flat.of(*this)) {}
 
     // A code the set writes otherwise may still read as a character.
     kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
@@ -18,12 +17,15 @@ public:
     }
 
     kel::codec::TargetChar encode(const unsigned short* p, KelLength) const {
-        return kel::mbcs::packedCode({p[0], 1}, m_fromUnicode.trans(p[0]));
+        return kel::mbcs::packedCode({p[0], 1}, m_codes[p[0]]);
     }
 
     // The table's page of a lead byte, which the decode windows read in
     // place where it holds what decode gives.
     const unsigned short* pairPage(unsigned char lead) const { return m_toUnicode.page(lead); }
+    // The codes of the table from Unicode, which the fast kernels read in
+    // place where they are what encode gives.
+    const unsigned short* unitCodes() const { return m_codes; }
 
     kel::blocks::ASCIIIdentity identity() const { return m_identity; }
     kel::mbcs::FlatView flat() const { return m_flat; }
@@ -31,7 +33,7 @@ public:
 private:
     const KelCharSetConverterDBCSBase& m_types;
     const LookupTable<unsigned short>& m_toUnicode;
-    const LookupTable<unsigned short>& m_fromUnicode;
+    const unsigned short* m_codes;
     const LookupTable<unsigned short>& m_readOnly;
     // Last: probed through decode and encode, which the others serve.
     const kel::blocks::ASCIIIdentity m_identity;
@@ -40,7 +42,7 @@ private:
 
 KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
                                                  const unsigned char* type, KelCharSet cs)
-    : KelCodecConverter(map, cs), KelCharSetConverterDBCSBase(type) {}
+    : KelCodecConverter(map, cs, nullptr, KelCodesForm::Flat), KelCharSetConverterDBCSBase(type) {}
 
 KelCharSetConverterDBCS::KelCharSetConverterDBCS(const unsigned short* map,
                                                  const unsigned char* type,
@@ -56,7 +58,7 @@ void KelCharSetConverterDBCS::load() {
 
 KelCharSetConverterDBCS::Codec KelCharSetConverterDBCS::codec() {
     load();
-    return Codec(*this, toUnicode(), fromUnicode(), kelTableOrEmpty(m_oReadOnly.get()).toUnicode,
+    return Codec(*this, toUnicode(), codes(), kelTableOrEmpty(m_oReadOnly.get()).toUnicode,
                  m_oIdentity, m_oFlat);
 }
 

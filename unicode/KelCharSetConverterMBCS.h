@@ -16,7 +16,8 @@ public:
     // The pair list, and a second one whose pairs the tables hold too when
     // `more` is not null, are not copied; they must outlive the converter.
     KelCharSetConverterMBCS(const unsigned short* map, KelCharSet cs,
-                            const unsigned short* more = nullptr);
+                            const unsigned short* more = nullptr,
+                            KelCodesForm form = KelCodesForm::Paged);
     // A converter without a pair list: nothing has a mapping.
     KelCharSetConverterMBCS(const char* name, KelCharSet cs);
     ~KelCharSetConverterMBCS() override;
@@ -34,6 +35,8 @@ protected:
     // memory for them could not be found.
     const LookupTable<unsigned short>& toUnicode() const;
     const LookupTable<unsigned short>& fromUnicode() const;
+    // KelCodesForm::Flat: the code of every unit, all 0 without the tables.
+    const unsigned short* codes() const;
 
     using Tables = KelPairTables;
 
@@ -43,6 +46,7 @@ protected:
 
 private:
     const unsigned short* m_pMore;
+    KelCodesForm m_eForm;
     KelSharedPairTablesRef m_oTables;
 };
 

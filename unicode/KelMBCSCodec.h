@@ -149,6 +149,13 @@ template <class Codec>
 struct HasPairPages<Codec, std::void_t<decltype(std::declval<const Codec&>().pairPage(0))>>
     : std::true_type {};
 
+// A codec whose table from Unicode is one flat array of the codes of the
+// 65,536 units and a 0 after them: a member unitCodes() giving it.
+template <class Codec, class = void> struct HasUnitCodes : std::false_type {};
+template <class Codec>
+struct HasUnitCodes<Codec, std::void_t<decltype(std::declval<const Codec&>().unitCodes())>>
+    : std::true_type {};
+
 // Every pair of bytes a character of a multibyte codec can begin, decoded
 // once on the converter's first conversion: a character is then a load or
 // two of small tables, with no test of the byte ranges that the codec
@@ -267,20 +274,30 @@ public:
     // The codes of the codec's own encode. A unit of three or more bytes, a
     // surrogate, and one the codec does not write alone are left to the
     // codec: their code is 0. Only a codec whose units other than
-    // surrogates each convert on their own may have codes.
+    // surrogates each convert on their own may have codes. A codec whose
+    // table from Unicode is flat (a member unitCodes()) lends it where it
+    // holds exactly these codes, so that they are in memory once.
     template <class Codec> static UnitCodes* build(const Codec& codec) {
         std::unique_ptr<UnitCodes> t(new (std::nothrow) UnitCodes);
         if (!t)
             return nullptr;
-        for (unsigned unit = 0; unit < 65536; ++unit) {
-            const unsigned short units[2] = {static_cast<unsigned short>(unit), 0};
-            const TargetChar c = codec.encode(units, 1);
-            const bool held = c.size != 0 && c.units == 1 && c.size <= 2 &&
-                              (c.size == 2) == (c.bytes > 0xFF) &&
-                              !KelUChar::isSurrogateHigh(static_cast<unsigned short>(unit)) &&
-                              !KelUChar::isSurrogateLow(static_cast<unsigned short>(unit));
-            t->m_code[unit] = held ? static_cast<unsigned short>(c.bytes) : 0;
+        const unsigned short* lent = lentCodes(codec);
+        if (lent != nullptr && lent[kUnits] == 0 &&
+            everyCode(codec, [lent](unsigned unit, unsigned short code) {
+                return lent[unit] == code;
+            })) {
+            t->m_code = lent;
+            return t.release();
         }
+        t->m_own.reset(new (std::nothrow) unsigned short[kUnits + 1]());
+        if (!t->m_own)
+            return nullptr;
+        unsigned short* own = t->m_own.get();
+        everyCode(codec, [own](unsigned unit, unsigned short code) {
+            own[unit] = code;
+            return true;
+        });
+        t->m_code = own;
         return t.release();
     }
 
@@ -292,7 +309,33 @@ public:
     const unsigned short* all() const { return m_code; }
 
 private:
-    unsigned short m_code[65536 + 1] = {};
+    static constexpr unsigned kUnits = 65536;
+
+    // Hands `take` each unit and its code until it returns false; whether
+    // it never did.
+    template <class Codec, class Take> static bool everyCode(const Codec& codec, Take take) {
+        for (unsigned unit = 0; unit < kUnits; ++unit) {
+            const unsigned short units[2] = {static_cast<unsigned short>(unit), 0};
+            const TargetChar c = codec.encode(units, 1);
+            const bool held = c.size != 0 && c.units == 1 && c.size <= 2 &&
+                              (c.size == 2) == (c.bytes > 0xFF) &&
+                              !KelUChar::isSurrogateHigh(static_cast<unsigned short>(unit)) &&
+                              !KelUChar::isSurrogateLow(static_cast<unsigned short>(unit));
+            if (!take(unit, held ? static_cast<unsigned short>(c.bytes) : 0))
+                return false;
+        }
+        return true;
+    }
+
+    template <class Codec> static const unsigned short* lentCodes(const Codec& codec) {
+        if constexpr (HasUnitCodes<Codec>::value)
+            return codec.unitCodes();
+        else
+            return nullptr;
+    }
+
+    std::unique_ptr<unsigned short[]> m_own;
+    const unsigned short* m_code = nullptr;
 };
 
 struct FlatView {
