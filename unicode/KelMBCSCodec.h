@@ -301,11 +301,9 @@ public:
         return t.release();
     }
 
-    // The unit's bytes, high byte first when above 0xFF; 0 where the codec
-    // has none or writes 0, the driver then deciding.
-    unsigned short at(unsigned short unit) const { return m_code[unit]; }
-    // The codes with the entry after the last, for kernels that read two
-    // codes at a time.
+    // Each unit's bytes, high byte first when above 0xFF (0 where the codec
+    // has none or writes 0, the driver then deciding), with the entry after
+    // the last, for kernels that read two codes at a time.
     const unsigned short* all() const { return m_code; }
 
 private:
@@ -528,11 +526,13 @@ private:
     // in the text these sets carry, is tested first.
     void encodeCodes(const unsigned short* s, KelLength n, unsigned char* d, KelLength room,
                      KelLength& read, KelLength& written) const {
+        // A local, which the bytes written cannot alias.
+        const unsigned short* const codes = m_flat.codes->all();
         while (read < n) {
             encodePairs(s, n, d, room, read, written);
             if (read == n)
                 return;
-            const unsigned short code = m_flat.codes->at(s[read]);
+            const unsigned short code = codes[s[read]];
             if (code > 0xFF) {
                 if (room - written < 2)
                     return;
@@ -577,21 +577,21 @@ private:
     // As decodePairs, two units of two-byte codes an iteration.
     void encodePairs(const unsigned short* s, KelLength n, unsigned char* d, KelLength room,
                      KelLength& read, KelLength& written) const {
-        const UnitCodes& codes = *m_flat.codes;
+        const unsigned short* const codes = m_flat.codes->all();
         for (unsigned pairs = 0; n - read >= 2 && room - written >= 4; ++pairs) {
             // Three pairs in a row (six units, more than a Korean word) make
             // a run worth the kernel's blocks.
             if (pairs == 3) {
                 const KelLength bulk = std::min(n - read, (room - written) / 2);
                 const KelLength done =
-                    kel::blocks::encodeTwoByteCodes(codes.all(), s + read, bulk, d + written);
+                    kel::blocks::encodeTwoByteCodes(codes, s + read, bulk, d + written);
                 read += done;
                 written += 2 * done;
                 if (n - read < 2 || room - written < 4)
                     return;
             }
-            const unsigned short first = codes.at(s[read]);
-            const unsigned short second = codes.at(s[read + 1]);
+            const unsigned short first = codes[s[read]];
+            const unsigned short second = codes[s[read + 1]];
             if (first <= 0xFF || second <= 0xFF)
                 return;
             unsigned char* out = d + written;
