@@ -143,11 +143,22 @@ inline bool spellsEscape(const std::vector<unsigned short>& units) {
     return false;
 }
 
+// Characters that the Japanese ISO-2022 sets write one way, as the code of
+// another: half-width katakana as their full-width letters, and code page
+// 932's forms of six JIS X 0208 codes.
+inline bool writesOneWay(KelCharSet cs, unsigned short u) {
+    const bool japanese = cs >= KELCS_ISO_2022JP && cs <= KELCS_ISO_2022JP_2004;
+    return japanese && ((u >= 0xFF61 && u <= 0xFF9F) || u == 0xFF5E || u == 0x2225 ||
+                        u == 0xFF0D || u == 0xFFE0 || u == 0xFFE1 || u == 0xFFE2);
+}
+
 // Units that encode without a problem decode back to themselves.
 inline void checkUnitsSurvive(KelCharSetConverter& conv, const std::vector<unsigned short>& units,
                               const Encoded& encoded) {
     const KelCharSet cs = conv.getCharSet();
-    if (encoded.illegal || (cs == KELCS_UTF16ESC && spellsEscape(units)))
+    if (encoded.illegal || (cs == KELCS_UTF16ESC && spellsEscape(units)) ||
+        std::any_of(units.begin(), units.end(),
+                    [cs](unsigned short u) { return writesOneWay(cs, u); }))
         return;
     std::vector<unsigned short> expected = terminated(units);
     expected.pop_back();
