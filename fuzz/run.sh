@@ -6,7 +6,9 @@
 #   CI:       fuzz/run.sh build/fuzz 20
 #   long run: fuzz/run.sh build-fuzz 3600
 # The default character set comes from LANG, so the path target shares its
-# time among the locales in KELFUZZ_LOCALES.
+# time among the locales in KELFUZZ_LOCALES. KELFUZZ_SETS (identifiers
+# separated by commas, e.g. 50220,50221) narrows the registered sets the
+# targets choose from, so that a long run can dwell on a few.
 #
 # Exits non-zero on the first finding; the input that caused it is kept in
 # <build-dir>/findings/ and can be replayed with <build-dir>/<target> <file>.
