@@ -2,6 +2,7 @@
 // the same text, chunk sizes and output room included, gives the output and
 // the problem positions of one call.
 #include "KelTranscoder.h"
+#include "MachineLevels.h"
 #include "RegisteredSets.h"
 #include "StreamFeeding.h"
 
@@ -138,17 +139,23 @@ std::u16string withoutLoneSurrogates(const std::u16string& units) {
 }
 
 // The direct paths write what going through UTF-16 writes, with standard
-// UTF-8 on their side.
+// UTF-8 on their side, at every level of the machine: their fast blocks
+// pass through the UTF-8 kernels, whose forms of a lone surrogate (the
+// JVM's) they must not let through.
 TEST(Streaming, DirectUTF8PathsWriteWhatUTF16InBetweenWrites) {
     std::mt19937 rng(21);
     for (KelCharSet cs : keltest::kRegisteredSets) {
         const std::string local = randomBytes(rng, cs, 400);
-        EXPECT_EQ(kelDecodeToUTF8(local, cs), standardUTF8(kelDecode(local, cs))) << cs;
-        const std::string utf8 = randomBytes(rng, KELCS_UTF8, 400) + "\xED\xA0\xBD\xED\xB8\x80";
-        for (KelPolicy policy : {KelPolicy::Replace, KelPolicy::Escape})
-            EXPECT_EQ(kelEncodeFromUTF8(utf8, cs, policy),
-                      kelEncode(withoutLoneSurrogates(kelDecode(utf8, KELCS_UTF8)), cs, policy))
-                << cs;
+        const std::string utf8 = randomBytes(rng, KELCS_UTF8, 400) +
+                                 "\xED\xA0\xBD\xED\xB8\x80 plain text \xED\xA0\x80 after";
+        for (kel::blocks::Level level : keltest::kLevels) {
+            keltest::AtLevel limit(level);
+            EXPECT_EQ(kelDecodeToUTF8(local, cs), standardUTF8(kelDecode(local, cs))) << cs;
+            for (KelPolicy policy : {KelPolicy::Replace, KelPolicy::Escape})
+                EXPECT_EQ(kelEncodeFromUTF8(utf8, cs, policy),
+                          kelEncode(withoutLoneSurrogates(kelDecode(utf8, KELCS_UTF8)), cs, policy))
+                    << cs << " at level " << static_cast<int>(level);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include "KelCharSet.h"
 #include "KelTextBlocks.h"
 #include "MBCSTestSets.h"
+#include "MachineLevels.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,7 @@
 namespace {
 
 using kel::blocks::Level;
+using keltest::AtLevel;
 
 // What a conversion left behind: its whole destination buffer (sentinels
 // past the terminator included), its count and its flag.
@@ -31,17 +33,6 @@ struct Outcome {
     bool operator==(const Outcome& o) const {
         return buffer == o.buffer && count == o.count && illegal == o.illegal;
     }
-};
-
-class AtLevel {
-public:
-    explicit AtLevel(Level level) : m_former(kel::blocks::limitLevel(level)) {}
-    ~AtLevel() { kel::blocks::limitLevel(m_former); }
-    AtLevel(const AtLevel&) = delete;
-    AtLevel& operator=(const AtLevel&) = delete;
-
-private:
-    Level m_former;
 };
 
 std::string firstDifference(const Outcome& a, const Outcome& b) {

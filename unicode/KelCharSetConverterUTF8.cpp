@@ -9,6 +9,7 @@ class KelCharSetConverterUTF8::Codec {
 public:
     using Unit = unsigned char;
     static constexpr KelLength kFastRetry = 0;
+    static constexpr bool kWritesLoneSurrogates = true;
 
     kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
                                      KelLength room) const {

@@ -29,7 +29,9 @@
 // may find less than a unit at the end of the input. The fast members
 // convert a prefix of simple characters exactly as decode and encode would
 // and may convert nothing; after they stop, the loop converts at least
-// max(1, kFastRetry) units itself before it asks them again.
+// max(1, kFastRetry) units itself before it asks them again. fastEncode
+// writes at most kMostBytesPerUnit bytes for a unit, so that it never runs
+// out of room in front of a caller that gave it that much a unit.
 //
 // A set with shifts has a codec with state instead, which has no fast
 // members and these in place of decode and encode:
@@ -57,6 +59,8 @@ namespace kel {
 namespace codec {
 
 using Stop = KelStop;
+
+constexpr KelLength kMostBytesPerUnit = 4;
 using Result = KelConversionResult;
 using OnProblem = KelOnProblem;
 
@@ -142,6 +146,7 @@ public:
     using Unit = U;
     static constexpr KelLength kFastRetry = 0;
     static constexpr bool kSurrogatesApart = true;
+    static constexpr bool kWritesLoneSurrogates = true;
 
     explicit WideUnits(bool swap) : m_swap(swap) {}
     Unit load(const void* s, KelLength i) const { return swappedIf(m_swap, loadUnit<Unit>(s, i)); }
@@ -299,15 +304,18 @@ public:
 };
 
 // Runs a codec's fast member when its turn has come, over the units from
-// `read` to `end`; true when it moved on.
+// `read` to `end`; true when it moved on. A member that filled the room it
+// was given (a sink's block) did not stop at the text, so its next turn
+// comes at once.
 template <class Codec, class Fast, class Sink>
 bool fastStep(Fast fast, KelLength end, Sink& out, KelLength& read, KelLength& fastFrom) {
-    if (read < fastFrom || out.fastRoom() == 0)
+    const KelLength room = out.fastRoom();
+    if (read < fastFrom || room == 0)
         return false;
-    const blocks::Progress p = fast(read, end - read, out.fastOut(), out.fastRoom());
+    const blocks::Progress p = fast(read, end - read, out.fastOut(), room);
     read += p.read;
     out.advance(p.written);
-    fastFrom = read + std::max<KelLength>(1, Codec::kFastRetry);
+    fastFrom = p.written == room ? read : read + std::max<KelLength>(1, Codec::kFastRetry);
     return p.read != 0;
 }
 
@@ -408,6 +416,7 @@ struct SourceUnits {
 struct UTF16Source {
     using Unit = unsigned short;
     static constexpr bool kFast = true;
+    static constexpr bool kBlocks = false;
     SourceUnits at(const unsigned short* s, KelLength at, KelLength len) const {
         const unsigned short u = s[at];
         if (!isHighSurrogate(u))
@@ -632,6 +641,13 @@ Result encode(const Codec& sharedCodec, const Source& source, const typename Sou
                 length = 1;
                 malformed = false;
             }
+        }
+        if constexpr (Source::kBlocks && !kStateful<Codec>) {
+            const auto fast = [&](KelLength at, KelLength n, unsigned char* d, KelLength room) {
+                return source.fastEncode(codec, s + at, n, d, room);
+            };
+            if (fastStep<Codec>(fast, len, out, read, fastFrom))
+                continue;
         }
         if (!single) {
             SourceUnits c = source.at(s, read, len);

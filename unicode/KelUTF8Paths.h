@@ -14,20 +14,95 @@
 namespace kel {
 namespace codec {
 
+// The most UTF-16 units that a fast block of these paths holds between a
+// codec's fast member and the UTF-8 kernel: on the stack, and small enough
+// to stay in the first-level cache between the two.
+constexpr KelLength kUnitBlock = 512;
+
+// Bytes of UTF-8 that one UTF-16 unit becomes, at most.
+constexpr KelLength kUTF8BytesPerUnit = 3;
+
+// The units of a block in front of its first surrogate without its partner,
+// which these paths take as malformed. The fast members never end a block
+// on a high surrogate, so one found last is lone.
+inline KelLength beforeLoneSurrogate(const unsigned short* u, KelLength n) {
+    // Spans of a fixed size without any surrogate first, a test that the
+    // compiler turns into vector instructions.
+    constexpr KelLength kSpan = 32;
+    KelLength i = 0;
+    for (; n - i >= kSpan; i += kSpan) {
+        unsigned found = 0;
+        for (KelLength k = 0; k < kSpan; ++k)
+            found |= (u[i + k] & 0xF800) == 0xD800;
+        if (found != 0)
+            break;
+    }
+    for (; i < n; ++i) {
+        if (!isSurrogateValue(u[i]))
+            continue;
+        if (!isHighSurrogate(u[i]) || i + 1 == n || !isLowSurrogate(u[i + 1]))
+            return i;
+        ++i;
+    }
+    return n;
+}
+
+// The bytes of UTF-8 that the UTF-8 kernel read as `units` units: its
+// characters are whole, and the lead byte gives each one's length.
+inline KelLength bytesOfUnits(const unsigned char* s, KelLength units) {
+    KelLength at = 0;
+    for (KelLength done = 0; done < units;) {
+        const KelLength length = utf8::announcedLength(s[at]);
+        at += length;
+        done += length == 4 ? 2 : 1;
+    }
+    return at;
+}
+
+// Whether a codec's fast member may write a surrogate without its partner:
+// one that reads surrogates as units of their own (UTF-16, UTF-32, the
+// JVM's UTF-8).
+template <class Codec, class = void> struct WritesLoneSurrogates : std::false_type {};
+template <class Codec>
+struct WritesLoneSurrogates<Codec, std::void_t<decltype(Codec::kWritesLoneSurrogates)>>
+    : std::bool_constant<Codec::kWritesLoneSurrogates> {};
+
+// Whether a codec gives the units of a surrogate pair one at a time.
+template <class Codec, class = void> struct SurrogatesApart : std::false_type {};
+template <class Codec>
+struct SurrogatesApart<Codec, std::void_t<decltype(Codec::kSurrogatesApart)>>
+    : std::bool_constant<Codec::kSurrogatesApart> {};
+
 // Decoded characters go to the caller's buffer as UTF-8, each one whole or
-// not at all. The codecs' fast members write UTF-16, which this sink does
-// not take, so the loop converts every character itself.
+// not at all. The codecs' fast members write UTF-16 into a block of
+// scratch units, which are then written out as UTF-8; the block is kept
+// small enough that all of it fits.
 class UTF8Writer : public Room<unsigned char> {
 public:
-    using Room::Room;
-    unsigned short* fastOut() { return nullptr; }
-    KelLength fastRoom() const { return 0; }
+    UTF8Writer(unsigned char* d, KelLength room, unsigned short* scratch)
+        : Room(d, room), m_scratch(scratch) {}
+    unsigned short* fastOut() { return m_scratch; }
+    KelLength fastRoom() const { return std::min(kUnitBlock, room() / kUTF8BytesPerUnit); }
+    // The kernel may leave a tail (all of the block below the vector
+    // levels), which holds only whole characters.
+    void advance(KelLength units) {
+        const blocks::Progress p = blocks::encodeUTF8(m_scratch, units, m_d + m_written, room());
+        m_written += p.written;
+        for (KelLength i = p.read; i < units;) {
+            const CodePoint c = codePointAt(m_scratch + i, units - i);
+            m_written += utf8::encode(m_d + m_written, room(), c.value);
+            i += c.units;
+        }
+    }
     bool fits(std::uint32_t value, std::uint32_t second = 0) const {
         return room() >= utf8::encodedLength(value) + (second != 0 ? utf8::encodedLength(second) : 0);
     }
     void put(std::uint32_t value, KelLength) {
         m_written += utf8::encode(m_d + m_written, room(), value);
     }
+
+private:
+    unsigned short* m_scratch;
 };
 
 // UTF-8 as the library's UTF-8 converter reads it, the JVM's forms included.
@@ -62,9 +137,17 @@ public:
 
     explicit JoinedPairs(const Codec& codec) : m_codec(codec) {}
 
+    // Where a surrogate without its partner is malformed, a block that
+    // holds one is converted again up to it, which the loop then reads.
     blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
                                 KelLength room) const {
-        return m_codec.fastDecode(s, n, d, room);
+        const blocks::Progress p = m_codec.fastDecode(s, n, d, room);
+        if constexpr (Lone == LoneSurrogate::Malformed && WritesLoneSurrogates<Codec>::value) {
+            const KelLength whole = beforeLoneSurrogate(d, p.written);
+            if (whole != p.written)
+                return m_codec.fastDecode(s, n, d, whole);
+        }
+        return p;
     }
 
     // With the stream's state for a codec that has one.
@@ -113,6 +196,28 @@ private:
 struct UTF8Source {
     using Unit = unsigned char;
     static constexpr bool kFast = false;
+    static constexpr bool kBlocks = true;
+
+    // A codec's fast member over the text's simple characters, made UTF-16
+    // a block at a time by the UTF-8 kernel: as many as the member may take
+    // without running out of room, so that it stops only in front of a
+    // character, which the loop then reads. A lone surrogate (the JVM's
+    // form, which the kernel reads as its unit) ends a block, as this source
+    // makes it malformed.
+    template <class Codec>
+    blocks::Progress fastEncode(const Codec& codec, const unsigned char* s, KelLength n,
+                                unsigned char* d, KelLength room) const {
+        blocks::Progress done{0, 0};
+        for (;;) {
+            const Block b = encodeBlock(codec, s + done.read, n - done.read, d + done.written,
+                                        room - done.written);
+            done.read += b.progress.read;
+            done.written += b.progress.written;
+            if (!b.full || done.read == n)
+                return done;
+        }
+    }
+
     SourceUnits at(const unsigned char* s, KelLength at, KelLength len) const {
         const JoinedPairs<UTF8Reading, LoneSurrogate::Malformed> reading{UTF8Reading()};
         NoState none;
@@ -126,13 +231,30 @@ struct UTF8Source {
         }
         return u;
     }
-};
 
-// Whether a codec gives the units of a surrogate pair one at a time.
-template <class Codec, class = void> struct SurrogatesApart : std::false_type {};
-template <class Codec>
-struct SurrogatesApart<Codec, std::void_t<decltype(Codec::kSurrogatesApart)>>
-    : std::bool_constant<Codec::kSurrogatesApart> {};
+private:
+    // A block that went whole, ended by its size rather than by the text.
+    struct Block {
+        blocks::Progress progress;
+        bool full;
+    };
+
+    template <class Codec>
+    static Block encodeBlock(const Codec& codec, const unsigned char* s, KelLength n,
+                             unsigned char* d, KelLength room) {
+        unsigned short units[kUnitBlock];
+        const KelLength most = std::min(kUnitBlock, room / kMostBytesPerUnit);
+        const blocks::Progress in = blocks::decodeUTF8(s, n, units, most);
+        KelLength count = in.written;
+        if (std::memchr(s, 0xED, in.read) != nullptr)
+            count = beforeLoneSurrogate(units, count);
+        const blocks::Progress out = codec.fastEncode(units, count, d, room);
+        if (out.read != in.written)
+            return {{bytesOfUnits(s, out.read), out.written}, false};
+        // Room for less than a pair ends a block that the text did not end.
+        return {{in.read, out.written}, in.read != 0 && most - in.written < 2};
+    }
+};
 
 // decodeCounted of the converter interface: the stream API writes a
 // surrogate pair whole and gives both its units the pair's position.
@@ -154,7 +276,8 @@ Result decodeCountedToUTF8(const Codec& codec, const void* src, KelLength srcLen
                            unsigned char* dst, KelLength dstLen, OnProblem on, bool last,
                            KelCodecState* stream) {
     const JoinedPairs<Codec, LoneSurrogate::Malformed> joined(codec);
-    UTF8Writer out(dst, dst == nullptr ? 0 : dstLen);
+    unsigned short scratch[kUnitBlock];
+    UTF8Writer out(dst, dst == nullptr ? 0 : dstLen, scratch);
     State<Codec> state = stateOf<Codec>(stream);
     const Result r = decode(joined, static_cast<const unsigned char*>(src),
                             src == nullptr ? 0 : srcLen, out, on, last, state);
