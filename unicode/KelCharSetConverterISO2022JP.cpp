@@ -182,10 +182,74 @@ class KelCharSetConverterISO2022JP::Codec {
 public:
     using Unit = unsigned char;
     static constexpr KelLength kFastRetry = 0;
+    static constexpr bool kFastInState = true;
     using State = iso2022::State;
 
     Codec(const JISTables* tables, const Profile& profile)
         : m_tables(tables), m_profile(profile) {}
+
+    // The run of characters of the set in G0 up to the next control, escape
+    // or problem, as decode reads them one by one; the two-byte codes of a
+    // set with a table of its own straight through that table.
+    kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
+                                     KelLength room, State& state) const {
+        const unsigned g0 = state.set(0);
+        const Pair16* table = tableOf(g0);
+        kel::blocks::Progress p{0, 0};
+        while (p.read < n && p.written < room && s[p.read] >= 0x20 && s[p.read] < 0x80) {
+            if (table != nullptr && n - p.read >= 2) {
+                const unsigned short value = table->toUnicode.trans(
+                    static_cast<unsigned short>(s[p.read] << 8 | s[p.read + 1]));
+                if (value != 0 && iso2022::isGraphic94(s[p.read]) &&
+                    iso2022::isGraphic94(s[p.read + 1])) {
+                    d[p.written++] = value;
+                    p.read += 2;
+                    continue;
+                }
+            }
+            const SourceChar c = inG0(s + p.read, n - p.read, g0);
+            if (!c.valid || c.cut || c.second != 0 || c.value > 0xFFFF)
+                break;
+            d[p.written++] = static_cast<unsigned short>(c.value);
+            p.read += c.length;
+        }
+        if (p.read != 0)
+            state.characterRead();
+        return p;
+    }
+
+    // The run of characters that the set in G0 holds, as encode writes them
+    // one by one. Every profile writes a character of JIS X 0208 in that
+    // set before any other, so in it a run needs only that table. A letter
+    // that may take a combining mark, and a surrogate, are the loop's.
+    kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
+                                     KelLength room, State& state) const {
+        kel::blocks::Progress p{0, 0};
+        if (m_profile.pairs != kASCII || m_tables == nullptr)
+            return p;
+        if (state.set(0) == kJIS0208) {
+            const LookupTable<unsigned short>& codes = m_tables->jis0208->fromUnicode;
+            for (; p.read < n && room - p.written >= 2; ++p.read) {
+                const unsigned short code = s[p.read] >= 0x80 ? codes.trans(s[p.read]) : 0;
+                if (code == 0)
+                    break;
+                d[p.written] = static_cast<unsigned char>(code >> 8);
+                d[p.written + 1] = static_cast<unsigned char>(code);
+                p.written += 2;
+            }
+            return p;
+        }
+        while (p.read < n && !kel::isSurrogateValue(s[p.read])) {
+            State after = state;
+            const TargetChar c = encode(s + p.read, n - p.read, after);
+            if (c.size == 0 || after.word != state.word || c.size > room - p.written)
+                break;
+            for (KelLength i = c.size; i-- > 0;)
+                d[p.written++] = static_cast<unsigned char>(c.bytes >> (8 * i));
+            p.read += c.units;
+        }
+        return p;
+    }
 
     SourceChar decode(const unsigned char* p, KelLength avail, State& state) const {
         const unsigned char b = p[0];
@@ -276,6 +340,28 @@ private:
         const unsigned char high = static_cast<unsigned char>(b | 0x80);
         const unsigned value = g2 == kLatin1 ? high : m_tables->greek->toUnicode.trans(high);
         return iso2022::read(kel::codec::mapped(3, value), state);
+    }
+
+    // The table of a two-byte set in which every code it maps is the
+    // character decode reads (the planes of JIS X 0213 read JIS X 0208
+    // first); null for the others.
+    const Pair16* tableOf(unsigned set) const {
+        if (m_tables == nullptr)
+            return nullptr;
+        switch (set) {
+        case kJIS0208:
+        case kPlane1Of2000:
+        case kPlane1:
+            return m_tables->jis0208;
+        case kJIS0212:
+            return m_tables->jis0212;
+        case kGB2312:
+            return m_tables->gb2312;
+        case kKSX1001:
+            return m_tables->ksx1001;
+        default:
+            return nullptr;
+        }
     }
 
     // A character of the set in G0, which begins with a byte 20..7F.

@@ -43,7 +43,17 @@
 //   TargetChar finish(State&) const;   // back to the initial state
 //
 // Each may change the state it is given; the loop hands them a copy and
-// keeps it only for a character it converts. A decoded step may be a shift
+// keeps it only for a character it converts. Such a codec may have fast
+// members too, which say so with kFastInState and take the stream's state:
+//
+//   blocks::Progress fastDecode(const unsigned char* s, KelLength n,
+//                               unsigned short* d, KelLength room, State&) const;
+//   blocks::Progress fastEncode(const unsigned short* s, KelLength n,
+//                               unsigned char* d, KelLength room, State&) const;
+//
+// They convert the run of characters that the state's sets spell as they
+// stand, with no shift or designation, and leave the state as decode and
+// encode would after those characters. A decoded step may be a shift
 // that reads bytes and writes nothing (SourceChar::silent); an encoded
 // character carries the shifts it needs in front of its bytes.
 
@@ -167,6 +177,33 @@ template <class Codec> struct StateOf<Codec, std::void_t<typename Codec::State>>
 };
 template <class Codec> using State = typename StateOf<Codec>::type;
 template <class Codec> constexpr bool kStateful = !std::is_same_v<State<Codec>, NoState>;
+
+// Whether a codec with state has fast members.
+template <class Codec, class = void> struct FastInState : std::false_type {};
+template <class Codec>
+struct FastInState<Codec, std::void_t<decltype(Codec::kFastInState)>>
+    : std::bool_constant<Codec::kFastInState> {};
+
+template <class Codec> constexpr bool kHasFast = !kStateful<Codec> || FastInState<Codec>::value;
+
+// A codec's fast members, with the stream's state for a codec that has one.
+template <class Codec>
+blocks::Progress fastDecodeIn(const Codec& codec, const unsigned char* s, KelLength n,
+                              unsigned short* d, KelLength room, State<Codec>& state) {
+    if constexpr (kStateful<Codec>)
+        return codec.fastDecode(s, n, d, room, state);
+    else
+        return codec.fastDecode(s, n, d, room);
+}
+
+template <class Codec>
+blocks::Progress fastEncodeIn(const Codec& codec, const unsigned short* s, KelLength n,
+                              unsigned char* d, KelLength room, State<Codec>& state) {
+    if constexpr (kStateful<Codec>)
+        return codec.fastEncode(s, n, d, room, state);
+    else
+        return codec.fastEncode(s, n, d, room);
+}
 
 // A stream's state as its codec reads it, and back.
 template <class Codec> State<Codec> stateOf(const KelCodecState* stream) {
@@ -358,10 +395,10 @@ Result decode(const Codec& sharedCodec, const unsigned char* s, KelLength len, S
     };
     while (read < fastEnd) {
         // The fast member stops at the source limit; a character the loop
-        // reads itself may reach past it. A codec with state has none.
-        if constexpr (!kStateful<Codec>) {
+        // reads itself may reach past it.
+        if constexpr (kHasFast<Codec>) {
             const auto fast = [&](KelLength at, KelLength n, unsigned short* d, KelLength room) {
-                return codec.fastDecode(s + at, n, d, room);
+                return fastDecodeIn(codec, s + at, n, d, room, state);
             };
             if (fastStep<Codec>(fast, fastEnd, out, read, fastFrom))
                 continue;
@@ -642,9 +679,27 @@ Result encode(const Codec& sharedCodec, const Source& source, const typename Sou
                 malformed = false;
             }
         }
-        if constexpr (Source::kBlocks && !kStateful<Codec>) {
+        if constexpr (kStateful<Codec> && kHasFast<Codec>) {
+            // Each character leaves room for the return to the initial
+            // state, which a run does not change.
+            const KelLength reserve = reserved(state);
+            const auto units = [&](const unsigned short* u, KelLength n, unsigned char* d,
+                                   KelLength room) {
+                return codec.fastEncode(u, n, d, room > reserve ? room - reserve : 0, state);
+            };
             const auto fast = [&](KelLength at, KelLength n, unsigned char* d, KelLength room) {
-                return source.fastEncode(codec, s + at, n, d, room);
+                if constexpr (Source::kBlocks)
+                    return source.fastEncode(units, s + at, n, d, room);
+                else
+                    return units(s + at, n, d, room);
+            };
+            if (fastStep<Codec>(fast, len, out, read, fastFrom))
+                continue;
+        } else if constexpr (Source::kBlocks && !kStateful<Codec>) {
+            const auto units = [&](const unsigned short* u, KelLength n, unsigned char* d,
+                                   KelLength room) { return codec.fastEncode(u, n, d, room); };
+            const auto fast = [&](KelLength at, KelLength n, unsigned char* d, KelLength room) {
+                return source.fastEncode(units, s + at, n, d, room);
             };
             if (fastStep<Codec>(fast, len, out, read, fastFrom))
                 continue;

@@ -134,20 +134,23 @@ public:
     using Unit = typename Codec::Unit;
     using State = codec::State<Codec>;
     static constexpr KelLength kFastRetry = Codec::kFastRetry;
+    static constexpr bool kFastInState = FastInState<Codec>::value;
 
     explicit JoinedPairs(const Codec& codec) : m_codec(codec) {}
 
     // Where a surrogate without its partner is malformed, a block that
     // holds one is converted again up to it, which the loop then reads.
+    template <class... Shift>
     blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
-                                KelLength room) const {
-        const blocks::Progress p = m_codec.fastDecode(s, n, d, room);
+                                KelLength room, Shift&... shift) const {
         if constexpr (Lone == LoneSurrogate::Malformed && WritesLoneSurrogates<Codec>::value) {
+            static_assert(sizeof...(Shift) == 0, "codecs with state write no surrogates");
+            const blocks::Progress p = m_codec.fastDecode(s, n, d, room);
             const KelLength whole = beforeLoneSurrogate(d, p.written);
-            if (whole != p.written)
-                return m_codec.fastDecode(s, n, d, whole);
+            return whole == p.written ? p : m_codec.fastDecode(s, n, d, whole);
+        } else {
+            return m_codec.fastDecode(s, n, d, room, shift...);
         }
-        return p;
     }
 
     // With the stream's state for a codec that has one.
@@ -198,19 +201,22 @@ struct UTF8Source {
     static constexpr bool kFast = false;
     static constexpr bool kBlocks = true;
 
-    // A codec's fast member over the text's simple characters, made UTF-16
+    // A codec's fast member (`encodeUnits`, its signature) over the text's
+    // simple characters, made UTF-16
     // a block at a time by the UTF-8 kernel: as many as the member may take
     // without running out of room, so that it stops only in front of a
     // character, which the loop then reads. A lone surrogate (the JVM's
     // form, which the kernel reads as its unit) ends a block, as this source
     // makes it malformed.
-    template <class Codec>
-    blocks::Progress fastEncode(const Codec& codec, const unsigned char* s, KelLength n,
-                                unsigned char* d, KelLength room) const {
+    template <class EncodeUnits>
+    blocks::Progress fastEncode(const EncodeUnits& encodeUnits, const unsigned char* s,
+                                KelLength n, unsigned char* d, KelLength room) const {
+        // Blocks grow from a small one, so that text whose runs are short
+        // does not make UTF-16 of much more than the member takes.
         blocks::Progress done{0, 0};
-        for (;;) {
-            const Block b = encodeBlock(codec, s + done.read, n - done.read, d + done.written,
-                                        room - done.written);
+        for (KelLength size = kFirstBlock;; size = std::min(2 * size, kUnitBlock)) {
+            const Block b = encodeBlock(encodeUnits, s + done.read, n - done.read, d + done.written,
+                                        room - done.written, size);
             done.read += b.progress.read;
             done.written += b.progress.written;
             if (!b.full || done.read == n)
@@ -239,16 +245,18 @@ private:
         bool full;
     };
 
-    template <class Codec>
-    static Block encodeBlock(const Codec& codec, const unsigned char* s, KelLength n,
-                             unsigned char* d, KelLength room) {
+    static constexpr KelLength kFirstBlock = 64;
+
+    template <class EncodeUnits>
+    static Block encodeBlock(const EncodeUnits& encodeUnits, const unsigned char* s, KelLength n,
+                             unsigned char* d, KelLength room, KelLength size) {
         unsigned short units[kUnitBlock];
-        const KelLength most = std::min(kUnitBlock, room / kMostBytesPerUnit);
+        const KelLength most = std::min(size, room / kMostBytesPerUnit);
         const blocks::Progress in = blocks::decodeUTF8(s, n, units, most);
         KelLength count = in.written;
         if (std::memchr(s, 0xED, in.read) != nullptr)
             count = beforeLoneSurrogate(units, count);
-        const blocks::Progress out = codec.fastEncode(units, count, d, room);
+        const blocks::Progress out = encodeUnits(units, count, d, room);
         if (out.read != in.written)
             return {{bytesOfUnits(s, out.read), out.written}, false};
         // Room for less than a pair ends a block that the text did not end.
