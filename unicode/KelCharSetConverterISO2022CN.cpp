@@ -39,6 +39,7 @@ class KelCharSetConverterISO2022CN::Codec {
 public:
     using Unit = unsigned char;
     static constexpr KelLength kFastRetry = 0;
+    static constexpr bool kFastInState = true;
 
     using State = iso2022::State;
 
@@ -57,6 +58,20 @@ public:
                                     [this, g1](unsigned char row, unsigned char cell) {
                                         return g1Character(g1, row, cell);
                                     });
+    }
+
+    kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
+                                     KelLength room, State& state) const {
+        const unsigned g1 = state.set(kG1);
+        return iso2022::shiftedRun(s, n, d, room, kClearedAtNewline, g1 != kNoSet, state,
+                                   [this, g1](unsigned char row, unsigned char cell) {
+            return g1Character(g1, row, cell);
+        });
+    }
+
+    kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
+                                     KelLength room, State& state) const {
+        return iso2022::unshiftedRun(*this, s, n, d, room, state);
     }
 
     TargetChar encode(const unsigned short* p, KelLength avail, State& state) const {

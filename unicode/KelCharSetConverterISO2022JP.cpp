@@ -239,16 +239,7 @@ public:
             }
             return p;
         }
-        while (p.read < n && !kel::isSurrogateValue(s[p.read])) {
-            State after = state;
-            const TargetChar c = encode(s + p.read, n - p.read, after);
-            if (c.size == 0 || after.word != state.word || c.size > room - p.written)
-                break;
-            for (KelLength i = c.size; i-- > 0;)
-                d[p.written++] = static_cast<unsigned char>(c.bytes >> (8 * i));
-            p.read += c.units;
-        }
-        return p;
+        return iso2022::unshiftedRun(*this, s, n, d, room, state);
     }
 
     SourceChar decode(const unsigned char* p, KelLength avail, State& state) const {

@@ -19,6 +19,7 @@ class KelCharSetConverterISO2022KR::Codec {
 public:
     using Unit = unsigned char;
     static constexpr KelLength kFastRetry = 0;
+    static constexpr bool kFastInState = true;
 
     // G1 holds KS X 1001 once designated; an encoder also notes that it
     // has written the designation, which a stream carries once.
@@ -38,6 +39,19 @@ public:
             p, avail, 0, state, [this](unsigned char row, unsigned char cell) {
                 return m_toUnicode.trans(static_cast<unsigned short>(row << 8 | cell));
             });
+    }
+
+    kel::blocks::Progress fastDecode(const unsigned char* s, KelLength n, unsigned short* d,
+                                     KelLength room, State& state) const {
+        return iso2022::shiftedRun(s, n, d, room, 0, true, state,
+                                   [this](unsigned char row, unsigned char cell) {
+            return m_toUnicode.trans(static_cast<unsigned short>(row << 8 | cell));
+        });
+    }
+
+    kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
+                                     KelLength room, State& state) const {
+        return iso2022::unshiftedRun(*this, s, n, d, room, state);
     }
 
     kel::codec::TargetChar encode(const unsigned short* p, KelLength, State& state) const {

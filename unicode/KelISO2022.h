@@ -280,7 +280,73 @@ codec::SourceChar shiftedText(const unsigned char* p, KelLength avail, unsigned 
     return read(codec::mapped(2, g1(b, p[1])), state);
 }
 
+// The run that shiftedText reads one character at a time, SO and SI
+// included: outside a shift the bytes 20..7F and a CR or LF that ends the
+// run (`cleared` as State::newLine has it), inside it the two-byte characters of G1 that
+// g1(row, cell) maps into one UTF-16 unit and the bytes 20 and 7F. SO
+// needs a set in G1 (`invocable`) and a character after it. A driver's fast
+// member: it stops in front of every other byte and every problem.
+template <class G1>
+blocks::Progress shiftedRun(const unsigned char* s, KelLength n, unsigned short* d,
+                            KelLength room, unsigned cleared, bool invocable, State& state,
+                            const G1& g1) {
+    blocks::Progress p{0, 0};
+    bool characters = false;
+    while (p.read < n && p.written < room) {
+        const unsigned char b = s[p.read];
+        if (b == kShiftIn || (b == kShiftOut && invocable && n - p.read >= 2 &&
+                              s[p.read + 1] != kShiftIn && s[p.read + 1] != kShiftOut)) {
+            state.shift(b == kShiftOut);
+            ++p.read;
+            continue;
+        }
+        if (b >= 0x80 || (b < 0x20 && (state.shifted() || !isNewline(b))))
+            break;
+        characters = true;
+        if (isNewline(b)) {
+            // The sets in G1 may go with the line: the run ends with it.
+            state.newLine(cleared);
+            d[p.written++] = b;
+            ++p.read;
+            break;
+        }
+        if (!state.shifted() || !isGraphic94(b)) {
+            d[p.written++] = b;
+            ++p.read;
+        } else {
+            const std::uint32_t value =
+                n - p.read >= 2 && isGraphic94(s[p.read + 1]) ? g1(b, s[p.read + 1]) : 0;
+            if (value == 0 || value > 0xFFFF)
+                break;
+            d[p.written++] = static_cast<unsigned short>(value);
+            p.read += 2;
+        }
+    }
+    if (characters)
+        state.characterRead();
+    return p;
+}
+
 // Encoder steps.
+
+// The run of characters that a codec's encode writes with no designation
+// or shift in front, as it writes them one by one; a surrogate is the
+// loop's. A driver's fast member.
+template <class Codec>
+blocks::Progress unshiftedRun(const Codec& codec, const unsigned short* s, KelLength n,
+                              unsigned char* d, KelLength room, State& state) {
+    blocks::Progress p{0, 0};
+    while (p.read < n && !isSurrogateValue(s[p.read])) {
+        State after = state;
+        const codec::TargetChar c = codec.encode(s + p.read, n - p.read, after);
+        if (c.size == 0 || after.word != state.word || c.size > room - p.written)
+            break;
+        for (KelLength i = c.size; i-- > 0;)
+            d[p.written++] = static_cast<unsigned char>(c.bytes >> (8 * i));
+        p.read += c.units;
+    }
+    return p;
+}
 
 // Bytes gathered for one character: designations and shifts, then its
 // code, the first highest, as TargetChar carries them.

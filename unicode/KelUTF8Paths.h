@@ -214,7 +214,7 @@ struct UTF8Source {
         // Blocks grow from a small one, so that text whose runs are short
         // does not make UTF-16 of much more than the member takes.
         blocks::Progress done{0, 0};
-        for (KelLength size = kFirstBlock;; size = std::min(2 * size, kUnitBlock)) {
+        for (KelLength size = kFirstBlock;; size = std::min(4 * size, kUnitBlock)) {
             const Block b = encodeBlock(encodeUnits, s + done.read, n - done.read, d + done.written,
                                         room - done.written, size);
             done.read += b.progress.read;
@@ -245,7 +245,7 @@ private:
         bool full;
     };
 
-    static constexpr KelLength kFirstBlock = 64;
+    static constexpr KelLength kFirstBlock = 4;
 
     template <class EncodeUnits>
     static Block encodeBlock(const EncodeUnits& encodeUnits, const unsigned char* s, KelLength n,
