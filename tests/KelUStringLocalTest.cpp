@@ -36,8 +36,8 @@ KelPascalString pascal(const std::string& bytes) {
 
 constexpr KelCharSet kProbeSet = static_cast<KelCharSet>(7777);
 
-// Records the bytes it is given, padding included (AddressSanitizer reports a
-// missing one), and reports whatever byte count and unit size a test sets.
+// Records the bytes it is given to read, and reports whatever byte count and
+// unit size a test sets.
 class ProbeConverter : public keltest::InertConverter<KelCharSetConverter> {
 public:
     ProbeConverter() : InertConverter(kProbeSet) {}
@@ -45,14 +45,13 @@ public:
         record(src, srcLen);
         return srcLen;
     }
-    // Its room is the byte count, as its units are bytes.
-    KelLength toUTF16(unsigned short* dst, const void* src, KelLength dstLen, ILLCHAR_OPTYPE, bool*,
-                      int) override {
-        record(src, dstLen);
+    KelConversionResult decodeCounted(const void* src, KelLength srcLen, unsigned short* dst,
+                                      KelLength, KelOnProblem, bool, KelLength*,
+                                      KelCodecState*) override {
+        record(src, srcLen);
         const unsigned char* bytes = static_cast<const unsigned char*>(src);
-        std::copy(bytes, bytes + dstLen, dst);
-        dst[dstLen] = 0;
-        return dstLen;
+        std::copy(bytes, bytes + srcLen, dst);
+        return {KelStop::EndOfInput, srcLen, srcLen, 0, 0, 0};
     }
     KelLength getNumBytes(const unsigned short*, KelLength) override { return numBytes; }
     KelLength fromUTF16(void* dst, const unsigned short*, KelLength, ILLCHAR_OPTYPE,
@@ -69,9 +68,7 @@ public:
     KelLength maxUnitSize = 1;
 
 private:
-    void record(const void* src, KelLength len) {
-        seen.assign(static_cast<const char*>(src), len + KelLocalText::kPadding);
-    }
+    void record(const void* src, KelLength len) { seen.assign(static_cast<const char*>(src), len); }
 };
 
 ProbeConverter& probe() {
@@ -81,14 +78,14 @@ ProbeConverter& probe() {
     return converter;
 }
 
-TEST(UStringLocal, ConvertersSeeAPaddedCopyCutAtTheFirstNul) {
+TEST(UStringLocal, ConvertersSeeTheCallersTextCutAtTheFirstNul) {
     ProbeConverter& conv = probe();
     EXPECT_EQ(text(fromExactBytes("abc", kProbeSet)), u"abc");
-    EXPECT_EQ(conv.seen, "abc" + std::string(KelLocalText::kPadding, '\0'));
+    EXPECT_EQ(conv.seen, "abc");
     EXPECT_EQ(text(fromExactBytes(std::string("ab\0cd", 5), kProbeSet)), u"ab");
-    EXPECT_EQ(conv.seen, "ab" + std::string(KelLocalText::kPadding, '\0'));
+    EXPECT_EQ(conv.seen, "ab");
     EXPECT_EQ(text(KelUString('x', kProbeSet)), u"x");
-    EXPECT_EQ(conv.seen, "x" + std::string(KelLocalText::kPadding, '\0'));
+    EXPECT_EQ(conv.seen, "x");
 }
 
 TEST(UStringLocal, ConvertedCopyTooLargeForItsSize) {

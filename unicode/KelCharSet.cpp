@@ -127,9 +127,15 @@ private:
     unsigned short* m_pText = m_aStack;
 };
 
+// The bytes of the whole units of the `len` bytes of local text in front of
+// its first 0 byte: a unit of a wider set cut by the 0 byte is left out.
+KelLength wholeUnitBytes(const KelCharSetConverter* conv, KelLength len) {
+    const KelLength unitSize = conv->getMinUnitSize();
+    return len / unitSize * unitSize;
+}
+
 // Converts the `len` bytes of local text in front of its first 0 byte. The
-// converter reads no further, also when its units are wider than a byte: a
-// unit cut by the 0 byte is left out.
+// converter reads no further, also when its units are wider than a byte.
 KelLength readLocalText(KelCharSetConverter* conv, unsigned short* dst, const char* src,
                         KelLength len, KelLength room, bool* pIllegal) {
     const KelLength units = len / conv->getMinUnitSize();
@@ -151,16 +157,52 @@ KelLength readLocalOrLatin1(unsigned short* dst, const char* src, KelLength len,
     return readLocalText(converterOf(KELCS_ISO_8859_1), dst, src, len, room, pIllegal);
 }
 
+// The conversions between local text and UTF-8 go through UTF-16 with the
+// counted operations, which run the sets' block kernels where those between
+// local text and UTF-8 convert a character at a time. They take only text
+// that converts whole with no problem, in which they write what the
+// terminated operations write; anything else (a substitute, a fallback set,
+// a cut, truncation) is left to those, so that no result changes.
+bool convertedWhole(const KelConversionResult& r) {
+    return r.stop == KelStop::EndOfInput;
+}
+
+// Reads UTF-8 into `text` as the terminated read would and says whether it
+// did. The JVM's NUL (C0 80, the only form with a C0 byte) ends the text
+// there, so text with a C0 byte is left to that read.
+bool readUTF8Counted(unsigned short* text, const unsigned char* src, KelLength len,
+                     KelLength& units) {
+    if (std::memchr(src, 0xC0, len) != nullptr)
+        return false;
+    const KelConversionResult r =
+        converterOf(KELCS_UTF8)
+            ->decodeCounted(src, len, text, len, KelOnProblem::Stop, true, nullptr);
+    units = r.written;
+    return convertedWhole(r);
+}
+
 // Terminated first, so that a caller who reads the destination after a
 // result of 0 finds an empty text, never what the buffer held before.
 int utf8ToLocal(char* dst, const unsigned char* src, KelLength room, KelCharSetConverter* conv,
                 ILLCHAR_OPTYPE opType) {
-    std::memset(dst, 0, conv->getNullCharSize());
+    const KelLength nullSize = conv->getNullCharSize();
+    std::memset(dst, 0, nullSize);
     const KelLength len = std::strlen(reinterpret_cast<const char*>(src));
     ScratchText text;
     if (len == 0 || !text.reserve(len))
         return 0;
-    converterOf(KELCS_UTF8)->toUTF16(text.data(), src, len, ILLCHAR_REPLACE, nullptr, -1);
+    KelLength units = 0;
+    if (readUTF8Counted(text.data(), src, len, units)) {
+        const KelConversionResult r =
+            conv->encodeCounted(text.data(), units, dst, room, KelOnProblem::Stop, true);
+        if (convertedWhole(r)) {
+            std::memset(dst + r.written, 0, nullSize);
+            return asCount(r.written);
+        }
+        text.data()[units] = 0;
+    } else {
+        converterOf(KELCS_UTF8)->toUTF16(text.data(), src, len, ILLCHAR_REPLACE, nullptr, -1);
+    }
     return asCount(conv->fromUTF16(dst, text.data(), room, opType, nullptr));
 }
 
@@ -184,19 +226,67 @@ void resolveEscapes(unsigned short* text, KelLength count) {
     text[out] = 0;
 }
 
-// Local text to UTF-8 through a UTF-16 copy: `readLocal(text, src, len)`
-// fills the copy and says whether the text is fit to pass on.
+// Whether UTF-8 text holds "U+", with which every escape starts.
+bool holdsEscapeStart(const unsigned char* text, KelLength n) {
+    const unsigned char* end = text + n;
+    for (const unsigned char* p = text; p != end; ++p) {
+        p = static_cast<const unsigned char*>(std::memchr(p, '+', end - p));
+        if (p == nullptr)
+            return false;
+        if (p != text && p[-1] == 'U')
+            return true;
+    }
+    return false;
+}
+
+// The `count` units read from local text, to UTF-8 with its escapes
+// resolved (`escapes`) or not.
+int terminatedToUTF8(unsigned char* dst, unsigned short* text, KelLength count, KelLength room,
+                     bool escapes) {
+    if (escapes)
+        resolveEscapes(text, count);
+    return utf16ToUTF8(dst, text, room);
+}
+
+// As terminatedToUTF8, counted where the text converts whole with no
+// problem and the terminated conversion would neither end it at a 0 unit
+// (a U+0000 the set spells otherwise than with its NUL character) nor find
+// escapes in it.
+int unitsToUTF8(unsigned char* dst, unsigned short* text, KelLength count, KelLength room,
+                bool escapes) {
+    const KelConversionResult r =
+        converterOf(KELCS_UTF8)->encodeCounted(text, count, dst, room, KelOnProblem::Stop, true);
+    if (convertedWhole(r) && std::memchr(dst, 0, r.written) == nullptr &&
+        !(escapes && holdsEscapeStart(dst, r.written))) {
+        dst[r.written] = 0;
+        return asCount(r.written);
+    }
+    text[count] = 0;
+    return terminatedToUTF8(dst, text, count, room, escapes);
+}
+
+// Local text in `conv`'s set to UTF-8 through a UTF-16 copy, read counted
+// or else by `readLocal(text, src, len, count)`, which says whether the
+// text is fit to pass on.
 template <typename Capacity, typename ReadLocal>
-int localToUTF8(unsigned char* dst, const char* src, Capacity dstLen, ReadLocal readLocal) {
+int localToUTF8(unsigned char* dst, const char* src, Capacity dstLen, KelCharSetConverter* conv,
+                bool escapes, ReadLocal readLocal) {
     KelLength room = 0;
     if (dst == nullptr || src == nullptr || !roomFor(dstLen, 1, room))
         return 0;
     dst[0] = 0; // as in utf8ToLocal
     const KelLength len = std::strlen(src);
     ScratchText text;
-    if (len == 0 || !text.reserve(len) || !readLocal(text.data(), src, len))
+    if (len == 0 || !text.reserve(len))
         return 0;
-    return utf16ToUTF8(dst, text.data(), room);
+    const KelConversionResult r = conv->decodeCounted(src, wholeUnitBytes(conv, len), text.data(),
+                                                      len, KelOnProblem::Stop, true, nullptr);
+    if (convertedWhole(r))
+        return unitsToUTF8(dst, text.data(), r.written, room, escapes);
+    KelLength count = 0;
+    if (!readLocal(text.data(), src, len, count))
+        return 0;
+    return terminatedToUTF8(dst, text.data(), count, room, escapes);
 }
 
 } // namespace
@@ -227,8 +317,16 @@ int LocalToUTF16(unsigned short* dst, const char* src, int dstLen, KelCharSet cs
     KelLength room = 0;
     if (dst == nullptr || src == nullptr || !roomFor(dstLen, 1, room))
         return 0;
+    const KelLength len = std::strlen(src);
+    KelCharSetConverter* conv = converterOf(cs);
+    const KelConversionResult r = conv->decodeCounted(src, wholeUnitBytes(conv, len), dst, room,
+                                                      KelOnProblem::Stop, true, nullptr);
+    if (convertedWhole(r)) {
+        dst[r.written] = 0;
+        return asCount(r.written);
+    }
     bool illegal = false;
-    return asCount(readLocalOrLatin1(dst, src, std::strlen(src), room, cs, &illegal));
+    return asCount(readLocalOrLatin1(dst, src, len, room, cs, &illegal));
 }
 
 int UTF8ToLocal(char* dst, const unsigned char* src, KelCapacity dstLen, KelCharSet cs) {
@@ -252,23 +350,22 @@ int UTF8ToLocalPath(char* dst, const unsigned char* src, int dstLen) {
 }
 
 int LocalToUTF8(unsigned char* dst, const char* src, KelCapacity dstLen, KelCharSet cs) {
-    return localToUTF8(dst, src, dstLen,
-                       [cs](unsigned short* text, const char* local, KelLength len) {
-                           bool illegal = false;
-                           readLocalOrLatin1(text, local, len, len, cs, &illegal);
-                           return !illegal;
-                       });
+    return localToUTF8(
+        dst, src, dstLen, converterOf(cs), false,
+        [cs](unsigned short* text, const char* local, KelLength len, KelLength& count) {
+            bool illegal = false;
+            count = readLocalOrLatin1(text, local, len, len, cs, &illegal);
+            return !illegal;
+        });
 }
 
 int LocalPathToUTF8(unsigned char* dst, const char* src, int dstLen) {
+    KelCharSetConverter* conv = converterOf(KELCS_OS_DEFAULT);
     return localToUTF8(
-        dst, src, dstLen, [](unsigned short* text, const char* local, KelLength len) {
-            const KelLength count =
-                readLocalText(converterOf(KELCS_OS_DEFAULT), text, local, len, len, nullptr);
-            if (count == 0)
-                return false;
-            resolveEscapes(text, count);
-            return true;
+        dst, src, dstLen, conv, true,
+        [conv](unsigned short* text, const char* local, KelLength len, KelLength& count) {
+            count = readLocalText(conv, text, local, len, len, nullptr);
+            return count != 0;
         });
 }
 

@@ -3,7 +3,6 @@
 #include "KelUChar.h"
 
 #include <algorithm>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -73,19 +72,40 @@ KelLength unitsBound(KelLength bytes, const KelCharSetConverter* conv) {
     return bytes / std::min<KelLength>(conv->getMinUnitSize(), 2);
 }
 
-// Converts local text into room for every unit it can make. The source
-// limit leaves out a unit that the length cuts off, however wide the set's
-// units; a count beyond an int leaves the end to the NUL character behind
-// the text.
-KelLength readLocal(KelCharSetConverter* conv, const KelLocalText& text, unsigned short* dst) {
-    const KelLength units = text.size() / conv->getMinUnitSize();
-    if (units == 0) {
-        dst[0] = 0;
-        return 0;
+// Converts `bytes` bytes of local text into room for every unit they can
+// make. A unit that the length cuts off is left out, however wide the set's
+// units.
+KelLength readLocal(KelCharSetConverter* conv, const char* text, KelLength bytes,
+                    unsigned short* dst) {
+    const KelLength unitSize = conv->getMinUnitSize();
+    return conv
+        ->decodeCounted(text, bytes / unitSize * unitSize, dst, unitsBound(bytes, conv),
+                        KelOnProblem::Replace, true, nullptr)
+        .written;
+}
+
+// Whether text encoded from `units` holds a NUL character, where the
+// terminated conversion would have ended it: a 0 byte in a set of byte
+// units, a 0 unit in the source otherwise.
+bool holdsNulChar(KelCharSetConverter* conv, const char* text, KelLength bytes,
+                  const unsigned short* units, KelLength n) {
+    if (conv->getNullCharSize() == 1)
+        return std::memchr(text, 0, bytes) != nullptr;
+    return std::find(units, units + n, 0) != units + n;
+}
+
+// Encodes the `n` units in front of the first 0 unit and terminates them:
+// counted where they convert whole with no problem, and so to the bytes
+// the terminated conversion writes, which does the rest.
+KelLength writeLocal(KelCharSetConverter* conv, const unsigned short* units, KelLength n, char* dst,
+                     KelLength room) {
+    const KelConversionResult r =
+        conv->encodeCounted(units, n, dst, room, KelOnProblem::Stop, true);
+    if (r.stop == KelStop::EndOfInput && !holdsNulChar(conv, dst, r.written, units, n)) {
+        std::memset(dst + r.written, 0, conv->getNullCharSize());
+        return r.written;
     }
-    const int limit = units <= static_cast<KelLength>(INT_MAX) ? static_cast<int>(units) : -1;
-    return conv->toUTF16(dst, text.data(), unitsBound(text.size(), conv), ILLCHAR_REPLACE, nullptr,
-                         limit);
+    return conv->fromUTF16(dst, units, room, ILLCHAR_REPLACE, nullptr);
 }
 
 // The converted copy is allocated as 32-bit units, so that at_utf32 can hand
@@ -166,25 +186,17 @@ bool isTrimmed(unsigned short c, KelUString::TrimTarget target) {
 
 } // namespace
 
-KelLocalText::KelLocalText(const char* src, KelLength len, KelLength nullSize)
-    : m_pData(nullptr), m_nSize(localTextLength(src, len, std::max<KelLength>(nullSize, 1))) {
-    std::memcpy(reserve(m_nSize), src, m_nSize);
-}
-
 KelLocalText::KelLocalText(char c, KelLength count) : m_pData(nullptr), m_nSize(count) {
     std::memset(reserve(count), c, count);
 }
 
 char* KelLocalText::reserve(KelLength n) {
-    if (n > KEL_NPOS - kPadding)
-        throwLengthError();
     if (n <= kStackBytes) {
         m_pData = m_aStack;
     } else {
-        m_pHeap.reset(new char[n + kPadding]);
+        m_pHeap.reset(new char[n]);
         m_pData = m_pHeap.get();
     }
-    std::memset(m_pData + n, 0, kPadding);
     return m_pData;
 }
 
@@ -297,7 +309,8 @@ void KelUString::storeLocal(const char* s, KelLength len, KelCharSet cs) {
         return;
     }
     KelCharSetConverter* conv = converterFor(cs);
-    storeLocal(KelLocalText(s, len, conv->getNullCharSize()), conv);
+    const KelLength nullSize = std::max<KelLength>(conv->getNullCharSize(), 1);
+    storeLocal(s, localTextLength(s, len, nullSize), conv);
 }
 
 void KelUString::storeLocal(const KelPascalString* p, KelCharSet cs) {
@@ -307,12 +320,12 @@ void KelUString::storeLocal(const KelPascalString* p, KelCharSet cs) {
         storeLocal(p->m_aText, p->m_nCount, cs);
 }
 
-// Converted once, into room for the most units the bytes can make.
-void KelUString::storeLocal(const KelLocalText& text, KelCharSetConverter* conv) {
-    const KelLength room = unitsBound(text.size(), conv);
+// Converted once, straight into room for the most units the bytes can make.
+void KelUString::storeLocal(const char* text, KelLength bytes, KelCharSetConverter* conv) {
+    const KelLength room = unitsBound(bytes, conv);
     const bool grows = room > capacity();
     AssureSpace(room);
-    setLength(readLocal(conv, text, begin()));
+    setLength(readLocal(conv, text, bytes, begin()));
     if (grows)
         fitBuffer();
 }
@@ -422,8 +435,12 @@ KelUString::KelUString(char c, KelCharSet cs) {
 
 KelUString::KelUString(char c, KelLength count, KelCharSet cs) {
     SetupSpace();
-    if (c != 0 && count != 0)
-        storeLocal(KelLocalText(c, count), converterFor(cs));
+    if (c != 0 && count != 0) {
+        if (count > max_size())
+            length_error();
+        const KelLocalText fill(c, count);
+        storeLocal(fill.data(), fill.size(), converterFor(cs));
+    }
 }
 
 KelUString::KelUString(const KelPascalString* p, KelCharSet cs) {
@@ -773,7 +790,7 @@ void KelUString::resize(KelLength n, char c, KelCharSet cs) {
     KelCharSetConverter* conv = converterFor(cs);
     growKeepingText(n);
     // No set makes more units than bytes, so the conversion fits in front of n.
-    const KelLength written = readLocal(conv, fill, begin() + old);
+    const KelLength written = readLocal(conv, fill.data(), fill.size(), begin() + old);
     std::fill(begin() + old + written, begin() + n, kReplacementUnit);
     setLength(n);
 }
@@ -859,7 +876,8 @@ const char* KelUString::c_str(KelCharSet cs) {
     KelCharSetConverter* conv = converterFor(cs);
     const KelLength room = secTextRoom(conv, begin(), size());
     SecText block = allocSecText(room + kSecTextSlack);
-    const KelLength bytes = conv->fromUTF16(block.get(), begin(), room, ILLCHAR_REPLACE, nullptr);
+    const KelLength bytes =
+        writeLocal(conv, begin(), size(), reinterpret_cast<char*>(block.get()), room);
     if (wastesMuch(room, bytes))
         fitSecText(block, bytes);
     freeSecText();

@@ -24,28 +24,19 @@ struct KelPascalString {
     char m_aText[0xFF];     ///< the text
 };
 
-/// A private copy of local text for a converter: the caller's bytes up to the
-/// first NUL character, followed by zero bytes. Converters may read a little
-/// past a character that the caller's count cuts off; on this copy they read
-/// the padding and never beyond what the caller gave.
+/// Local text made of one byte repeated, for the fills of KelUString: on the
+/// stack when short.
 class KelLocalText {
 public:
-    /// At most len bytes of src (KEL_NPOS: up to the NUL character), cut at
-    /// the first NUL character of nullSize bytes.
-    KelLocalText(const char* src, KelLength len, KelLength nullSize);
     /// count copies of the byte c.
     KelLocalText(char c, KelLength count);
     KelLocalText(const KelLocalText&) = delete;
     KelLocalText& operator=(const KelLocalText&) = delete;
 
-    /// The copy, followed by kPadding zero bytes.
+    /// The bytes.
     const char* data() const { return m_pData; }
-    /// The bytes of the copy, without the padding.
+    /// Their count.
     KelLength size() const { return m_nSize; }
-
-    /// Zero bytes behind the text: enough to complete a last unit cut by the
-    /// length and still leave a whole NUL character of the widest set (4 bytes).
-    static constexpr KelLength kPadding = 7;
 
 private:
     char* reserve(KelLength n);
@@ -54,7 +45,7 @@ private:
     std::unique_ptr<char[]> m_pHeap;
     char* m_pData;
     KelLength m_nSize;
-    char m_aStack[kStackBytes + kPadding];
+    char m_aStack[kStackBytes];
 };
 
 class KelUStringList;
@@ -311,7 +302,7 @@ private:
     void storeUnits(const unsigned short* src, KelLength n);
     void storeLocal(const char* s, KelLength len, KelCharSet cs);
     void storeLocal(const KelPascalString* p, KelCharSet cs);
-    void storeLocal(const KelLocalText& text, KelCharSetConverter* conv);
+    void storeLocal(const char* text, KelLength bytes, KelCharSetConverter* conv);
     void fitBuffer();
     void setLength(KelLength n);
     bool matchesAt(KelLength i, const KelUString& s) const;
