@@ -11,8 +11,30 @@ namespace kelbench {
 
 namespace {
 
-const char* const kTextLabels[] = {"ascii", "latin1", "japanese",   "chinese",
-                                   "emoji", "korean", "traditional"};
+const char* const kTextLabels[] = {"ascii",  "latin1", "japanese", "chinese", "emoji", "korean",
+                                   "traditional", "en-man", "ja-man", "zh-man", "tw-man"};
+
+struct Kind {
+    const char* kind;
+    const char* generated;
+    const char* real;
+};
+
+const Kind kKinds[] = {{"ascii", "ascii", "en-man"},          {"latin1", "latin1", "en-man"},
+                       {"japanese", "japanese", "ja-man"},    {"chinese", "chinese", "zh-man"},
+                       {"traditional", "traditional", "tw-man"}, {"korean", "korean", nullptr},
+                       {"emoji", "emoji", nullptr}};
+
+bool fileExists(const std::string& path) {
+    return std::ifstream(path).good();
+}
+
+std::string baseName(std::string dir) {
+    while (dir.size() > 1 && dir.back() == '/')
+        dir.pop_back();
+    const std::size_t slash = dir.rfind('/');
+    return slash == std::string::npos ? dir : dir.substr(slash + 1);
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -55,21 +77,32 @@ NameList splitNames(const std::string& lines) {
 
 } // namespace
 
-const Text& Corpus::text(const std::string& label) const {
-    for (const Text& t : texts) {
-        if (t.label == label)
-            return t;
+const Text* Corpus::text(const std::string& kind) const {
+    for (const Kind& k : kKinds) {
+        if (kind != k.kind)
+            continue;
+        for (const Text& t : texts) {
+            if (t.label == k.generated || (k.real != nullptr && t.label == k.real))
+                return &t;
+        }
     }
-    std::fprintf(stderr, "kelbench: no text %s\n", label.c_str());
-    std::exit(2);
+    return nullptr;
 }
 
 Corpus loadCorpus(const std::string& dir) {
     Corpus corpus;
+    corpus.tag = baseName(dir);
     for (const char* label : kTextLabels) {
-        Text t{label, readFile(dir + "/" + label + ".txt"), {}};
+        const std::string path = dir + "/" + label + ".txt";
+        if (!fileExists(path))
+            continue;
+        Text t{label, readFile(path), {}};
         t.utf16 = icuUTF16(t.utf8);
         corpus.texts.push_back(std::move(t));
+    }
+    if (corpus.texts.empty()) {
+        std::fprintf(stderr, "kelbench: no text in %s (run bench/make_corpus.py)\n", dir.c_str());
+        std::exit(2);
     }
     corpus.names = splitNames(readFile(dir + "/names.txt"));
     return corpus;

@@ -1,7 +1,8 @@
 #ifndef KELBENCH_CORPUS_H
 #define KELBENCH_CORPUS_H
 
-// The generated texts (bench/make_corpus.py) as the inputs of every peer.
+// The texts of one corpus directory, generated (bench/make_corpus.py) or
+// taken from manual pages (bench/real_corpus.py), as the inputs of every peer.
 
 #include <cstddef>
 #include <string>
@@ -30,14 +31,18 @@ struct NameList {
 };
 
 struct Corpus {
+    std::string tag; // the directory's name, in front of every workload's name
     std::vector<Text> texts;
     NameList names;
 
-    const Text& text(const std::string& label) const;
+    // The text that stands for a kind of text the workloads ask for (ascii,
+    // latin1, japanese, chinese, traditional, korean, emoji): the generated
+    // one, else the manual pages' of that language; null when there is none.
+    const Text* text(const std::string& kind) const;
 };
 
-// Reads ascii, latin1, japanese, chinese, emoji, korean, traditional and
-// names from `dir`; the UTF-16 forms are made by ICU. Exits with a message when a file is missing.
+// Reads the texts that `dir` holds and its names; the UTF-16 forms are made
+// by ICU. Exits with a message when it has no text or no names.
 Corpus loadCorpus(const std::string& dir);
 
 } // namespace kelbench

@@ -8,11 +8,17 @@
 
 namespace kelbench {
 
-IcuConverter::IcuConverter(const char* name) {
+IcuConverter::IcuConverter(const char* name, bool strict) {
     UErrorCode err = U_ZERO_ERROR;
     m_cnv = ucnv_open(name, &err);
+    // The UTF sets keep their own substitute, as "?" is no text of theirs.
+    UErrorCode substErr = U_ZERO_ERROR;
     if (U_SUCCESS(err))
-        ucnv_setSubstChars(m_cnv, "?", 1, &err);
+        ucnv_setSubstChars(m_cnv, "?", 1, &substErr);
+    if (U_SUCCESS(err) && strict) {
+        ucnv_setFromUCallBack(m_cnv, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+        ucnv_setToUCallBack(m_cnv, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &err);
+    }
     if (U_FAILURE(err)) {
         std::fprintf(stderr, "kelbench: ICU has no converter %s: %s\n", name, u_errorName(err));
         std::exit(2);
@@ -67,6 +73,18 @@ std::size_t IconvConverter::convert(const void* in, std::size_t inLen, void* out
         inLen -= skip;
     }
     return cap - left;
+}
+
+bool IconvConverter::convertExactly(const void* in, std::size_t inLen, std::string& out) const {
+    iconv(m_cd, nullptr, nullptr, nullptr, nullptr);
+    out.resize(4 * inLen + 16);
+    char* src = const_cast<char*>(static_cast<const char*>(in));
+    char* dst = out.data();
+    std::size_t left = out.size();
+    const bool converted = iconv(m_cd, &src, &inLen, &dst, &left) != static_cast<std::size_t>(-1) &&
+                           iconv(m_cd, nullptr, nullptr, &dst, &left) != static_cast<std::size_t>(-1);
+    out.resize(out.size() - left);
+    return converted && inLen == 0;
 }
 
 } // namespace kelbench

@@ -14,10 +14,10 @@
 namespace kelbench {
 
 // An ICU converter whose substitute for unmappable characters is "?", as
-// the library writes.
+// the library writes; a strict one stops at the first such character.
 class IcuConverter {
 public:
-    explicit IcuConverter(const char* name);
+    explicit IcuConverter(const char* name, bool strict = false);
     ~IcuConverter();
     IcuConverter(const IcuConverter&) = delete;
     IcuConverter& operator=(const IcuConverter&) = delete;
@@ -41,6 +41,9 @@ public:
 
     // Converts `inLen` bytes into at most `cap` bytes; returns the bytes written.
     std::size_t convert(const void* in, std::size_t inLen, void* out, std::size_t cap) const;
+    // Converts all of `inLen` bytes with no substitute; false when iconv
+    // cannot convert some of them exactly.
+    bool convertExactly(const void* in, std::size_t inLen, std::string& out) const;
 
 private:
     std::size_t skipLength(const char* in, std::size_t left) const;

@@ -14,6 +14,8 @@
 
 namespace kelbench {
 
+struct LegacyInput;
+
 // Converts the workload's whole input into `out` (capacity `cap` bytes) and
 // returns the bytes written. Per-name workloads end each name's output with
 // a 0 unit, so that the names can be compared one by one.
@@ -25,6 +27,10 @@ using Convert = std::function<std::size_t(unsigned char* out, std::size_t cap)>;
 inline constexpr char kLibrary[] = "kelulib";
 inline constexpr char kCounted[] = "counted";
 inline constexpr char kSimdutf[] = "simdutf";
+// Between a legacy set and UTF-8: the counted API through UTF-16 with
+// simdutf for the UTF-8 side, and encoding_rs where it is built in.
+inline constexpr char kViaUTF16[] = "via utf16";
+inline constexpr char kEncodingRs[] = "encoding_rs";
 
 struct Runner {
     std::string peer;
@@ -42,19 +48,28 @@ struct Workload {
     const NameList* names;       // per-name workloads: the names, else null
     std::size_t separatorSize;   // per-name workloads: bytes of the 0 unit
     bool threaded;               // also run by two threads at once
-    std::vector<Runner> runners; // the library's entry points first
+    std::vector<Runner> runners; // the library's first, its entry points where it has them
+    // Sets with shifts, whose writers may choose other escapes for the same
+    // text: outputs are compared as the library reads them back.
+    std::function<std::u16string(const unsigned char*, std::size_t)> readBack;
+    // Decoding straight to UTF-8: the workload that decodes the same input to UTF-16.
+    std::string toUTF16Name;
 };
 
-// Every workload over a corpus, which must outlive it.
+// Every workload over the corpora added, which must outlive it.
 class WorkloadSet {
 public:
-    explicit WorkloadSet(const Corpus& corpus);
+    WorkloadSet();
+    ~WorkloadSet();
+
+    // The workloads of one corpus, named with its tag in front.
+    void add(const Corpus& corpus);
 
     std::vector<Workload> workloads;
 
 private:
     // The texts in the legacy sets, read by the workloads.
-    std::vector<std::unique_ptr<std::string>> m_encoded;
+    std::vector<std::unique_ptr<LegacyInput>> m_inputs;
 };
 
 } // namespace kelbench

@@ -8,7 +8,10 @@ JIS X 0208 kana and common kanji (no backslash or tilde, whose bytes differ
 between Shift-JIS tables), the Chinese text to GB2312, the Korean text to
 the syllables of KS X 1001, the traditional Chinese text to Big5 level 1.
 
-Usage: make_corpus.py OUTDIR
+Usage: make_corpus.py OUTDIR [SIZE_MIB]
+
+SIZE_MIB (1 unless given) sets the bytes of each text and, in proportion,
+the count of names; a larger text begins with the smaller one's characters.
 """
 
 import os
@@ -17,8 +20,7 @@ import sys
 
 SEED = 20240611
 NAMES_SEED = SEED + 5  # as before the Korean and traditional texts came
-TEXT_BYTES = 1 << 20
-NAME_COUNT = 100_000
+NAMES_PER_MIB = 100_000
 
 ENGLISH = """the of and to in is was that for on as with by at from his her
 they this are be have had not but one all were when there which their said
@@ -68,16 +70,16 @@ GREEK = [chr(c) for c in range(0x03B1, 0x03CA)]
 EXTENSIONS = [".txt", ".jpg", ".png", ".pdf", ".docx", ".mp3", ".tar.gz", ".csv", ""]
 
 
-def paragraphs(rng, make_sentence):
-    """Sentences until the text reaches TEXT_BYTES of UTF-8, cut at a character."""
+def paragraphs(rng, make_sentence, text_bytes):
+    """Sentences until the text reaches `text_bytes` of UTF-8, cut at a character."""
     parts, size = [], 0
-    while size < TEXT_BYTES:
+    while size < text_bytes:
         s = make_sentence(rng)
         if rng.random() < 0.15:
             s += "\n"
         parts.append(s)
         size += len(s.encode("utf-8"))
-    data = "".join(parts).encode("utf-8")[:TEXT_BYTES]
+    data = "".join(parts).encode("utf-8")[:text_bytes]
     return data.decode("utf-8", errors="ignore")
 
 
@@ -172,9 +174,10 @@ def file_name(rng):
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) not in (2, 3):
         sys.exit(__doc__)
     out = sys.argv[1]
+    mib = int(sys.argv[2]) if len(sys.argv) == 3 else 1
     os.makedirs(out, exist_ok=True)
     texts = {"ascii": english_sentence, "latin1": latin_sentence, "japanese": japanese_sentence,
              "chinese": chinese_sentence, "emoji": emoji_sentence, "korean": korean_sentence,
@@ -182,10 +185,10 @@ def main():
     for i, (name, sentence) in enumerate(texts.items()):
         rng = random.Random(SEED + i)
         with open(os.path.join(out, name + ".txt"), "w", encoding="utf-8", newline="") as f:
-            f.write(paragraphs(rng, sentence))
+            f.write(paragraphs(rng, sentence, mib << 20))
     rng = random.Random(NAMES_SEED)
     with open(os.path.join(out, "names.txt"), "w", encoding="utf-8", newline="") as f:
-        for _ in range(NAME_COUNT):
+        for _ in range(NAMES_PER_MIB * mib):
             f.write(file_name(rng) + "\n")
 
 
