@@ -69,9 +69,14 @@ public:
         });
     }
 
+    // A character that the set in G1 holds stays in it (encodeChoice), so a
+    // run of the text of the shift in force needs no bytes but the codes.
     kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
                                      KelLength room, State& state) const {
-        return iso2022::unshiftedRun(*this, s, n, d, room, state);
+        const unsigned g1 = state.set(kG1);
+        return iso2022::runInShift(s, n, d, room, state.shifted(), [this, g1](unsigned short unit) {
+            return g1Code(g1, unit);
+        });
     }
 
     TargetChar encode(const unsigned short* p, KelLength avail, State& state) const {

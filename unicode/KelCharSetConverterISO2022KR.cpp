@@ -49,9 +49,15 @@ public:
         });
     }
 
+    // Once the stream carries the designation, a run of the text of the
+    // shift in force needs no bytes but the codes.
     kel::blocks::Progress fastEncode(const unsigned short* s, KelLength n, unsigned char* d,
                                      KelLength room, State& state) const {
-        return iso2022::unshiftedRun(*this, s, n, d, room, state);
+        if (!state.flag(kDesignatedFlag))
+            return {0, 0};
+        return iso2022::runInShift(s, n, d, room, state.shifted(), [this](unsigned short unit) {
+            return m_fromUnicode.trans(unit);
+        });
     }
 
     kel::codec::TargetChar encode(const unsigned short* p, KelLength, State& state) const {
