@@ -197,6 +197,44 @@ TEST(Streaming, PositionsAndProblemSpotsPointAtTheSourceBytes) {
     EXPECT_EQ(decoder.position(), text.size());
 }
 
+// Positions of units that the fast blocks convert, found after each block,
+// against those of a byte at a time, which leaves the blocks little to do.
+TEST(Streaming, PositionsOfWholeBlocksAreThoseOfOneByteAtATime) {
+    std::mt19937 rng(22);
+    struct Positioned {
+        std::vector<unsigned short> units;
+        std::vector<std::uint64_t> positions;
+        bool operator==(const Positioned& o) const {
+            return units == o.units && positions == o.positions;
+        }
+    };
+    const auto decode = [](KelCharSet cs, const std::string& text, std::size_t chunk) {
+        KelDecoder decoder(cs);
+        Positioned out{std::vector<unsigned short>(2 * text.size() + 8),
+                       std::vector<std::uint64_t>(2 * text.size() + 8)};
+        KelLength written = 0;
+        for (std::size_t at = 0; at < text.size(); at += chunk) {
+            const std::size_t n = std::min(chunk, text.size() - at);
+            written += decoder
+                           .decode(text.data() + at, n, out.units.data() + written,
+                                   out.units.size() - written, at + n == text.size(),
+                                   out.positions.data() + written)
+                           .written;
+        }
+        out.units.resize(written);
+        out.positions.resize(written);
+        return out;
+    };
+    for (KelCharSet cs : keltest::kRegisteredSets) {
+        const std::string text = randomBytes(rng, cs, 300);
+        for (kel::blocks::Level level : keltest::kLevels) {
+            keltest::AtLevel limit(level);
+            EXPECT_TRUE(decode(cs, text, text.size()) == decode(cs, text, 1))
+                << cs << " at level " << static_cast<int>(level);
+        }
+    }
+}
+
 TEST(Streaming, RoomOfNothingWritesNothing) {
     KelDecoder decoder(KELCS_SHIFTJIS);
     const KelStep step =
