@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace {
 
 using keltest::MBCSKind;
@@ -197,6 +199,40 @@ TEST_P(MBCSSweep, CountsEqualConversionsOnShortMixedStrings) {
         for (unsigned short b : units) {
             for (unsigned short c : units)
                 keltest::expectByteCountMatchesEncoding(conv(), {a, b, c});
+        }
+    }
+}
+
+// Text of words of two-byte codes between one-byte characters and stray
+// bytes, as long as the loops that take several characters at a time need:
+// every character where the tables say, whichever length comes before it.
+TEST_P(MBCSSweep, TextOfMixedWidthsConvertsCharacterByCharacter) {
+    const char odd[] = {'\x7F', '\x80', '\x81', '\x8E', '\x8F', '\xA0', '\xDF', '\xFF'};
+    std::mt19937 random(949);
+    int failures = 0;
+    for (int text = 0; text < 3000 && failures < 10; ++text) {
+        std::string bytes(1 + random() % 40, ' ');
+        for (char& b : bytes) {
+            const unsigned kind = random() % 20;
+            b = kind < 7    ? static_cast<char>(0x20 + random() % 0x5F)
+                : kind < 19 ? static_cast<char>(0xB0 + random() % 0x19)
+                            : odd[random() % sizeof odd];
+        }
+        bool illegal = false;
+        const Units want = expectedDecoding(set(), bytes, illegal);
+        const keltest::Decoded got = keltest::decode(conv(), bytes);
+        std::string wantBytes;
+        Units units;
+        for (unsigned short unit : want) {
+            if (unit >= 0xD800 && unit <= 0xDFFF)
+                continue;
+            units.push_back(unit);
+            wantBytes += expectedEncoding(set(), unit);
+        }
+        const keltest::Encoded encoded = keltest::encode(conv(), units, ILLCHAR_REPLACE, 128);
+        if (got.units != want || got.illegal != illegal || encoded.bytes != wantBytes) {
+            ++failures;
+            ADD_FAILURE() << "text " << ::testing::PrintToString(bytes);
         }
     }
 }

@@ -6,9 +6,10 @@ public:
 
     Codec(const KelCharSetConverterDBCSBase& types, const LookupTable<unsigned short>& toUnicode,
           const unsigned short* codes, const LookupTable<unsigned short>& readOnly,
-          const kel::mbcs::IdentityCache& identity, const kel::mbcs::FlatTables& flat)
+          const kel::mbcs::IdentityCache& identity, const kel::mbcs::FlatTables& flat,
+          bool mixed)
         : m_types(types), m_toUnicode(toUnicode), m_codes(codes), m_readOnly(readOnly),
-          m_identity(identity.of(*this)), m_flat(flat.of(*this)) {}
+          m_mixed(mixed), m_identity(identity.of(*this)), m_flat(flat.of(*this)) {}
 
     // A code the set writes otherwise may still read as a character.
     kel::codec::SourceChar decode(const unsigned char* p, KelLength avail) const {
@@ -29,12 +30,14 @@ public:
 
     kel::blocks::ASCIIIdentity identity() const { return m_identity; }
     kel::mbcs::FlatView flat() const { return m_flat; }
+    bool mixedWidths() const { return m_mixed; }
 
 private:
     const KelCharSetConverterDBCSBase& m_types;
     const LookupTable<unsigned short>& m_toUnicode;
     const unsigned short* m_codes;
     const LookupTable<unsigned short>& m_readOnly;
+    const bool m_mixed;
     // Last: probed through decode and encode, which the others serve.
     const kel::blocks::ASCIIIdentity m_identity;
     const kel::mbcs::FlatView m_flat;
@@ -59,7 +62,7 @@ void KelCharSetConverterDBCS::load() {
 KelCharSetConverterDBCS::Codec KelCharSetConverterDBCS::codec() {
     load();
     return Codec(*this, toUnicode(), codes(), kelTableOrEmpty(m_oReadOnly.get()).toUnicode,
-                 m_oIdentity, m_oFlat);
+                 m_oIdentity, m_oFlat, kel::mbcs::hasMixedWidths(getCharSet()));
 }
 
 template class KelCodecConverter<KelCharSetConverterDBCS, KelCharSetConverterMBCS>;

@@ -7,9 +7,10 @@ public:
     static constexpr KelLength kMaxLength = 2;
 
     Codec(const LookupTable<unsigned short>& toUnicode,
-          const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::FlatTables& flat)
-        : m_toUnicode(toUnicode),
-          m_fromUnicode(fromUnicode), m_flat(flat.of(*this)) {}
+          const LookupTable<unsigned short>& fromUnicode, const kel::mbcs::FlatTables& flat,
+          bool mixed)
+        : m_toUnicode(toUnicode), m_fromUnicode(fromUnicode), m_mixed(mixed),
+          m_flat(flat.of(*this)) {}
 
     // A lead byte without a trail byte is a character without a mapping by
     // itself; the byte after it starts the next character.
@@ -31,10 +32,12 @@ public:
     // Code set 0 but the terminator.
     static constexpr kel::blocks::ASCIIIdentity identity() { return {0x7E, {0, 0, 0}}; }
     kel::mbcs::FlatView flat() const { return m_flat; }
+    bool mixedWidths() const { return m_mixed; }
 
 private:
     const LookupTable<unsigned short>& m_toUnicode;
     const LookupTable<unsigned short>& m_fromUnicode;
+    const bool m_mixed;
     // Last: built through decode, which the tables serve.
     const kel::mbcs::FlatView m_flat;
 };
@@ -44,7 +47,7 @@ KelCharSetConverterEUC_CN_KR::KelCharSetConverterEUC_CN_KR(const unsigned short*
 
 KelCharSetConverterEUC_CN_KR::Codec KelCharSetConverterEUC_CN_KR::codec() {
     load();
-    return Codec(toUnicode(), fromUnicode(), m_oFlat);
+    return Codec(toUnicode(), fromUnicode(), m_oFlat, kel::mbcs::hasMixedWidths(getCharSet()));
 }
 
 template class KelCodecConverter<KelCharSetConverterEUC_CN_KR, KelCharSetConverterMBCS>;

@@ -18,9 +18,8 @@ unsigned planeOf(unsigned char b) {
     return b >= kPlaneByte && b < kPlaneByte + kel::cns::kPlanes ? b - kPlaneByte + 1u : 0u;
 }
 
-} // namespace
-
-class KelCharSetConverterEUC_TW::Codec {
+// The characters of EUC-TW, from which its flat tables are built.
+class Characters {
 public:
     // SS2, the plane and two code bytes.
     static constexpr KelLength kMaxLength = 4;
@@ -58,10 +57,24 @@ public:
     static constexpr kel::blocks::ASCIIIdentity identity() { return {0x7F, {0, 0, 0}}; }
 };
 
+} // namespace
+
+class KelCharSetConverterEUC_TW::Codec : public Characters {
+public:
+    explicit Codec(const kel::mbcs::FlatTables& flat) : m_flat(flat.of(Characters())) {}
+
+    // Plane 1 in its short form, the bulk of the text: the codes of the
+    // other planes are four bytes, which the flat tables leave to the above.
+    kel::mbcs::FlatView flat() const { return m_flat; }
+
+private:
+    const kel::mbcs::FlatView m_flat;
+};
+
 KelCharSetConverterEUC_TW::KelCharSetConverterEUC_TW() : KelCodecConverter(KELCS_EUC_TW) {}
 
 KelCharSetConverterEUC_TW::Codec KelCharSetConverterEUC_TW::codec() {
-    return Codec();
+    return Codec(m_oFlat);
 }
 
 template class KelCodecConverter<KelCharSetConverterEUC_TW>;

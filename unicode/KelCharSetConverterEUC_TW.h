@@ -2,6 +2,7 @@
 #define KELCHARSETCONVERTEREUC_TW_H
 
 #include "KelCodecConverter.h"
+#include "KelMBCSCodec.h"
 
 // EUC-TW: bytes 0x00 to 0x7F as themselves, CNS 11643 plane 1 as two bytes
 // A1..FE A1..FE, and planes 1 to 7 as 8E A1..A7 followed by two such bytes.
@@ -17,6 +18,8 @@ private:
 
     class Codec;
     Codec codec();
+
+    kel::mbcs::FlatTables m_oFlat;
 };
 
 extern template class KelCodecConverter<KelCharSetConverterEUC_TW>;

@@ -19,6 +19,7 @@
 // encode one for one as themselves, convert a block at a time; a codec
 // whose identity rests on its tables finds it through probeIdentity.
 
+#include "KelCharSet.h"
 #include "KelCodecDriver.h"
 #include "KelConverterHelpers.h"
 #include "KelLazyTables.h"
@@ -183,6 +184,7 @@ public:
                 return nullptr;
             w->m_single[first] = row.single;
             w->m_row[first] = kNoPairs.value;
+            w->m_wide[first] = row.length == 2;
             if (row.length != 2)
                 continue;
             const unsigned short* page = pageOf(codec, static_cast<unsigned char>(first));
@@ -215,6 +217,14 @@ public:
     // The value of a two-byte character, 0 where the codec has none.
     unsigned short pair(unsigned char first, unsigned char second) const {
         return m_row[first][second];
+    }
+    // beginsPairs as a number, 1 or 0, for a loop to add and not branch on.
+    unsigned wide(unsigned char first) const { return m_wide[first]; }
+    // The character at `first`, `second` of whichever length `first` begins:
+    // a first byte has either a value alone or a row of them, the other
+    // being 0, so that the two lengths need no branch.
+    unsigned short either(unsigned char first, unsigned char second) const {
+        return static_cast<unsigned short>(m_single[first] | m_row[first][second]);
     }
 
 private:
@@ -262,6 +272,7 @@ private:
     static inline const Values kNoPairs{};
 
     unsigned short m_single[256];
+    unsigned char m_wide[256];
     const unsigned short* m_row[256];
     std::unique_ptr<Values[]> m_own;
 };
@@ -377,6 +388,42 @@ struct HasFlat<Codec, std::void_t<decltype(std::declval<const Codec&>().flat())>
 };
 
 
+// A codec of a set whose text changes width every few characters, such as
+// Korean with its one-byte spaces between words of two-byte syllables: a
+// member mixedWidths() saying whether its set is one. Its text converts in
+// loops that do not branch on the width of a character, which such text
+// would mispredict at every word.
+template <class Codec, class = void> struct HasMixedWidths : std::false_type {};
+template <class Codec>
+struct HasMixedWidths<Codec, std::void_t<decltype(std::declval<const Codec&>().mixedWidths())>>
+    : std::true_type {};
+
+// The sets of mixed widths: the Korean ones.
+inline bool hasMixedWidths(KelCharSet cs) {
+    return cs == KELCS_EUC_KR || cs == KELCS_WCP949;
+}
+
+// The characters a loop of mixed widths takes an iteration.
+constexpr unsigned kMixedRun = 4;
+
+// For each pattern of the widths of the seven bytes from where a character
+// begins (bit i set where byte i would begin two bytes), where the next
+// characters begin: the second to the fourth, and the fifth.
+struct MixedStarts {
+    unsigned char of[1u << (2 * kMixedRun - 1)][kMixedRun];
+
+    constexpr MixedStarts() : of() {
+        for (unsigned widths = 0; widths < 1u << (2 * kMixedRun - 1); ++widths) {
+            unsigned at = 0;
+            for (unsigned c = 0; c < kMixedRun; ++c) {
+                at += 1 + ((widths >> at) & 1u);
+                of[widths][c] = static_cast<unsigned char>(at);
+            }
+        }
+    }
+};
+inline constexpr MixedStarts kMixedStarts{};
+
 // A multibyte codec in the form the loop driver runs. Its fast members
 // take every character that converts plainly, in a loop of their own; the
 // driver's general loop sees only NUL, problems and characters cut off by
@@ -391,7 +438,8 @@ public:
     static constexpr KelLength kFastRetry = 0;
 
     explicit Driven(const Codec& codec)
-        : m_codec(codec), m_identity(codec.identity()), m_flat(flatOf(codec)) {}
+        : m_codec(codec), m_identity(codec.identity()), m_flat(flatOf(codec)),
+          m_mixed(mixedOf(codec)) {}
 
     // Flattened: a codec's decode and encode inlined here run without a call
     // for every character.
@@ -406,8 +454,15 @@ public:
         // A character the windows leave out, such as one of three or four
         // bytes, goes through the codec; the windows then take over again.
         for (;;) {
-            decodePairs(s, n, d, room, p);
-            while (p.read + 1 < n && p.written < room && decodeWindow(s, n, d, room, p)) {
+            if (m_mixed) {
+                // Back to the loop after each character or run it leaves.
+                decodeMixed(s, n, d, room, p);
+                if (p.read + 1 < n && p.written < room && decodeWindow(s, n, d, room, p))
+                    continue;
+            } else {
+                decodePairs(s, n, d, room, p);
+                while (p.read + 1 < n && p.written < room && decodeWindow(s, n, d, room, p)) {
+                }
             }
             if (p.read == n || p.written == room || !decodeOne(s, n, d, room, p))
                 return p;
@@ -529,7 +584,10 @@ private:
         // A local, which the bytes written cannot alias.
         const unsigned short* const codes = m_flat.codes->all();
         while (read < n) {
-            encodePairs(s, n, d, room, read, written);
+            if (m_mixed)
+                encodeMixed(s, n, d, room, read, written);
+            else
+                encodePairs(s, n, d, room, read, written);
             if (read == n)
                 return;
             const unsigned short code = codes[s[read]];
@@ -604,6 +662,80 @@ private:
         }
     }
 
+    // Four characters of either width an iteration. Where each begins is
+    // looked up from the widths of the bytes where it may begin, not found
+    // one character after the other: the only branch is the test for a stop,
+    // which text of the set's own characters never takes. Four bytes of
+    // ASCII stop it too, for the block kernel.
+    void decodeMixed(const unsigned char* s, KelLength n, unsigned short* d, KelLength room,
+                     kel::blocks::Progress& p) const {
+        const PairWindows& w = *m_flat.windows;
+        while (n - p.read >= 2 * kMixedRun && room - p.written >= kMixedRun) {
+            const unsigned char* at = s + p.read;
+            // In pairs, so that the widths are an OR of three steps.
+            const unsigned char* starts =
+                kMixedStarts.of[((w.wide(at[0]) | w.wide(at[1]) << 1) |
+                                 (w.wide(at[2]) << 2 | w.wide(at[3]) << 3)) |
+                                ((w.wide(at[4]) << 4 | w.wide(at[5]) << 5) | w.wide(at[6]) << 6)];
+            const std::uint64_t first = w.either(at[0], at[1]);
+            const std::uint64_t second = w.either(at[starts[0]], at[starts[0] + 1]);
+            const std::uint64_t third = w.either(at[starts[1]], at[starts[1] + 1]);
+            const std::uint64_t fourth = w.either(at[starts[2]], at[starts[2] + 1]);
+            // One word, so that one test finds a stop among the four.
+            if (hasZeroUnit(first | second << 16 | third << 32 | fourth << 48) || isASCIIWord(at))
+                return;
+            unsigned short* out = d + p.written;
+            out[0] = static_cast<unsigned short>(first);
+            out[1] = static_cast<unsigned short>(second);
+            out[2] = static_cast<unsigned short>(third);
+            out[3] = static_cast<unsigned short>(fourth);
+            p.read += starts[3];
+            p.written += kMixedRun;
+        }
+    }
+
+    // As decodeMixed, from UTF-16: each code is stored as two bytes, the
+    // high one first where it has one, the second overwritten by the next
+    // code where it has not.
+    void encodeMixed(const unsigned short* s, KelLength n, unsigned char* d, KelLength room,
+                     KelLength& read, KelLength& written) const {
+        const unsigned short* const codes = m_flat.codes->all();
+        while (n - read >= 4 && room - written >= 4) {
+            const unsigned short first = codes[s[read]];
+            const unsigned short second = codes[s[read + 1]];
+            if (first == 0 || second == 0 || isASCIIWord(s + read))
+                return;
+            const unsigned wide = first > 0xFF;
+            unsigned char* out = d + written;
+            out[0] = static_cast<unsigned char>(first >> (8 * wide));
+            out[1] = static_cast<unsigned char>(first);
+            out += 1 + wide;
+            out[0] = static_cast<unsigned char>(second >> (8 * (second > 0xFF)));
+            out[1] = static_cast<unsigned char>(second);
+            written += 2 + wide + (second > 0xFF);
+            read += 2;
+        }
+    }
+
+    // Whether one of four units packed in a word is 0: subtracting 1 from
+    // each sets the top bit of one that was 0, and of no other but above a
+    // unit that was 0 and borrowed; a unit whose top bit was set is masked.
+    static bool hasZeroUnit(std::uint64_t units) {
+        return ((units - 0x0001000100010001u) & ~units & 0x8000800080008000u) != 0;
+    }
+
+    // Four units of ASCII from `at`: a run for the block kernels.
+    template <class Unit> static bool isASCIIWord(const Unit* at) {
+        return (at[0] | at[1] | at[2] | at[3]) < 0x80;
+    }
+
+    static bool mixedOf(const Codec& codec) {
+        if constexpr (HasMixedWidths<Codec>::value)
+            return codec.mixedWidths();
+        else
+            return false;
+    }
+
     static FlatView flatOf(const Codec& codec) {
         if constexpr (HasFlat<Codec>::value)
             return codec.flat();
@@ -620,6 +752,7 @@ private:
     Codec m_codec;
     kel::blocks::ASCIIIdentity m_identity;
     FlatView m_flat;
+    bool m_mixed;
 };
 
 // Whether a codec is a table codec of the form above.
