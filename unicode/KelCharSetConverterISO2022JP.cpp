@@ -229,15 +229,8 @@ public:
             return p;
         if (state.set(0) == kJIS0208) {
             const LookupTable<unsigned short>& codes = m_tables->jis0208->fromUnicode;
-            for (; p.read < n && room - p.written >= 2; ++p.read) {
-                const unsigned short code = s[p.read] >= 0x80 ? codes.trans(s[p.read]) : 0;
-                if (code == 0)
-                    break;
-                d[p.written] = static_cast<unsigned char>(code >> 8);
-                d[p.written + 1] = static_cast<unsigned char>(code);
-                p.written += 2;
-            }
-            return p;
+            return iso2022::twoByteRun(s, n, d, room,
+                                       [&codes](unsigned short unit) { return codes.trans(unit); });
         }
         return iso2022::unshiftedRun(*this, s, n, d, room, state);
     }

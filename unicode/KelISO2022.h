@@ -329,6 +329,25 @@ blocks::Progress shiftedRun(const unsigned char* s, KelLength n, unsigned short*
 
 // Encoder steps.
 
+// The run of characters beyond ASCII to which code(unit) gives a two-byte
+// code, written as those codes: the text of a two-byte set that stays in
+// force.
+template <class Code>
+blocks::Progress twoByteRun(const unsigned short* s, KelLength n, unsigned char* d,
+                            KelLength room, const Code& code) {
+    blocks::Progress p{0, 0};
+    for (; p.read < n && room - p.written >= 2; ++p.read) {
+        const unsigned short unit = s[p.read];
+        const unsigned short c = unit >= 0x80 && !isSurrogateValue(unit) ? code(unit) : 0;
+        if (c == 0)
+            break;
+        d[p.written] = static_cast<unsigned char>(c >> 8);
+        d[p.written + 1] = static_cast<unsigned char>(c);
+        p.written += 2;
+    }
+    return p;
+}
+
 // The run of characters of a set that shifts with SO and SI that its
 // encoder writes with nothing in front: while shifted, those to which
 // g1Code(unit) gives a code of G1; otherwise those of ASCII but ESC, SO, SI
@@ -337,19 +356,9 @@ blocks::Progress shiftedRun(const unsigned char* s, KelLength n, unsigned short*
 template <class G1Code>
 blocks::Progress runInShift(const unsigned short* s, KelLength n, unsigned char* d,
                             KelLength room, bool shifted, const G1Code& g1Code) {
+    if (shifted)
+        return twoByteRun(s, n, d, room, g1Code);
     blocks::Progress p{0, 0};
-    if (shifted) {
-        for (; p.read < n && room - p.written >= 2; ++p.read) {
-            const unsigned short unit = s[p.read];
-            const unsigned short code = unit >= 0x80 && !isSurrogateValue(unit) ? g1Code(unit) : 0;
-            if (code == 0)
-                break;
-            d[p.written] = static_cast<unsigned char>(code >> 8);
-            d[p.written + 1] = static_cast<unsigned char>(code);
-            p.written += 2;
-        }
-        return p;
-    }
     for (; p.read < n && p.written < room; ++p.read) {
         const unsigned short unit = s[p.read];
         if (unit >= 0x80 || isShiftControl(unit) || isNewline(static_cast<unsigned char>(unit)))
