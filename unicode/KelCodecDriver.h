@@ -33,8 +33,8 @@
 // writes at most kMostBytesPerUnit bytes for a unit, so that it never runs
 // out of room in front of a caller that gave it that much a unit.
 //
-// A set with shifts has a codec with state instead, which has no fast
-// members and these in place of decode and encode:
+// A set with shifts has a codec with state instead, with these in place of
+// decode and encode:
 //
 //   using State = ...;  // trivially copyable, value-initialised at the
 //                       // start of a stream, at most a KelCodecState
@@ -51,11 +51,11 @@
 //   blocks::Progress fastEncode(const unsigned short* s, KelLength n,
 //                               unsigned char* d, KelLength room, State&) const;
 //
-// They convert the run of characters that the state's sets spell as they
-// stand, with no shift or designation, and leave the state as decode and
-// encode would after those characters. A decoded step may be a shift
-// that reads bytes and writes nothing (SourceChar::silent); an encoded
-// character carries the shifts it needs in front of its bytes.
+// They convert a run of characters that needs no designation (a decoder's
+// run may take the shifts that decode takes) and leave the state as decode
+// and encode would after them. A decoded step may be a shift that reads
+// bytes and writes nothing (SourceChar::silent); an encoded character
+// carries the shifts it needs in front of its bytes.
 
 #include "KelConversion.h"
 #include "KelConverterHelpers.h"
@@ -69,10 +69,11 @@ namespace kel {
 namespace codec {
 
 using Stop = KelStop;
-
-constexpr KelLength kMostBytesPerUnit = 4;
 using Result = KelConversionResult;
 using OnProblem = KelOnProblem;
+
+// The most bytes a codec's fastEncode writes for one UTF-16 unit.
+constexpr KelLength kMostBytesPerUnit = 4;
 
 // The imposed problem operation in the library's own terms.
 inline OnProblem onProblem(ILLCHAR_OPTYPE opType) {
@@ -186,7 +187,7 @@ struct FastInState<Codec, std::void_t<decltype(Codec::kFastInState)>>
 
 template <class Codec> constexpr bool kHasFast = !kStateful<Codec> || FastInState<Codec>::value;
 
-// A codec's fast members, with the stream's state for a codec that has one.
+// A codec's fast decode, with the stream's state for a codec that has one.
 template <class Codec>
 blocks::Progress fastDecodeIn(const Codec& codec, const unsigned char* s, KelLength n,
                               unsigned short* d, KelLength room, State<Codec>& state) {
@@ -194,15 +195,6 @@ blocks::Progress fastDecodeIn(const Codec& codec, const unsigned char* s, KelLen
         return codec.fastDecode(s, n, d, room, state);
     else
         return codec.fastDecode(s, n, d, room);
-}
-
-template <class Codec>
-blocks::Progress fastEncodeIn(const Codec& codec, const unsigned short* s, KelLength n,
-                              unsigned char* d, KelLength room, State<Codec>& state) {
-    if constexpr (kStateful<Codec>)
-        return codec.fastEncode(s, n, d, room, state);
-    else
-        return codec.fastEncode(s, n, d, room);
 }
 
 // A stream's state as its codec reads it, and back.
